@@ -1,6 +1,5 @@
 #pragma once
-// The driver module itself: its handle (for resources and the version resource), file name and
-// version text, and the executable of the application that loaded it.
+// The driver module itself: its handle (for resources and the version resource) and its version.
 #include <string>
 
 namespace platform {
@@ -8,6 +7,10 @@ namespace platform {
 // Recorded by the library entry; on POSIX the module is found from its own code address instead.
 void recordModule(void* handle);
 void* moduleHandle();
+
+// The driver's file version as "%d.%d.%d.%d": on Windows read from the module's version
+// resource ("" when it has none), on POSIX the version the driver was built as.
+std::string driverVersionText();
 
 }  // namespace platform
 

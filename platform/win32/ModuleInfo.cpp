@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "platform/win32/FileVersion.h"
+
 namespace platform {
 
 namespace {
@@ -16,6 +18,13 @@ void* moduleHandle() {
   void* handle = recordedModule.load();
   // A test executable that links the driver's code statically has no DllMain of ours.
   return handle ? handle : static_cast<void*>(GetModuleHandleW(nullptr));
+}
+
+std::string driverVersionText() {
+  char path[4096] = {};
+  DWORD length = GetModuleFileNameA(static_cast<HMODULE>(moduleHandle()), path, sizeof path);
+  if (length == 0 || length >= sizeof path) return "";
+  return fileVersionText(path);
 }
 
 }  // namespace platform

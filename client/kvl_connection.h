@@ -1,0 +1,55 @@
+#pragma once
+// The connection record, the library's one-time start-up and its error sink.
+#include <cstddef>
+#include <cstdint>
+
+#include "client/kvl.h"
+#include "client/kvl_aes.h"
+#include "platform/Socket.h"
+
+// The 32 big-endian bytes in front of every request and reply (offsets in kvl_framing.h).
+struct KvlPacketHeader {
+  std::uint8_t bytes[32];
+};
+
+// Moves the bytes of a connection that does not talk through its socket (the fuzzers feed the
+// replies from memory). Each answers the bytes moved, 0 when the peer is gone, -1 on failure.
+struct KvlTransport {
+  std::ptrdiff_t (*receive)(KvlConnection* connection, std::uint8_t* bytes, std::size_t length);
+  std::ptrdiff_t (*send)(KvlConnection* connection, const std::uint8_t* bytes, std::size_t length);
+};
+
+constexpr std::size_t kvlTextSize = 512;  // host, user, password and error text with their NUL
+
+struct KvlConnection {
+  std::uint32_t timeout;  // seconds; 0 lets the socket waits use the connect limit
+  platform::SocketHandle socket;
+  std::uint32_t port;
+  char host[kvlTextSize];
+  char user[kvlTextSize];
+  char password[kvlTextSize];
+  char errorMessage[kvlTextSize];
+  int errorCode;
+  std::uint32_t unhashedUser;
+  const char* token;  // not owned
+  void* userData;
+  std::uint32_t encryptionLevel;  // 0, or 2, 3, 4 for AES-128, -192, -256
+  AesContext encrypt;
+  AesContext decrypt;
+  std::uint32_t expectedSize;  // payload size of the reply being read
+  std::uint8_t* payload;       // the current reply payload, until a cursor takes it
+  std::uint32_t payloadLength;
+  std::size_t payloadCapacity;
+  KvlPacketHeader requestHeader;
+  KvlPacketHeader replyHeader;
+  const KvlTransport* transport;  // null: the socket
+};
+
+// Once per process: random generator seed, AES tables, socket start-up.
+void kvl_init();
+// A zeroed record with the texts cut to 511 characters; null when it cannot be allocated.
+KvlConnection* kvl_connection_new(const char* host, std::uint32_t port, const char* user, const char* password,
+                                  std::uint32_t timeout, std::uint32_t level);
+void kvl_connection_free(KvlConnection* connection);
+// Stores at most 511 bytes of text, stopping early at a NUL.
+void kvl_set_error_text(KvlConnection* connection, int code, const char* text, std::size_t length);

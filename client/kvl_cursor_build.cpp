@@ -1,0 +1,181 @@
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "client/kvl_byte_order.h"
+#include "client/kvl_cursor.h"
+#include "client/kvl_framing.h"
+
+namespace {
+
+constexpr std::uint32_t chunkStep = 1000;
+
+int failPacketSize(KvlConnection* connection) {
+  kvl_set_error(connection, 840, "Wrong PACKET SIZE received from the server");
+  return -1;
+}
+
+int failMemory(KvlConnection* connection) {
+  kvl_set_error(connection, -2, "Not enought memory to allocate buffer required to build the cursor");
+  return -1;
+}
+
+// Reads count NUL-terminated texts from payload[at, length); false when one runs past the end.
+template <typename Store>
+bool readTexts(const std::uint8_t* payload, std::uint64_t length, std::uint64_t& at, std::uint32_t count, Store store) {
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (at >= length) return false;
+    const void* nul = std::memchr(payload + at, '\0', static_cast<std::size_t>(length - at));
+    if (nul == nullptr) return false;
+    auto textLength = static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(nul) - (payload + at));
+    store(i, reinterpret_cast<const char*>(payload + at), textLength);
+    at += textLength + 1;
+  }
+  return true;
+}
+
+// The first reply's column types and names, which later replies do not repeat.
+KvlColumn* describeColumns(const std::uint8_t* payload, std::uint64_t length, std::uint32_t columns,
+                           bool tableNames, std::uint64_t& namesAt) {
+  auto* info = static_cast<KvlColumn*>(std::calloc(columns, sizeof(KvlColumn)));
+  if (info == nullptr) return nullptr;
+  for (std::uint32_t i = 0; i < columns; ++i) info[i].type = kvl_load_be32(payload + 4 * i);
+  bool complete = readTexts(payload, length, namesAt, columns, [&](std::uint32_t i, const char* text, std::uint32_t n) {
+    info[i].name = text;
+    info[i].nameLength = n;
+  });
+  if (complete && tableNames) {
+    complete = readTexts(payload, length, namesAt, columns, [&](std::uint32_t i, const char* text, std::uint32_t n) {
+      info[i].table = text;
+      info[i].tableLength = n;
+    });
+  }
+  if (complete) return info;
+  std::free(info);
+  return nullptr;
+}
+
+bool growChunks(KvlCursor* cursor, bool partial) {
+  if (cursor->chunkCount < cursor->capacity) return true;
+  std::uint32_t capacity = cursor->capacity == 0 ? (partial ? chunkStep : 1) : std::max(chunkStep, 2 * cursor->capacity);
+  auto* grown = static_cast<KvlChunk*>(std::realloc(cursor->chunks, capacity * sizeof(KvlChunk)));
+  if (grown == nullptr) return false;
+  cursor->chunks = grown;
+  cursor->capacity = capacity;
+  return true;
+}
+
+// Checks one reply of a result against its own payload and adds it to the cursor, which takes
+// over the payload. Nothing changes on failure.
+int appendReply(KvlConnection* connection, KvlCursor* cursor) {
+  const std::uint8_t* header = connection->replyHeader.bytes;
+  std::uint32_t rows = kvl_load_be32(header + kvlRowsAt);
+  std::uint32_t columns = kvl_load_be32(header + kvlColumnsAt);
+  std::uint8_t flags = header[kvlReplyFlagsAt];
+  std::uint32_t rowid = (flags & kvlReplyRowid) ? 1 : 0;
+  bool first = cursor->chunkCount == 0;
+  if ((rowid && columns == 0) || cursor->rows + std::uint64_t{rows} > INT32_MAX) return failPacketSize(connection);
+  if (!first && (columns != cursor->columns + cursor->rowid || rowid != cursor->rowid)) {
+    return failPacketSize(connection);
+  }
+  const std::uint8_t* payload = connection->payload;
+  std::uint64_t length = connection->payloadLength;
+  std::uint64_t cells = std::uint64_t{rows} * columns;
+  std::uint64_t lengthsAt = first ? 4 * std::uint64_t{columns} : 0;
+  if (lengthsAt > length || 4 * cells > length - lengthsAt) return failPacketSize(connection);
+  std::uint64_t dataAt = lengthsAt + 4 * cells;
+  KvlColumn* info = nullptr;
+  if (first && columns > 0) {
+    info = describeColumns(payload, length, columns, (flags & kvlReplyTableNames) != 0, dataAt);
+    if (info == nullptr) return failPacketSize(connection);
+  }
+  std::uint64_t dataLength = length - dataAt;
+  std::uint32_t* ends = nullptr;
+  if (cells > 0) {
+    ends = static_cast<std::uint32_t*>(std::malloc(static_cast<std::size_t>(cells) * sizeof(std::uint32_t)));
+    std::uint64_t end = 0;
+    for (std::uint64_t i = 0; ends != nullptr && i < cells; ++i) {
+      std::uint32_t fieldLength = kvl_load_be32(payload + lengthsAt + 4 * i);
+      if (fieldLength != KVL_NULL_LENGTH) end += fieldLength;
+      if (end > dataLength || end > INT32_MAX) {
+        std::free(ends);
+        std::free(info);
+        return failPacketSize(connection);
+      }
+      ends[i] = static_cast<std::uint32_t>(end);
+    }
+  }
+  bool partial = (flags & kvlReplyPartial) != 0;
+  if ((cells > 0 && ends == nullptr) || !growChunks(cursor, partial)) {
+    std::free(ends);
+    std::free(info);
+    return failMemory(connection);
+  }
+  KvlChunk& chunk = cursor->chunks[cursor->chunkCount++];
+  chunk.payload = length > 0 ? connection->payload : nullptr;
+  chunk.lengths = length > 0 ? payload + lengthsAt : nullptr;
+  chunk.data = length > 0 ? payload + dataAt : nullptr;
+  chunk.endOffsets = ends;
+  chunk.lastRow = cursor->rows + rows;
+  if (length > 0) {
+    connection->payload = nullptr;
+    connection->payloadLength = 0;
+    connection->payloadCapacity = 0;
+  }
+  if (first) {
+    cursor->columnInfo = info;
+    cursor->serverSide = (flags & kvlReplyServerCursor) ? 1 : 0;
+    cursor->rowid = rowid;
+    cursor->columns = columns - rowid;
+  }
+  cursor->rows += rows;
+  return 0;
+}
+
+}  // namespace
+
+KvlCursor* kvl_cursor_build(KvlConnection* connection, KvlCursor* cursor) {
+  KvlCursor* made = nullptr;
+  if (cursor == nullptr) {
+    cursor = made = static_cast<KvlCursor*>(std::calloc(1, sizeof(KvlCursor)));
+    if (cursor == nullptr) {
+      kvl_set_error(connection, -2, "Unable to allocate cursor struct");
+      return nullptr;
+    }
+    cursor->connection = connection;
+    cursor->currentRow = 1;
+  }
+  for (;;) {
+    int end = 0;
+    if (kvl_read_reply(connection, -1, -1, 1, &end, 0) != 0) break;
+    if (end) {
+      if (cursor->serverSide) cursor->eof = 1;
+      return cursor;
+    }
+    if (appendReply(connection, cursor) != 0) break;
+    // A server-side cursor delivers its next rows only when asked.
+    bool more = (connection->replyHeader.bytes[kvlReplyFlagsAt] & kvlReplyPartial) && !cursor->serverSide;
+    if (!more) return cursor;
+    if (kvl_send_ack(connection, kvlAckNextChunk) != 0) break;
+  }
+  kvl_cursor_release(made);
+  return nullptr;
+}
+
+void kvl_cursor_release(KvlCursor* cursor) {
+  if (cursor == nullptr) return;
+  if (cursor->local == -1) {
+    for (std::size_t i = 0, n = std::size_t{cursor->rows} * cursor->columns; i < n; ++i) std::free(cursor->values[i]);
+    std::free(cursor->values);
+    std::free(cursor->valueLengths);
+    std::free(cursor->names);
+  }
+  for (std::uint32_t i = 0; i < cursor->chunkCount; ++i) {
+    std::free(cursor->chunks[i].payload);
+    std::free(cursor->chunks[i].endOffsets);
+  }
+  std::free(cursor->chunks);
+  std::free(cursor->columnInfo);
+  std::free(cursor);
+}

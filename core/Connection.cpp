@@ -1,0 +1,552 @@
+#include "core/Connection.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <utility>
+
+#include "core/AppBuffer.h"
+#include "core/Charset.h"
+#include "core/ConnectionChild.h"
+#include "core/Environment.h"
+#include "core/StringAnswer.h"
+#include "core/TraceFormatter.h"
+#include "platform/ModuleInfo.h"
+#include "platform/OsVersion.h"
+
+namespace {
+
+// The base function list of SQLGetFunctions. SQLColAttribute and SQLColAttributes share id 6.
+const SQLUSMALLINT supportedFunctions[] = {
+    SQL_API_SQLALLOCCONNECT,     SQL_API_SQLALLOCENV,        SQL_API_SQLALLOCHANDLE,
+    SQL_API_SQLALLOCSTMT,        SQL_API_SQLBINDCOL,         SQL_API_SQLBINDPARAMETER,
+    SQL_API_SQLBULKOPERATIONS,   SQL_API_SQLCANCEL,          SQL_API_SQLCLOSECURSOR,
+    SQL_API_SQLCOLATTRIBUTE,     SQL_API_SQLCOLATTRIBUTES,   SQL_API_SQLCOLUMNPRIVILEGES,
+    SQL_API_SQLCOLUMNS,          SQL_API_SQLCONNECT,         SQL_API_SQLCOPYDESC,
+    SQL_API_SQLDESCRIBECOL,      SQL_API_SQLDESCRIBEPARAM,   SQL_API_SQLDISCONNECT,
+    SQL_API_SQLDRIVERCONNECT,    SQL_API_SQLENDTRAN,         SQL_API_SQLERROR,
+    SQL_API_SQLEXECDIRECT,       SQL_API_SQLEXECUTE,         SQL_API_SQLEXTENDEDFETCH,
+    SQL_API_SQLFETCH,            SQL_API_SQLFETCHSCROLL,     SQL_API_SQLFOREIGNKEYS,
+    SQL_API_SQLFREECONNECT,      SQL_API_SQLFREEENV,         SQL_API_SQLFREEHANDLE,
+    SQL_API_SQLFREESTMT,         SQL_API_SQLGETCONNECTATTR,  SQL_API_SQLGETCONNECTOPTION,
+    SQL_API_SQLGETCURSORNAME,    SQL_API_SQLGETDATA,         SQL_API_SQLGETDESCFIELD,
+    SQL_API_SQLGETDESCREC,       SQL_API_SQLGETDIAGFIELD,    SQL_API_SQLGETDIAGREC,
+    SQL_API_SQLGETENVATTR,       SQL_API_SQLGETFUNCTIONS,    SQL_API_SQLGETINFO,
+    SQL_API_SQLGETSTMTATTR,      SQL_API_SQLGETSTMTOPTION,   SQL_API_SQLGETTYPEINFO,
+    SQL_API_SQLMORERESULTS,      SQL_API_SQLNATIVESQL,       SQL_API_SQLNUMPARAMS,
+    SQL_API_SQLNUMRESULTCOLS,    SQL_API_SQLPARAMDATA,       SQL_API_SQLPARAMOPTIONS,
+    SQL_API_SQLPREPARE,          SQL_API_SQLPRIMARYKEYS,     SQL_API_SQLPROCEDURECOLUMNS,
+    SQL_API_SQLPROCEDURES,       SQL_API_SQLPUTDATA,         SQL_API_SQLROWCOUNT,
+    SQL_API_SQLSETCONNECTATTR,   SQL_API_SQLSETCONNECTOPTION, SQL_API_SQLSETCURSORNAME,
+    SQL_API_SQLSETDESCFIELD,     SQL_API_SQLSETDESCREC,      SQL_API_SQLSETENVATTR,
+    SQL_API_SQLSETPOS,           SQL_API_SQLSETSTMTATTR,     SQL_API_SQLSETSTMTOPTION,
+    SQL_API_SQLSPECIALCOLUMNS,   SQL_API_SQLSTATISTICS,      SQL_API_SQLTABLEPRIVILEGES,
+    SQL_API_SQLTABLES,           SQL_API_SQLTRANSACT,
+};
+static_assert(std::size(supportedFunctions) == 71, "the base function list has 71 entries");
+
+// SQL_API_ALL_FUNCTIONS answers ids below 100, one entry each.
+constexpr SQLUSMALLINT odbc2FunctionCount = 100;
+
+SQLUINTEGER integerValue(SQLPOINTER value) {
+  return static_cast<SQLUINTEGER>(reinterpret_cast<std::uintptr_t>(value));
+}
+
+std::string encodingLine(const char* label, const std::string& name, std::uint32_t code) {
+  std::ostringstream line;
+  line << "// " << label << ": " << name << " (0x" << std::hex << code << ")";
+  return line.str();
+}
+
+}  // namespace
+
+Connection::Connection(Environment* environment)
+    : environment_(environment),
+      diagnostics_(environment),
+      encoding_(utf8Charset),
+      sendEncoding_(utf8Charset),
+      receiveEncoding_(utf8Charset) {
+  environment_->addConnection(this);
+  if (!isTracing()) return;
+  traceLine("// App: " + environment_->applicationName() + " " +
+            environment_->applicationVersion());
+  traceLine("// OS: " + platform::osVersionText() + " (" + platform::platformName() + ")");
+  traceLine("// Driver: " + platform::driverVersionText());
+}
+
+Connection::~Connection() {
+  freeChildren();
+  environment_->removeConnection(this);
+}
+
+void Connection::enableQueryLog(SQLUINTEGER thresholdMilliseconds, const std::string& path) {
+  queryLogOn_ = true;
+  queryLogThreshold_ = thresholdMilliseconds;
+  queryLogPath_ = path;
+}
+
+bool Connection::isQueryLogEnabled() const { return queryLogOn_; }
+
+void Connection::logQuery(SQLUINTEGER elapsedMilliseconds, const std::string& sql) {
+  std::string line = traceTimestamp() + "\t" + std::to_string(elapsedMilliseconds) + "\t" + sql;
+  line += '\n';
+  // Opened for each line, so that several connections (and processes) can share one log; the
+  // whole line goes out in one write. The path is UTF-8 on every system.
+  std::ofstream log(std::filesystem::u8path(queryLogPath_), std::ios::out | std::ios::app);
+  log.write(line.data(), static_cast<std::streamsize>(line.size()));
+}
+
+SQLUINTEGER Connection::queryLogThreshold() const { return queryLogThreshold_; }
+
+Statement* Connection::createStatement() { return nullptr; }
+
+Descriptor* Connection::createDescriptor() { return nullptr; }
+
+SQLRETURN Connection::connect(const char* dsn, SQLINTEGER dsnLength, const char* user,
+                              SQLINTEGER userLength, const char* password,
+                              SQLINTEGER passwordLength) {
+  return connectToDsn(stringFromSqlChars(dsn, dsnLength), stringFromSqlChars(user, userLength),
+                      stringFromSqlChars(password, passwordLength));
+}
+
+SQLRETURN Connection::setConnectAttr(SQLINTEGER attribute, SQLPOINTER value,
+                                     SQLINTEGER stringLength) {
+  diagnostics_.clear();
+  const SQLUINTEGER number = integerValue(value);
+  switch (attribute) {
+    case SQL_ATTR_ASYNC_ENABLE:
+      return setAsyncEnable(number);
+    case SQL_ATTR_ACCESS_MODE:
+      return setAccessMode(number);
+    case SQL_ATTR_AUTOCOMMIT:
+      return setAutocommit(number);
+    case SQL_ATTR_LOGIN_TIMEOUT:
+      return setLoginTimeout(number);
+    case SQL_ATTR_TRACEFILE:
+      return setTraceFile(stringFromSqlChars(value, stringLength));
+    case SQL_ATTR_TRANSLATE_LIB:
+      return setTranslateLib(stringFromSqlChars(value, stringLength));
+    case SQL_ATTR_TRANSLATE_OPTION:
+      return setTranslateOption(number);
+    case SQL_ATTR_TXN_ISOLATION:
+      return setTxnIsolation(number);
+    case SQL_ATTR_CURRENT_CATALOG:
+      return setCurrentCatalog(stringFromSqlChars(value, stringLength));
+    case SQL_ATTR_QUIET_MODE:
+      return setQuietMode(static_cast<SQLHWND>(value));
+    case SQL_ATTR_PACKET_SIZE:
+      return setPacketSize(number);
+    case SQL_ATTR_CONNECTION_TIMEOUT:
+      return setConnectionTimeout(number);
+    case SQL_ATTR_METADATA_ID:
+      return setMetadataId(number);
+    case wideApiAttribute:
+      setWideAPI(number == 1);
+      setUnicodeTextTypes(number == 1);
+      return SQL_SUCCESS;
+    default:
+      // Attributes of other drivers and of the Driver Manager reach a connected driver too;
+      // refusing them would fail applications that set them blindly.
+      return SQL_SUCCESS;
+  }
+}
+
+SQLRETURN Connection::getConnectAttr(SQLINTEGER attribute, SQLPOINTER value,
+                                     SQLINTEGER bufferLength, SQLINTEGER* stringLength) {
+  diagnostics_.clear();
+  SQLUINTEGER number = 0;
+  switch (attribute) {
+    case SQL_ATTR_ASYNC_ENABLE:
+      number = getAsyncEnable();
+      break;
+    case SQL_ATTR_ACCESS_MODE:
+      number = getAccessMode();
+      break;
+    case SQL_ATTR_AUTOCOMMIT:
+      number = getAutocommit();
+      break;
+    case SQL_ATTR_LOGIN_TIMEOUT:
+      number = getLoginTimeout();
+      break;
+    case SQL_ATTR_TRANSLATE_OPTION:
+      number = getTranslateOption();
+      break;
+    case SQL_ATTR_TXN_ISOLATION:
+      number = getTxnIsolation();
+      break;
+    case SQL_ATTR_PACKET_SIZE:
+      number = getPacketSize();
+      break;
+    case SQL_ATTR_CONNECTION_TIMEOUT:
+      number = getConnectionTimeout();
+      break;
+    case SQL_ATTR_CONNECTION_DEAD:
+      number = getConnectionDead();
+      break;
+    case SQL_ATTR_AUTO_IPD:
+      number = getAutoIpd();
+      break;
+    case SQL_ATTR_METADATA_ID:
+      number = getMetadataId();
+      break;
+    case wideApiAttribute:
+      number = isWideAPI() ? 1 : 0;
+      break;
+    case SQL_ATTR_QUIET_MODE:
+      if (value != nullptr) *static_cast<SQLHWND*>(value) = getQuietMode();
+      if (stringLength != nullptr) *stringLength = 0;
+      return SQL_SUCCESS;
+    case SQL_ATTR_TRACEFILE:
+      return answerString(diagnostics_, getTraceFile(), value, bufferLength, stringLength);
+    case SQL_ATTR_TRANSLATE_LIB:
+      return answerString(diagnostics_, getTranslateLib(), value, bufferLength, stringLength);
+    case SQL_ATTR_CURRENT_CATALOG:
+      return answerString(diagnostics_, getCurrentCatalog(), value, bufferLength, stringLength);
+    default:
+      post("HY092");
+      return SQL_ERROR;
+  }
+  if (value != nullptr) *static_cast<SQLUINTEGER*>(value) = number;
+  if (stringLength != nullptr) *stringLength = 0;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Connection::getDiagRec(SQLSMALLINT recordNumber, char* sqlState,
+                                 SQLINTEGER* nativeError, char* messageText,
+                                 SQLSMALLINT bufferLength, SQLSMALLINT* textLength) {
+  return diagnostics_.getDiagRecWithComponent(getInfoDbmsName().c_str(), recordNumber, sqlState,
+                                              nativeError, messageText, bufferLength, textLength);
+}
+
+SQLRETURN Connection::getDiagField(SQLSMALLINT recordNumber, SQLSMALLINT identifier,
+                                   SQLPOINTER value, SQLSMALLINT bufferLength,
+                                   SQLSMALLINT* stringLength) {
+  if (identifier == SQL_DIAG_CONNECTION_NAME || identifier == SQL_DIAG_SERVER_NAME) {
+    if (bufferLength < 0) return SQL_ERROR;
+    return copyStringToAppBufferSmallInt(value, stringLength, getInfoDataSourceName(),
+                                         bufferLength, environment_->outputNts() != 0);
+  }
+  return diagnostics_.getDiagField(recordNumber, identifier, value, bufferLength, stringLength);
+}
+
+SQLRETURN Connection::error(char* sqlState, SQLINTEGER* nativeError, char* messageText,
+                            SQLSMALLINT bufferLength, SQLSMALLINT* textLength) {
+  const SQLRETURN rc =
+      diagnostics_.getDiagRec(1, sqlState, nativeError, messageText, bufferLength, textLength);
+  // A record handed out, even with its message cut, is gone, so that a loop over SQLError ends.
+  if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) diagnostics_.clear();
+  return rc;
+}
+
+SQLRETURN Connection::getFunctions(SQLUSMALLINT functionId, SQLUSMALLINT* supported) {
+  diagnostics_.clear();
+  if (supported == nullptr) {
+    post("HY009");
+    return SQL_ERROR;
+  }
+  const std::size_t count = supportedFunctionCount();
+  if (functionId == SQL_API_ODBC3_ALL_FUNCTIONS) {
+    std::fill_n(supported, SQL_API_ODBC3_ALL_FUNCTIONS_SIZE, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+      const SQLUSMALLINT id = supportedFunctionId(i);
+      if (id < SQL_API_ODBC3_ALL_FUNCTIONS_SIZE * 16) {
+        supported[id >> 4] = static_cast<SQLUSMALLINT>(supported[id >> 4] | (1u << (id & 15)));
+      }
+    }
+  } else if (functionId == SQL_API_ALL_FUNCTIONS) {
+    std::fill_n(supported, odbc2FunctionCount, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+      const SQLUSMALLINT id = supportedFunctionId(i);
+      if (id < odbc2FunctionCount) supported[id] = SQL_TRUE;
+    }
+  } else {
+    *supported = SQL_FALSE;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (supportedFunctionId(i) == functionId) *supported = SQL_TRUE;
+    }
+  }
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Connection::nativeSql(const char* inText, SQLINTEGER inLength, char* outText,
+                                SQLINTEGER bufferLength, SQLINTEGER* outLength) {
+  diagnostics_.clear();
+  return answerString(diagnostics_, toNativeSql(stringFromSqlChars(inText, inLength)), outText,
+                      bufferLength, outLength);
+}
+
+std::string Connection::toNativeSql(const std::string& sql) { return sql; }
+
+SQLRETURN Connection::endTran(SQLSMALLINT) { return SQL_SUCCESS; }
+
+DiagnosticHeader& Connection::diagnostics() { return diagnostics_; }
+
+bool Connection::isConnected() const { return connected_; }
+
+void Connection::setConnected(bool connected) { connected_ = connected; }
+
+bool Connection::isTransactionOpen() { return false; }
+
+SQLRETURN Connection::beforeAutocommitChange() { return SQL_SUCCESS; }
+
+SQLSMALLINT Connection::defaultCType(SQLSMALLINT sqlType) {
+  switch (sqlType) {
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR:
+      return SQL_C_WCHAR;
+    case SQL_BIT:
+      return SQL_C_BIT;
+    case SQL_TINYINT:
+      return SQL_C_STINYINT;
+    case SQL_BIGINT:
+      return SQL_C_SBIGINT;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+      return SQL_C_BINARY;
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+      return SQL_C_CHAR;
+    case SQL_INTEGER:
+      return SQL_C_SLONG;
+    case SQL_SMALLINT:
+      return SQL_C_SSHORT;
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+      return SQL_C_DOUBLE;
+    case SQL_REAL:
+      return SQL_C_FLOAT;
+    default:
+      // The typed date, time and timestamp types share their numbers with their C types.
+      return sqlType;
+  }
+}
+
+bool Connection::isWideAPI() const { return wideAPI_; }
+
+void Connection::setWideAPI(bool wide) { wideAPI_ = wide; }
+
+void Connection::setSendEncoding(const std::string& name) {
+  sendEncoding_ = charsetCode(name);
+  if (isTracing()) traceLine(encodingLine("sendEncoding", name, sendEncoding_));
+}
+
+void Connection::setReceiveEncoding(const std::string& name) {
+  receiveEncoding_ = charsetCode(name);
+  if (isTracing()) traceLine(encodingLine("receiveEncoding", name, receiveEncoding_));
+}
+
+void Connection::setEncoding(const std::string& name) { encoding_ = charsetCode(name); }
+
+void Connection::setUnicodeTextTypes(bool unicode) { unicodeTextTypes_ = unicode; }
+
+std::uint32_t Connection::encoding() const { return encoding_; }
+
+std::uint32_t Connection::sendEncoding() const { return sendEncoding_; }
+
+std::uint32_t Connection::receiveEncoding() const { return receiveEncoding_; }
+
+bool Connection::isUnicodeTextTypes() const { return unicodeTextTypes_; }
+
+bool Connection::suppressDeclareCursor() { return true; }
+
+std::size_t Connection::supportedFunctionCount() { return std::size(supportedFunctions); }
+
+SQLUSMALLINT Connection::supportedFunctionId(std::size_t index) {
+  return index < std::size(supportedFunctions) ? supportedFunctions[index] : 0;
+}
+
+SQLRETURN Connection::setAccessMode(SQLUINTEGER mode) {
+  accessMode_ = mode;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Connection::setAsyncEnable(SQLUINTEGER enable) {
+  if (enable == SQL_ASYNC_ENABLE_ON && getInfoAsyncMode() == SQL_AM_NONE) {
+    post("HYC00");
+    return SQL_ERROR;
+  }
+  if (enable == SQL_ASYNC_ENABLE_OFF || enable == SQL_ASYNC_ENABLE_ON) asyncEnable_ = enable;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Connection::setAutocommit(SQLUINTEGER autocommit) {
+  // Without transactions every statement commits by itself: manual commit cannot be had.
+  if (autocommit == SQL_AUTOCOMMIT_OFF && getInfoTxnCapable() == SQL_TC_NONE) {
+    post("HYC00");
+    return SQL_ERROR;
+  }
+  const SQLRETURN rc = beforeAutocommitChange();
+  if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return rc;
+  autocommit_ = autocommit;
+  return rc;
+}
+
+SQLRETURN Connection::setConnectionTimeout(SQLUINTEGER seconds) {
+  return clampTimeout(seconds, connectionTimeoutLimit(), connectionTimeout_);
+}
+
+SQLRETURN Connection::setCurrentCatalog(const std::string& catalog) {
+  currentCatalog_ = catalog;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Connection::setLoginTimeout(SQLUINTEGER seconds) {
+  return clampTimeout(seconds, loginTimeoutLimit(), loginTimeout_);
+}
+
+SQLRETURN Connection::setMetadataId(SQLUINTEGER metadataId) {
+  metadataId_ = metadataId;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Connection::setPacketSize(SQLUINTEGER bytes) {
+  if (isConnected()) {
+    post("HY011");
+    return SQL_ERROR;
+  }
+  const SQLUINTEGER lower = packetSizeLowerLimit();
+  const SQLUINTEGER upper = packetSizeUpperLimit();
+  SQLUINTEGER stored = bytes;
+  if (bytes != 0 && lower != 0 && bytes < lower) stored = lower;
+  if (bytes != 0 && upper != 0 && bytes > upper) stored = upper;
+  packetSize_ = stored;
+  if (stored == bytes) return SQL_SUCCESS;
+  post("01S02");
+  return SQL_SUCCESS_WITH_INFO;
+}
+
+SQLRETURN Connection::setQuietMode(SQLHWND window) {
+  quietMode_ = window;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Connection::setTraceFile(const std::string& path) {
+  traceFile_ = path;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Connection::setTranslateLib(const std::string& library) {
+  if (!isConnected()) {
+    post("HY011");
+    return SQL_ERROR;
+  }
+  translateLib_ = library;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Connection::setTranslateOption(SQLUINTEGER option) {
+  if (!isConnected()) {
+    post("HY011");
+    return SQL_ERROR;
+  }
+  translateOption_ = option;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Connection::setTxnIsolation(SQLUINTEGER isolation) {
+  if (isTransactionOpen()) {
+    post("HY011");
+    return SQL_ERROR;
+  }
+  txnIsolation_ = isolation;
+  return SQL_SUCCESS;
+}
+
+SQLUINTEGER Connection::getAccessMode() { return accessMode_; }
+
+SQLUINTEGER Connection::getAsyncEnable() { return asyncEnable_; }
+
+SQLUINTEGER Connection::getAutoIpd() { return SQL_TRUE; }
+
+SQLUINTEGER Connection::getAutocommit() { return autocommit_; }
+
+SQLUINTEGER Connection::getConnectionDead() { return isConnected() ? SQL_CD_FALSE : SQL_CD_TRUE; }
+
+SQLUINTEGER Connection::getConnectionTimeout() { return connectionTimeout_; }
+
+std::string Connection::getCurrentCatalog() { return currentCatalog_; }
+
+SQLUINTEGER Connection::getLoginTimeout() { return loginTimeout_; }
+
+SQLUINTEGER Connection::getMetadataId() { return metadataId_; }
+
+SQLUINTEGER Connection::getPacketSize() { return packetSize_; }
+
+SQLHWND Connection::getQuietMode() { return quietMode_; }
+
+std::string Connection::getTraceFile() { return traceFile_; }
+
+std::string Connection::getTranslateLib() { return translateLib_; }
+
+SQLUINTEGER Connection::getTranslateOption() { return translateOption_; }
+
+SQLUINTEGER Connection::getTxnIsolation() { return txnIsolation_; }
+
+SQLULEN Connection::keysetSizeLimit() { return 0; }
+
+SQLULEN Connection::maxLengthLowerLimit() { return 0; }
+
+SQLULEN Connection::maxLengthUpperLimit() { return 0; }
+
+SQLULEN Connection::queryTimeoutLowerLimit() { return 0; }
+
+SQLULEN Connection::queryTimeoutUpperLimit() { return 0; }
+
+SQLUINTEGER Connection::connectionTimeoutLimit() { return 0; }
+
+SQLUINTEGER Connection::loginTimeoutLimit() { return 0; }
+
+SQLUINTEGER Connection::packetSizeLowerLimit() { return 0; }
+
+SQLUINTEGER Connection::packetSizeUpperLimit() { return 0; }
+
+bool Connection::isTracing() const { return environment_->isTracing(); }
+
+void Connection::traceLine(const std::string& line) const {
+  environment_->traceStream().writeLine(line);
+}
+
+Environment* Connection::environment() const { return environment_; }
+
+void Connection::freeChildren() {
+  std::vector<ConnectionChild*> children;
+  {
+    platform::MutexLock lock(childrenMutex_);
+    children.swap(children_);
+  }
+  // Outside the lock: each child leaves the (now empty) registry from its destructor.
+  for (ConnectionChild* child : children) delete child;
+}
+
+void Connection::addChild(ConnectionChild* child) {
+  platform::MutexLock lock(childrenMutex_);
+  children_.push_back(child);
+}
+
+void Connection::removeChild(ConnectionChild* child) {
+  platform::MutexLock lock(childrenMutex_);
+  auto found = std::find(children_.begin(), children_.end(), child);
+  if (found != children_.end()) children_.erase(found);
+}
+
+void Connection::post(const char* sqlState) {
+  diagnostics_.post(sqlState, 0, "", SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
+}
+
+SQLRETURN Connection::clampTimeout(SQLUINTEGER seconds, SQLUINTEGER limit, SQLUINTEGER& field) {
+  if (limit == 0 || seconds <= limit) {
+    field = seconds;
+    return SQL_SUCCESS;
+  }
+  field = limit;
+  post("01S02");
+  return SQL_SUCCESS_WITH_INFO;
+}

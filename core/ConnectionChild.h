@@ -1,0 +1,20 @@
+#pragma once
+// Statements and explicitly allocated descriptors. ODBC frees every statement and descriptor of
+// a connection when it disconnects, and a connection handle may be freed with some still
+// allocated, so each one registers with its connection, which frees the ones still there.
+
+class Connection;
+
+class ConnectionChild {
+ public:
+  // Registers with the connection; a null connection (the implicit descriptors that a statement
+  // owns itself) registers with none.
+  explicit ConnectionChild(Connection* connection);
+  // Leaves the registry, so that an application freeing the handle itself is not freed again.
+  virtual ~ConnectionChild();
+  ConnectionChild(const ConnectionChild&) = delete;
+  ConnectionChild& operator=(const ConnectionChild&) = delete;
+
+ private:
+  Connection* registry_;
+};

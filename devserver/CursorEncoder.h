@@ -1,0 +1,60 @@
+#pragma once
+// Turns a prepared statement's rows into cursor replies: column types, field lengths, names
+// (and table names), then the data; results over the chunk size go out as partial chunks that
+// carry only lengths and data.
+#include "devserver/PacketChannel.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace devserver {
+
+struct CursorOptions {
+  std::uint32_t chunkRows = 10000;
+  bool tableNames = false;
+  bool rowid = false;  // a hidden first column numbering the rows of the result
+};
+
+class CursorEncoder {
+ public:
+  // Finalizes the statement at the end when it owns it, else only resets it.
+  CursorEncoder(sqlite3_stmt* statement, bool ownsStatement, const CursorOptions& options);
+  ~CursorEncoder();
+  CursorEncoder(const CursorEncoder&) = delete;
+  CursorEncoder& operator=(const CursorEncoder&) = delete;
+
+  enum class Status { kReply, kEnd, kError };
+  // The first reply, then after each acknowledgement the next chunk; kEnd once a chunked result
+  // has no rows left (the end reply follows). The payload stays valid until the next call.
+  Status next(ReplyFields& fields, std::string& error);
+  const std::vector<std::uint8_t>& payload() const { return payload_; }
+  // Whether the reply just built is a partial chunk with more to come.
+  bool partial() const { return pending_; }
+
+ private:
+  bool fill(std::string& error);
+  void appendCell(int column);
+  void appendLength(std::uint32_t length);
+  void appendData(const void* data, std::size_t length);
+  void buildFirstPayload();
+  std::uint32_t typeCode(int column) const;
+
+  sqlite3_stmt* statement_;
+  bool ownsStatement_;
+  CursorOptions options_;
+  int sqlColumns_;
+  std::uint32_t wireColumns_;
+  bool started_ = false;
+  bool pending_ = false;  // the statement stands on a row that belongs to the next chunk
+  std::uint32_t rows_ = 0;
+  std::uint64_t rowNumber_ = 0;
+  std::vector<int> firstClass_;  // storage class of each column's first non-NULL value
+  std::vector<std::uint8_t> lengths_;
+  std::vector<std::uint8_t> data_;
+  std::vector<std::uint8_t> payload_;
+};
+
+}  // namespace devserver

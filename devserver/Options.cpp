@@ -1,0 +1,128 @@
+#include "devserver/Options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace devserver {
+
+namespace {
+
+bool parseUnsigned(const char* text, unsigned long long max, unsigned long long& value) {
+  if (!*text || *text == '-') return false;
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtoull(text, &end, 10);
+  return errno == 0 && *end == 0 && value <= max;
+}
+
+bool parseSeconds(const char* text, double& value) {
+  char* end = nullptr;
+  value = std::strtod(text, &end);
+  return *text && *end == 0 && value >= 0 && value <= 3600;
+}
+
+bool parseUsers(const std::string& text, std::vector<std::pair<std::string, std::string>>& users) {
+  users.clear();
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find(',', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string entry = text.substr(start, end - start);
+    const std::size_t colon = entry.find(':');
+    if (colon == std::string::npos || colon == 0) return false;
+    users.emplace_back(entry.substr(0, colon), entry.substr(colon + 1));
+    start = end + 1;
+  }
+  return !users.empty();
+}
+
+}  // namespace
+
+const char* usageText() {
+  return "usage: karvell-devserver [options]\n"
+         "  --port N              TCP port (default 4430; 0 picks a free one)\n"
+         "  --listen ADDR         address to listen on (default 127.0.0.1)\n"
+         "  --users U:P,...       accounts (default karvell:karvell)\n"
+         "  --data-dir DIR        database NAME is DIR/NAME.db; the default is DIR/default.db\n"
+         "  --server-version V    version in SHOW INFO (default 5.7.3)\n"
+         "  --chunk-rows K        results over K rows go in chunks (default 10000)\n"
+         "  --compress-min N      compress result payloads of at least N bytes (default off)\n"
+         "  --table-names         send the table-name block with every result\n"
+         "  --rowid               send a hidden first column numbering the result's rows\n"
+         "  --clear-replies       answer encrypted sessions in clear\n"
+         "  --trace FILE          one line per request and reply, in hexadecimal\n"
+         "  --max-request BYTES   refuse larger requests and close (default 268435456)\n"
+         "  --login-delay S       wait S seconds before the first login reply\n"
+         "  --login-bad-s         spoil the proof in the encrypted login reply\n"
+         "  --login-wrong-size    send a first login reply one byte too long\n"
+         "  --reject-user         refuse every login at its last step\n"
+         "SQL fault knobs, one per request: @@fault delay S | badsig | close-mid-payload |\n"
+         "  error CODE LEN | short-encrypted | bad-zlib | raw HEX | malformed KIND, KIND one of\n"
+         "  rows-columns-overflow, types-past-payload, lengths-past-payload, name-unterminated,\n"
+         "  data-short, huge-length, rowid-no-columns, chunk-columns, chunk-rowid, inflated-size,\n"
+         "  encrypted-no-key.\n"
+         "@@stats answers the number of connections open besides the asking one.\n";
+}
+
+bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string name = argv[i];
+    bool ok = true;
+    if (name == "--table-names") {
+      options.tableNames = true;
+    } else if (name == "--rowid") {
+      options.rowid = true;
+    } else if (name == "--clear-replies") {
+      options.clearReplies = true;
+    } else if (name == "--login-bad-s") {
+      options.loginBadS = true;
+    } else if (name == "--login-wrong-size") {
+      options.loginWrongSize = true;
+    } else if (name == "--reject-user") {
+      options.rejectUser = true;
+    } else {
+      if (i + 1 >= argc) {
+        error = name.rfind("--", 0) == 0 ? name + " needs a value" : "unexpected " + name;
+        return false;
+      }
+      const char* value = argv[++i];
+      unsigned long long number = 0;
+      if (name == "--port") {
+        ok = parseUnsigned(value, 65535, number);
+        options.port = static_cast<int>(number);
+      } else if (name == "--listen") {
+        options.listen = value;
+      } else if (name == "--users") {
+        ok = parseUsers(value, options.users);
+      } else if (name == "--data-dir") {
+        options.dataDir = value;
+      } else if (name == "--server-version") {
+        options.serverVersion = value;
+      } else if (name == "--chunk-rows") {
+        ok = parseUnsigned(value, 0xFFFFFFFFu, number) && number > 0;
+        options.chunkRows = static_cast<std::uint32_t>(number);
+      } else if (name == "--compress-min") {
+        ok = parseUnsigned(value, 0xFFFFFFFFu, number);
+        options.compressMin = static_cast<std::size_t>(number);
+      } else if (name == "--trace") {
+        options.trace = value;
+      } else if (name == "--max-request") {
+        ok = parseUnsigned(value, 0xFFFFFFFFu, number);
+        options.maxRequest = static_cast<std::size_t>(number);
+      } else if (name == "--login-delay") {
+        ok = parseSeconds(value, options.loginDelay);
+      } else {
+        error = "unknown option " + name;
+        return false;
+      }
+    }
+    if (!ok) {
+      error = "bad value for " + name + ": " + argv[i];
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace devserver

@@ -1,0 +1,215 @@
+#include "devserver/PacketChannel.h"
+
+#include "devserver/ByteOrder.h"
+#include "devserver/Protocol.h"
+#include "devserver/Trace.h"
+
+#include <sys/socket.h>
+#include <sys/uio.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace devserver {
+
+std::string Request::text(std::size_t i) const {
+  const auto* data = reinterpret_cast<const char*>(field(i));
+  const std::size_t length = fieldLength(i);
+  if (!data) return {};
+  const void* nul = std::memchr(data, 0, length);
+  return std::string(data, nul ? static_cast<const char*>(nul) - data : length);
+}
+
+PacketChannel::PacketChannel(int socket, unsigned session, Trace* trace, std::size_t maxRequest,
+                             std::size_t compressMin, bool clearReplies)
+    : socket_(socket),
+      session_(session),
+      trace_(trace && trace->enabled() ? trace : nullptr),
+      maxRequest_(maxRequest),
+      compressMin_(compressMin),
+      clearReplies_(clearReplies) {}
+
+bool PacketChannel::readExact(std::uint8_t* data, std::size_t length) {
+  while (length) {
+    const ssize_t got = recv(socket_, data, length, 0);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    data += got;
+    length -= static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+ReadStatus PacketChannel::read(Request& request) {
+  RequestHeader& h = request.header;
+  if (!readExact(h.raw.data(), kHeaderSize)) return ReadStatus::kClosed;
+  const std::uint8_t* raw = h.raw.data();
+  if (loadU32(raw) != kSignature) return ReadStatus::kBadSignature;
+  h.size = loadU32(raw + 4);
+  h.command = raw[8];
+  h.selector = raw[9];
+  h.flags = raw[10];
+  h.valueType = raw[12];
+  h.level = raw[13];
+  h.clientKind = raw[14];
+  h.fieldCount = loadU32(raw + 16);
+  h.valueLength = loadU32(raw + 20);
+  h.parameterIndex = loadU16(raw + 28);
+  if (h.size > maxRequest_) return ReadStatus::kTooLarge;
+  payload_.resize(h.size);
+  if (!readExact(payload_.data(), h.size)) return ReadStatus::kClosed;
+  return splitFields(request);
+}
+
+ReadStatus PacketChannel::splitFields(Request& request) {
+  const RequestHeader& h = request.header;
+  request.fields.clear();
+  std::uint8_t* data = payload_.data();
+  std::size_t length = h.size;
+  const bool valuePacket = h.flags & requestflag::kValuePacket;
+  const std::uint8_t* lengths = nullptr;
+  std::size_t lengthCount = 0;
+  if (!valuePacket) {
+    if (h.fieldCount > length / 4) return ReadStatus::kMalformed;
+    lengths = data;
+    lengthCount = h.fieldCount;
+    data += 4 * lengthCount;
+    length -= 4 * lengthCount;
+  }
+  // Login packets carry their cryptography inside the fields; everything else is IV + ciphertext.
+  if (key_ && h.command != command::kLogin && h.size) {
+    if (length < kIvSize) return ReadStatus::kMalformed;
+    length -= kIvSize;
+    ctsDecrypt(*key_, data, length);
+  }
+  if (trace_) trace_->request(session_, h.raw.data(), lengths, lengthCount, data, length);
+
+  if (valuePacket) {
+    if (h.flags & requestflag::kCompressed) {
+      if (h.valueLength > maxRequest_) return ReadStatus::kMalformed;
+      inflated_.resize(h.valueLength ? h.valueLength : 1);
+      uLongf inflatedLength = h.valueLength;
+      if (uncompress(inflated_.data(), &inflatedLength, data, length) != Z_OK ||
+          inflatedLength != h.valueLength)
+        return ReadStatus::kMalformed;
+      request.fields.emplace_back(inflated_.data(), inflatedLength);
+    } else {
+      request.fields.emplace_back(data, length);
+    }
+    return ReadStatus::kRequest;
+  }
+  std::size_t offset = 0;
+  for (std::size_t i = 0; i < lengthCount; ++i) {
+    const std::size_t field = loadU32(lengths + 4 * i);
+    if (field > length - offset) return ReadStatus::kMalformed;
+    request.fields.emplace_back(data + offset, field);
+    offset += field;
+  }
+  return offset == length ? ReadStatus::kRequest : ReadStatus::kMalformed;
+}
+
+bool PacketChannel::frame(const ReplyFields& fields, std::uint8_t flags, const std::uint8_t* body,
+                          std::size_t length, std::uint32_t clearSize, bool encrypt,
+                          bool markEncrypted, const std::uint8_t* clear,
+                          std::size_t clearLength) {
+  if (encrypt && length) {
+    sealPayload(*key_, body, length, sealed_);
+    body = sealed_.data();
+    length = sealed_.size();
+    markEncrypted = true;
+  }
+  std::uint8_t header[kHeaderSize] = {};
+  storeU32(header, kSignature);
+  storeU32(header + 4, static_cast<std::uint32_t>(length));
+  storeU16(header + 8, fields.code);
+  header[10] = flags;
+  header[11] = markEncrypted ? 1 : 0;
+  storeU32(header + 12, clearSize);
+  storeU32(header + 16, fields.rows);
+  storeU32(header + 20, fields.columns);
+  storeU32(header + 24, fields.fieldCount);
+  if (trace_) trace_->reply(session_, header, clear, clearLength);
+
+  iovec parts[2] = {{header, kHeaderSize}, {const_cast<std::uint8_t*>(body), length}};
+  msghdr message{};
+  message.msg_iov = parts;
+  message.msg_iovlen = length ? 2 : 1;
+  std::size_t left = kHeaderSize + length;
+  while (left) {
+    const ssize_t sent = sendmsg(socket_, &message, MSG_NOSIGNAL);
+    if (sent < 0 && errno == EINTR) continue;
+    if (sent <= 0) return false;
+    left -= static_cast<std::size_t>(sent);
+    // Skip what went out, possibly part-way into an iovec.
+    std::size_t done = static_cast<std::size_t>(sent);
+    while (done && message.msg_iovlen) {
+      iovec& part = message.msg_iov[0];
+      const std::size_t step = done < part.iov_len ? done : part.iov_len;
+      part.iov_base = static_cast<std::uint8_t*>(part.iov_base) + step;
+      part.iov_len -= step;
+      done -= step;
+      if (part.iov_len == 0) {
+        ++message.msg_iov;
+        --message.msg_iovlen;
+      }
+    }
+  }
+  return true;
+}
+
+bool PacketChannel::reply(const ReplyFields& fields, const std::uint8_t* payload,
+                          std::size_t length, bool mayCompress) {
+  if (mayCompress && length && length >= compressMin_) {
+    compressed_.resize(compressBound(length));
+    uLongf compressedLength = compressed_.size();
+    if (compress2(compressed_.data(), &compressedLength, payload, length, Z_DEFAULT_COMPRESSION) ==
+        Z_OK)
+      return frame(fields, fields.flags | replyflag::kCompressed, compressed_.data(),
+                   compressedLength, static_cast<std::uint32_t>(length), encryptsReplies(), false,
+                   payload, length);
+  }
+  return frame(fields, fields.flags, payload, length, static_cast<std::uint32_t>(length),
+               encryptsReplies(), false, payload, length);
+}
+
+bool PacketChannel::error(std::uint16_t code, const std::string& message) {
+  ReplyFields fields;
+  fields.code = code;
+  fields.fieldCount = message.empty() ? 0 : 1;
+  return reply(fields, reinterpret_cast<const std::uint8_t*>(message.data()), message.size());
+}
+
+bool PacketChannel::loginReply(const std::uint8_t* payload, std::size_t length,
+                               std::uint32_t fieldCount) {
+  ReplyFields fields;
+  fields.fieldCount = fieldCount;
+  return frame(fields, 0, payload, length, static_cast<std::uint32_t>(length), false, false,
+               payload, length);
+}
+
+bool PacketChannel::replyCompressed(const ReplyFields& fields, const std::uint8_t* payload,
+                                    std::size_t length, std::uint32_t clearSize) {
+  return frame(fields, fields.flags | replyflag::kCompressed, payload, length, clearSize,
+               encryptsReplies(), false, payload, length);
+}
+
+bool PacketChannel::replyMarkedEncrypted(const ReplyFields& fields, const std::uint8_t* payload,
+                                         std::size_t length) {
+  return frame(fields, fields.flags, payload, length, static_cast<std::uint32_t>(length), false,
+               true, payload, length);
+}
+
+bool PacketChannel::sendRaw(const std::uint8_t* bytes, std::size_t length) {
+  if (trace_) trace_->raw(session_, bytes, length);
+  while (length) {
+    const ssize_t sent = send(socket_, bytes, length, MSG_NOSIGNAL);
+    if (sent < 0 && errno == EINTR) continue;
+    if (sent <= 0) return false;
+    bytes += sent;
+    length -= static_cast<std::size_t>(sent);
+  }
+  return true;
+}
+
+}  // namespace devserver

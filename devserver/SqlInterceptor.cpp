@@ -1,0 +1,167 @@
+#include "devserver/SqlInterceptor.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace devserver {
+
+namespace {
+
+bool isSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool isWordChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+
+// Upper-cased, white space runs as one space, no leading or trailing blanks, no final ";".
+std::string normalized(const std::string& sql) {
+  std::string text;
+  for (char c : sql) {
+    if (isSpace(c)) {
+      if (!text.empty() && text.back() != ' ') text += ' ';
+    } else {
+      text += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+  }
+  if (!text.empty() && text.back() == ' ') text.pop_back();
+  if (!text.empty() && text.back() == ';') text.pop_back();
+  if (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// The rest of the original text after `words` leading words, trimmed, without a final ";".
+std::string afterWords(const std::string& sql, int words) {
+  std::size_t i = 0;
+  for (int word = 0; word < words; ++word) {
+    while (i < sql.size() && isSpace(sql[i])) ++i;
+    while (i < sql.size() && !isSpace(sql[i])) ++i;
+  }
+  std::size_t end = sql.size();
+  while (end > i && isSpace(sql[end - 1])) --end;
+  if (end > i && sql[end - 1] == ';') --end;
+  while (i < end && isSpace(sql[i])) ++i;
+  while (end > i && isSpace(sql[end - 1])) --end;
+  return sql.substr(i, end - i);
+}
+
+// A quoted name loses its quotes; without quotes the text is the name.
+std::string unquoted(const std::string& text) {
+  const std::size_t first = text.find('\'');
+  const std::size_t last = text.rfind('\'');
+  if (first == 0 && last == text.size() - 1 && last > first)
+    return text.substr(first + 1, last - first - 1);
+  return text;
+}
+
+// Skips a quoted text or a comment starting at sql[i]; answers the index after it, or i.
+std::size_t skipQuotedOrComment(const std::string& sql, std::size_t i) {
+  const char c = sql[i];
+  if (c == '\'' || c == '"' || c == '`' || c == '[') {
+    const char close = c == '[' ? ']' : c;
+    for (std::size_t j = i + 1; j < sql.size(); ++j) {
+      if (sql[j] != close) continue;
+      if (close != ']' && j + 1 < sql.size() && sql[j + 1] == close) {
+        ++j;  // a doubled quote stays inside
+        continue;
+      }
+      return j + 1;
+    }
+    return sql.size();
+  }
+  if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+    const std::size_t end = sql.find('\n', i);
+    return end == std::string::npos ? sql.size() : end + 1;
+  }
+  if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
+    const std::size_t end = sql.find("*/", i + 2);
+    return end == std::string::npos ? sql.size() : end + 2;
+  }
+  return i;
+}
+
+bool keywordAt(const std::string& sql, std::size_t i, const char* keyword) {
+  const std::size_t length = std::strlen(keyword);
+  if (i + length > sql.size()) return false;
+  for (std::size_t k = 0; k < length; ++k)
+    if (std::toupper(static_cast<unsigned char>(sql[i + k])) != keyword[k]) return false;
+  return i + length == sql.size() || !isWordChar(sql[i + length]);
+}
+
+}  // namespace
+
+InterceptedSql intercept(const std::string& sql) {
+  const std::string text = normalized(sql);
+  struct Exact {
+    const char* text;
+    Intercepted kind;
+  };
+  static const Exact exact[] = {
+      {"SHOW INFO", Intercepted::kShowInfo},
+      {"PING", Intercepted::kPing},
+      {"SET AUTOCOMMIT TO ON", Intercepted::kAutocommitOn},
+      {"SET AUTOCOMMIT TO OFF", Intercepted::kAutocommitOff},
+      {"COMMIT", Intercepted::kCommit},
+      {"ROLLBACK", Intercepted::kRollback},
+      {"SHOW DATABASES", Intercepted::kShowDatabases},
+      {"SHOW TABLES", Intercepted::kShowTables},
+      {"@@STATS", Intercepted::kStats},
+  };
+  for (const Exact& entry : exact)
+    if (text == entry.text) return {entry.kind, {}};
+  if (text.rfind("SET CLIENT TYPE TO", 0) == 0) return {Intercepted::kClientType, {}};
+  if (text.rfind("USE DATABASE ", 0) == 0)
+    return {Intercepted::kUseDatabase, unquoted(afterWords(sql, 2))};
+  if (text == "@@FAULT" || text.rfind("@@FAULT ", 0) == 0)
+    return {Intercepted::kFault, afterWords(sql, 1)};
+  return {};
+}
+
+std::string stripTypedLiteralKeywords(const std::string& sql) {
+  static const char* const keywords[] = {"TIMESTAMP", "DATE", "TIME"};
+  std::string out;
+  out.reserve(sql.size());
+  std::size_t i = 0;
+  while (i < sql.size()) {
+    const std::size_t skipped = skipQuotedOrComment(sql, i);
+    if (skipped != i) {
+      out.append(sql, i, skipped - i);
+      i = skipped;
+      continue;
+    }
+    if (i == 0 || !isWordChar(sql[i - 1])) {
+      bool stripped = false;
+      for (const char* keyword : keywords) {
+        if (!keywordAt(sql, i, keyword)) continue;
+        std::size_t j = i + std::strlen(keyword);
+        while (j < sql.size() && isSpace(sql[j])) ++j;
+        if (j < sql.size() && sql[j] == '\'') {
+          i = j;  // the literal itself follows unchanged
+          stripped = true;
+        }
+        break;
+      }
+      if (stripped) continue;
+    }
+    out += sql[i++];
+  }
+  return out;
+}
+
+bool isBlankSql(const char* sql) {
+  const std::string text = sql;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (isSpace(text[i]) || text[i] == ';') {
+      ++i;
+      continue;
+    }
+    const bool comment = text[i] == '-' || text[i] == '/';
+    const std::size_t skipped = comment ? skipQuotedOrComment(text, i) : i;
+    if (skipped == i) return false;
+    i = skipped;
+  }
+  return true;
+}
+
+}  // namespace devserver
+

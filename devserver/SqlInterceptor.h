@@ -1,0 +1,39 @@
+#pragma once
+// The SQL texts the server answers itself instead of handing them to SQLite, and the rewriting of
+// what does go to SQLite.
+#include <string>
+
+namespace devserver {
+
+enum class Intercepted {
+  kNone,           // for SQLite
+  kShowInfo,       // SHOW INFO
+  kPing,           // PING
+  kAutocommitOn,   // SET AUTOCOMMIT TO ON
+  kAutocommitOff,  // SET AUTOCOMMIT TO OFF
+  kCommit,         // COMMIT
+  kRollback,       // ROLLBACK
+  kClientType,     // SET CLIENT TYPE TO '...'
+  kUseDatabase,    // USE DATABASE '...'; the argument is the name
+  kShowDatabases,  // SHOW DATABASES
+  kShowTables,     // SHOW TABLES
+  kFault,          // @@fault ...; the argument is the rest of the text
+  kStats,          // @@stats
+};
+
+struct InterceptedSql {
+  Intercepted kind = Intercepted::kNone;
+  std::string argument;
+};
+
+// Matches case-insensitively with white space collapsed and a trailing ";" optional.
+InterceptedSql intercept(const std::string& sql);
+
+// Drops the keyword of typed literals outside quotes and comments (DATE '...', TIME '...',
+// TIMESTAMP '...'), which SQLite does not know.
+std::string stripTypedLiteralKeywords(const std::string& sql);
+
+// Whether the text holds nothing but white space, semicolons and comments.
+bool isBlankSql(const char* sql);
+
+}  // namespace devserver

@@ -1,0 +1,10 @@
+#include "platform/OdbcInstaller.h"
+
+namespace platform {
+
+Mutex& configModeMutex() {
+  static Mutex mutex;
+  return mutex;
+}
+
+}  // namespace platform

@@ -1,0 +1,164 @@
+// The SQL the server answers itself, and what it changes on the way to SQLite.
+#include "tests/devserver/WireTest.h"
+
+#include <fstream>
+#include <regex>
+
+namespace wiretest {
+namespace {
+
+using Table = std::vector<std::vector<std::string>>;
+
+class SqlTest : public WireTest {
+ protected:
+  std::vector<std::string> serverArgs() const override { return {"--server-version", "6.1.2"}; }
+};
+
+TEST_F(SqlTest, ShowInfoAndPingInAnySpelling) {
+  auto client = login();
+  for (const char* sql : {"SHOW INFO", "show info;", "  Show\n  INFO  ; "}) {
+    const Cursor info = client->query(sql);
+    ASSERT_TRUE(info.ok) << sql << ": " << info.error;
+    EXPECT_EQ(info.names, (std::vector<std::string>{"name", "value"}));
+    ASSERT_FALSE(info.rows.empty());
+    EXPECT_EQ(cells(info)[0], (std::vector<std::string>{"server_version", "6.1.2"}));
+  }
+  for (const char* sql : {"PING;", "ping", "SET CLIENT TYPE TO 'app.exe';",
+                          "set client type to 'it''s odd"}) {
+    EXPECT_EQ(client->execute(sql).code, 0) << sql;
+    const Cursor asQuery = client->query(sql);
+    EXPECT_TRUE(asQuery.ok) << sql;
+    EXPECT_TRUE(asQuery.names.empty()) << sql;
+  }
+}
+
+TEST_F(SqlTest, AutocommitOffHoldsChangesUntilCommit) {
+  auto writer = login();
+  auto reader = login();
+  const auto count = [&reader] { return cells(reader->query("SELECT count(*) FROM t"))[0][0]; };
+  ASSERT_EQ(writer->execute("CREATE TABLE t(x)").code, 0);
+  EXPECT_EQ(writer->execute("COMMIT;").code, 0) << "nothing open: a no-op";
+  EXPECT_EQ(writer->execute("ROLLBACK;").code, 0);
+
+  ASSERT_EQ(writer->execute("SET AUTOCOMMIT TO OFF;").code, 0);
+  ASSERT_EQ(writer->execute("INSERT INTO t VALUES (1)").code, 0);
+  EXPECT_EQ(count(), "0");
+  ASSERT_EQ(writer->execute("ROLLBACK;").code, 0);
+  EXPECT_EQ(cells(writer->query("SELECT count(*) FROM t"))[0][0], "0");
+  // After COMMIT the next statement starts a transaction of its own again.
+  ASSERT_EQ(writer->execute("INSERT INTO t VALUES (2)").code, 0);
+  ASSERT_EQ(writer->execute("COMMIT;").code, 0);
+  EXPECT_EQ(count(), "1");
+  ASSERT_EQ(writer->execute("INSERT INTO t VALUES (3)").code, 0);
+  EXPECT_EQ(count(), "1");
+  // Turning autocommit on commits what is open.
+  ASSERT_EQ(writer->execute("SET AUTOCOMMIT TO ON;").code, 0);
+  EXPECT_EQ(count(), "2");
+  ASSERT_EQ(writer->execute("INSERT INTO t VALUES (4)").code, 0);
+  EXPECT_EQ(count(), "3");
+}
+
+TEST_F(SqlTest, UseDatabaseShowDatabasesAndShowTables) {
+  auto client = login();
+  ASSERT_EQ(client->execute("CREATE TABLE in_default(x)").code, 0);
+  std::ofstream(server().dataFile("other.db")).close();  // an empty file is an empty database
+  EXPECT_EQ(cells(client->query("show databases")), (Table{{"default"}, {"other"}}));
+  EXPECT_EQ(cells(client->query("SHOW TABLES")), (Table{{"in_default"}}));
+
+  ASSERT_EQ(client->execute("USE DATABASE 'other';").code, 0);
+  EXPECT_TRUE(client->query("SHOW TABLES").rows.empty());
+  ASSERT_EQ(client->execute("CREATE TABLE in_other(y)").code, 0);
+  EXPECT_EQ(cells(client->query("SHOW INFO"))[1], (std::vector<std::string>{"database", "other"}));
+  ASSERT_EQ(client->execute("use database 'default'").code, 0);
+  EXPECT_EQ(cells(client->query("SHOW TABLES")), (Table{{"in_default"}}));
+
+  for (const char* name : {"nope", "../default", "a/b", ".."}) {
+    const Reply reply = client->execute(std::string("USE DATABASE '") + name + "';");
+    EXPECT_EQ(reply.code, 7030) << name;
+    EXPECT_NE(reply.text().find(name), std::string::npos) << reply.text();
+  }
+  EXPECT_EQ(client->execute("USE DATABASE 'nope';").text(), "Unknown database 'nope'");
+  EXPECT_EQ(cells(client->query("SHOW TABLES")), (Table{{"in_default"}})) << "still on default";
+}
+
+TEST_F(SqlTest, UseDatabaseCommitsAnOpenTransaction) {
+  auto client = login();
+  std::ofstream(server().dataFile("second.db")).close();
+  ASSERT_EQ(client->execute("CREATE TABLE kept(x)").code, 0);
+  ASSERT_EQ(client->execute("SET AUTOCOMMIT TO OFF;").code, 0);
+  ASSERT_EQ(client->execute("INSERT INTO kept VALUES (1)").code, 0);
+  ASSERT_EQ(client->execute("USE DATABASE 'second';").code, 0);
+  auto other = login();
+  EXPECT_EQ(cells(other->query("SELECT x FROM kept")), (Table{{"1"}}));
+}
+
+TEST_F(SqlTest, TypedLiteralsLoseTheirKeywordOutsideQuotes) {
+  auto client = login();
+  EXPECT_EQ(cells(client->query("SELECT DATE '2012-01-31', time  '10:30:00', "
+                                "TIMESTAMP\n'2012-01-31 10:30:00', 'DATE ''x''', \"date\" "
+                                "FROM (SELECT 1 AS date)")),
+            (Table{{"2012-01-31", "10:30:00", "2012-01-31 10:30:00", "DATE 'x'", "1"}}));
+  ASSERT_EQ(client->execute("CREATE TABLE d(date DATE, updated TIMESTAMP)").code, 0);
+  ASSERT_EQ(client->execute("INSERT INTO d VALUES (DATE '2020-02-29', TIMESTAMP '2020-02-29 "
+                            "23:59:59') -- DATE 'comment'")
+                .code,
+            0);
+  EXPECT_EQ(cells(client->query("SELECT date, updated FROM d WHERE date = DATE '2020-02-29'")),
+            (Table{{"2020-02-29", "2020-02-29 23:59:59"}}));
+}
+
+TEST_F(SqlTest, OdbcEscapesAreNotAccepted) {
+  auto client = login();
+  for (const char* sql : {"SELECT {d '2012-01-31'}", "SELECT {t '10:30:00'}",
+                          "SELECT {ts '2012-01-31 10:30:00'}", "SELECT {fn UCASE('a')}"}) {
+    const Cursor cursor = client->query(sql);
+    EXPECT_FALSE(cursor.ok) << sql;
+    EXPECT_EQ(cursor.code, 7010) << sql;
+  }
+}
+
+TEST_F(SqlTest, ScalarFunctionsTheDriverAdvertises) {
+  auto client = login();
+  const Cursor cursor = client->query(
+      "SELECT UCASE('abC'), LCASE('AbC'), UCASE(NULL), CHARACTER_LENGTH('h\xc3\xa9llo'), "
+      "ABS(-2), ROUND(2.567, 1), LTRIM('  a'), RTRIM('a  '), LENGTH('abc'), "
+      "SUBSTRING('abcdef', 2, 3), RAND(), RAND(7) = RAND(7), NOW()");
+  ASSERT_TRUE(cursor.ok) << cursor.error;
+  const auto row = cells(cursor)[0];
+  EXPECT_EQ(std::vector<std::string>(row.begin(), row.begin() + 10),
+            (std::vector<std::string>{"ABC", "abc", "NULL", "5", "2", "2.6", "a", "a", "3",
+                                      "bcd"}));
+  const double random = std::stod(row[10]);
+  EXPECT_GE(random, 0.0);
+  EXPECT_LT(random, 1.0);
+  EXPECT_EQ(row[11], "1");
+  EXPECT_TRUE(std::regex_match(row[12], std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")))
+      << row[12];
+}
+
+TEST_F(SqlTest, CatalogQueriesReachSqlite) {
+  auto client = login();
+  ASSERT_EQ(client->execute("CREATE TABLE cat(id INTEGER, name TEXT NOT NULL, PRIMARY KEY(id, "
+                            "name)); CREATE VIEW cat_view AS SELECT * FROM cat")
+                .code,
+            0);
+  const Cursor columns = client->query("PRAGMA table_info(\"cat\")");
+  ASSERT_TRUE(columns.ok) << columns.error;
+  EXPECT_EQ(columns.rows.size(), 2u);
+  EXPECT_EQ(*columns.rows[1][1], "name");
+  EXPECT_EQ(*columns.rows[1][2], "TEXT");
+  const Cursor indexes = client->query("PRAGMA index_list(\"cat\")");
+  ASSERT_EQ(indexes.rows.size(), 1u);
+  EXPECT_EQ(*indexes.rows[0][1], "sqlite_autoindex_cat_1");
+  EXPECT_EQ(cells(client->query("PRAGMA index_info(\"sqlite_autoindex_cat_1\")")),
+            (Table{{"0", "0", "id"}, {"1", "1", "name"}}));
+  EXPECT_EQ(client->query("PRAGMA database_list").rows.size(), 1u);
+  EXPECT_EQ(cells(client->query(
+                "select tbl_name, upper(type) from sqlite_master where 1=1  and (0  or (type = "
+                "'table' and substr(lower(tbl_name), 1, 7) != 'sqlite_')  or type = 'view' ) "
+                "ORDER BY tbl_name ")),
+            (Table{{"cat", "TABLE"}, {"cat_view", "VIEW"}}));
+}
+
+}  // namespace
+}  // namespace wiretest

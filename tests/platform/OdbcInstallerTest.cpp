@@ -1,0 +1,91 @@
+// The real unixODBC installer behind the platform layer; the Windows build's odbccp32 path is
+// tested under Wine in tests/windows.
+#ifndef _WIN32
+#include "platform/OdbcInstaller.h"
+
+#include <gtest/gtest.h>
+#include <odbcinst.h>
+
+#include <vector>
+
+#include "platform/LocalizedStrings.h"
+#include "tests/support/TempOdbcIni.h"
+
+namespace {
+
+// ASCII text as the wide installer functions take it.
+std::vector<SQLWCHAR> wideText(const char* text) {
+  std::vector<SQLWCHAR> result;
+  for (; *text; ++text) result.push_back(static_cast<SQLWCHAR>(*text));
+  result.push_back(0);
+  return result;
+}
+
+class OdbcInstallerTest : public ::testing::Test {
+ protected:
+  testsupport::TempOdbcIni ini;
+};
+
+}  // namespace
+
+TEST_F(OdbcInstallerTest, NarrowProfileStringsRoundTripThroughTheDriverIni) {
+  ASSERT_TRUE(platform::writePrivateProfileString("Installer Narrow", "TraceFile", "/tmp/trace.c",
+                                                  "ODBCINST.INI"));
+  EXPECT_NE(ini.readDriverIni().find("[Installer Narrow]"), std::string::npos);
+  char buffer[64] = {};
+  EXPECT_EQ(platform::getPrivateProfileString("Installer Narrow", "TraceFile", "", buffer,
+                                              sizeof buffer, "ODBCINST.INI"),
+            12);
+  EXPECT_STREQ(buffer, "/tmp/trace.c");
+  EXPECT_EQ(platform::getPrivateProfileString("Installer Narrow", "Absent", "", buffer,
+                                              sizeof buffer, "ODBCINST.INI"),
+            0);
+}
+
+TEST_F(OdbcInstallerTest, WideProfileStringsRoundTripThroughTheDriverIni) {
+  ASSERT_TRUE(platform::writePrivateProfileStringW(wideText("Installer Wide").data(),
+                                                   wideText("LastUser").data(),
+                                                   wideText("alice").data(),
+                                                   wideText("ODBCINST.INI").data()));
+  SQLWCHAR buffer[64] = {};
+  EXPECT_EQ(platform::getPrivateProfileStringW(wideText("Installer Wide").data(),
+                                               wideText("LastUser").data(), wideText("").data(), buffer,
+                                               64, wideText("ODBCINST.INI").data()),
+            5);
+  EXPECT_EQ(std::vector<SQLWCHAR>(buffer, buffer + 6), wideText("alice"));
+}
+
+TEST_F(OdbcInstallerTest, ConfigModeSwitchesAndReadsBack) {
+  unsigned short before = 99;
+  ASSERT_TRUE(platform::getConfigMode(before));
+  for (unsigned short mode : {ODBC_USER_DSN, ODBC_SYSTEM_DSN, ODBC_BOTH_DSN}) {
+    ASSERT_TRUE(platform::setConfigMode(mode));
+    unsigned short now = 99;
+    ASSERT_TRUE(platform::getConfigMode(now));
+    EXPECT_EQ(now, mode);
+  }
+  platform::setConfigMode(before);
+}
+
+TEST_F(OdbcInstallerTest, DsnIsWrittenAndRemovedInTheUserScope) {
+  ini.writeDriverIni("[Karvell ODBC]\nDriver=/nonexistent/libkarvod64.so\n");
+  ASSERT_TRUE(platform::setConfigMode(ODBC_USER_DSN));
+  ASSERT_TRUE(platform::writeDsnToIniW(wideText("Scratch").data(),
+                                       wideText("Karvell ODBC").data()));
+  EXPECT_NE(ini.readUserIni().find("[Scratch]"), std::string::npos);
+  EXPECT_TRUE(platform::removeDsnFromIniW(wideText("Scratch").data()));
+  EXPECT_EQ(ini.readUserIni().find("[Scratch]"), std::string::npos);
+  platform::setConfigMode(ODBC_BOTH_DSN);
+}
+
+TEST_F(OdbcInstallerTest, PostsAnInstallerError) {
+  EXPECT_EQ(platform::postInstallerErrorW(ODBC_ERROR_INVALID_NAME, nullptr), SQL_SUCCESS);
+}
+
+TEST(LocalizedStrings, PosixModulesHaveNoStringsSoEveryIdIsEmpty) {
+  SQLWCHAR buffer[1024];
+  buffer[0] = 'x';
+  EXPECT_EQ(platform::loadLocalizedString(nullptr, 258, buffer), 0);
+  EXPECT_EQ(buffer[0], 0);
+}
+#endif
