@@ -89,7 +89,8 @@ void kvl_bind(KvlConnection* connection, const char* sql, const void* const* val
     } else if (types[i] == KVL_TYPE_BLOB) {
       length = lengths[i] < 0 ? 0 : static_cast<std::size_t>(lengths[i]);
     } else {
-      length = (lengths[i] < 0 ? std::strlen(static_cast<const char*>(value)) : static_cast<std::size_t>(lengths[i])) + 1;
+      length =
+          (lengths[i] < 0 ? std::strlen(static_cast<const char*>(value)) : static_cast<std::size_t>(lengths[i])) + 1;
     }
     if (kvl_send_value(connection, static_cast<const std::uint8_t*>(value), length, types[i], 1) != 0 ||
         readAnyReply(connection) != 0) {

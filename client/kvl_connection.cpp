@@ -122,6 +122,7 @@ void kvl_clear_error(KvlConnection* connection) {
 }
 
 void kvl_set_error(KvlConnection* connection, int code, const char* message) {
+  if (message == nullptr) message = "";
   kvl_set_error_text(connection, code, message, std::strlen(message));
 }
 

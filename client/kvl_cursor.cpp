@@ -132,7 +132,8 @@ const char* kvl_cursor_field(KvlCursor* cursor, int row, int column, std::uint32
   if (row == -1) row = cursor->currentRow;
   std::uint32_t stored = rowidColumn ? 0 : static_cast<std::uint32_t>(column) - 1 + cursor->rowid;
   if (row == 0 || row == -2) return columnName(cursor, row, stored, length);
-  if (row < 1) return nullptr;
+  // The current row of an empty result, or before the first row, holds no field.
+  if (row < 1 || static_cast<std::uint32_t>(row) > cursor->rows) return nullptr;
   auto target = static_cast<std::uint32_t>(row);
   if (cursor->local == -1) {
     std::size_t cell = std::size_t{target - 1} * cursor->columns + stored;

@@ -36,8 +36,8 @@ bool readTexts(const std::uint8_t* payload, std::uint64_t length, std::uint64_t&
 }
 
 // The first reply's column types and names, which later replies do not repeat.
-KvlColumn* describeColumns(const std::uint8_t* payload, std::uint64_t length, std::uint32_t columns,
-                           bool tableNames, std::uint64_t& namesAt) {
+KvlColumn* describeColumns(const std::uint8_t* payload, std::uint64_t length, std::uint32_t columns, bool tableNames,
+                           std::uint64_t& namesAt) {
   auto* info = static_cast<KvlColumn*>(std::calloc(columns, sizeof(KvlColumn)));
   if (info == nullptr) return nullptr;
   for (std::uint32_t i = 0; i < columns; ++i) info[i].type = kvl_load_be32(payload + 4 * i);
@@ -58,7 +58,8 @@ KvlColumn* describeColumns(const std::uint8_t* payload, std::uint64_t length, st
 
 bool growChunks(KvlCursor* cursor, bool partial) {
   if (cursor->chunkCount < cursor->capacity) return true;
-  std::uint32_t capacity = cursor->capacity == 0 ? (partial ? chunkStep : 1) : std::max(chunkStep, 2 * cursor->capacity);
+  std::uint32_t capacity =
+      cursor->capacity == 0 ? (partial ? chunkStep : 1) : std::max(chunkStep, 2 * cursor->capacity);
   auto* grown = static_cast<KvlChunk*>(std::realloc(cursor->chunks, capacity * sizeof(KvlChunk)));
   if (grown == nullptr) return false;
   cursor->chunks = grown;

@@ -115,8 +115,8 @@ int encryptedExchange(KvlConnection* connection, unsigned level) {
   kvl_aes_cbc_encrypt(proof + kvlIvSize, 2 * digestSize, proof, &loginKey);
   char hashed[42];
   const char* field = nullptr;
-  std::size_t fieldLength = userField(connection, hashed, field,
-                                      [&](char (&out)[42]) { kvl_hashed_user_name(out, connection->user, proof); });
+  std::size_t fieldLength =
+      userField(connection, hashed, field, [&](char(&out)[42]) { kvl_hashed_user_name(out, connection->user, proof); });
   std::uint8_t first[kvlTextSize + proofSize];
   std::memcpy(first, field, fieldLength);
   std::memcpy(first + fieldLength, proof, proofSize);
@@ -155,11 +155,12 @@ int kvl_login(KvlConnection* connection) {
 int kvl_login_clear(KvlConnection* connection) {
   char hashed[42];
   const char* field = nullptr;
-  std::size_t fieldLength = userField(connection, hashed, field, [&](char (&out)[42]) {
+  std::size_t fieldLength = userField(connection, hashed, field, [&](char(&out)[42]) {
     kvl_sha1_hex(out, connection->user, std::strlen(connection->user));
   });
   std::uint32_t length = static_cast<std::uint32_t>(fieldLength);
-  if (sendLogin(connection, 20, 0, &length, 1, reinterpret_cast<const std::uint8_t*>(field), fieldLength) != 0) return -1;
+  if (sendLogin(connection, 20, 0, &length, 1, reinterpret_cast<const std::uint8_t*>(field), fieldLength) != 0)
+    return -1;
   if (readLoginReply(connection, digestSize, 1) != 0) return -1;
   std::uint8_t response[digestSize];
   kvl_challenge_response(response, connection->payload, connection->password);

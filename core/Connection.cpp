@@ -6,7 +6,6 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <utility>
 
 #include "core/AppBuffer.h"
 #include "core/Charset.h"
@@ -71,10 +70,11 @@ Connection::Connection(Environment* environment)
       receiveEncoding_(utf8Charset) {
   environment_->addConnection(this);
   if (!isTracing()) return;
-  traceLine("// App: " + environment_->applicationName() + " " +
-            environment_->applicationVersion());
-  traceLine("// OS: " + platform::osVersionText() + " (" + platform::platformName() + ")");
-  traceLine("// Driver: " + platform::driverVersionText());
+  TraceWriter& trace = traceStream();
+  trace.writeLine("// App: " + environment_->applicationName() + " " +
+                  environment_->applicationVersion());
+  trace.writeLine("// OS: " + platform::osVersionText() + " (" + platform::platformName() + ")");
+  trace.writeLine("// Driver: " + platform::driverVersionText());
 }
 
 Connection::~Connection() {
@@ -335,12 +335,14 @@ void Connection::setWideAPI(bool wide) { wideAPI_ = wide; }
 
 void Connection::setSendEncoding(const std::string& name) {
   sendEncoding_ = charsetCode(name);
-  if (isTracing()) traceLine(encodingLine("sendEncoding", name, sendEncoding_));
+  if (isTracing()) traceStream().writeLine(encodingLine("sendEncoding", name, sendEncoding_));
 }
 
 void Connection::setReceiveEncoding(const std::string& name) {
   receiveEncoding_ = charsetCode(name);
-  if (isTracing()) traceLine(encodingLine("receiveEncoding", name, receiveEncoding_));
+  if (isTracing()) {
+    traceStream().writeLine(encodingLine("receiveEncoding", name, receiveEncoding_));
+  }
 }
 
 void Connection::setEncoding(const std::string& name) { encoding_ = charsetCode(name); }
@@ -510,9 +512,7 @@ SQLUINTEGER Connection::packetSizeUpperLimit() { return 0; }
 
 bool Connection::isTracing() const { return environment_->isTracing(); }
 
-void Connection::traceLine(const std::string& line) const {
-  environment_->traceStream().writeLine(line);
-}
+TraceWriter& Connection::traceStream() const { return environment_->traceStream(); }
 
 Environment* Connection::environment() const { return environment_; }
 

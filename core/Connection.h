@@ -5,6 +5,7 @@
 // connecting, transactions, statement creation and the answers that describe its server.
 //
 // Text is UTF-8 throughout; the wide entry points convert on their way in and out.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ class ConnectionChild;
 class Descriptor;
 class Environment;
 class Statement;
+class TraceWriter;
 
 using InfoU16 = SQLUSMALLINT;
 using InfoU32 = SQLUINTEGER;
@@ -156,8 +158,8 @@ class Connection {
   virtual SQLUINTEGER packetSizeUpperLimit();
 
   bool isTracing() const;
-  // Writes one trace line; callers test isTracing() first.
-  void traceLine(const std::string& line) const;
+  // The environment's trace; callers test isTracing() first.
+  TraceWriter& traceStream() const;
   Environment* environment() const;
 
   // Frees the statements and descriptors the application has not freed. The connection handle

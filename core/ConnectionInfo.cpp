@@ -1,5 +1,6 @@
 // SQLGetInfo: the router from info types to the connection's answer operations, and the base
-// answers. InfoItems.h holds the list that all three are made from.
+// answers. InfoItems.h holds the list that the router, the declarations and these definitions are
+// made from.
 #include <cstring>
 
 #include "core/Connection.h"

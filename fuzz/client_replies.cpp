@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the client as everything the server answers. The first byte picks the
-// request and the session's encryption; the rest is the reply stream, read through an in-memory
-// transport by the real framing, login and cursor code.
+// session's encryption (bits 0-1), the request (bits 2-4) and a login token (bit 7); the rest is
+// the reply stream, read through an in-memory transport by the real framing, login and cursor
+// code.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -84,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   connection->transport = &memoryTransport;
   kvl_set_user_data(connection, &feed);
   unsigned level = levels[data[0] & 3];
-  switch ((data[0] >> 2) % 6) {
+  const char* token = (data[0] & 0x80) ? "token" : nullptr;
+  switch ((data[0] >> 2) & 7) {
     case 0:
       if (level != 0) encryptAt(connection, level);
       if (KvlCursor* cursor = kvl_select(connection, "SELECT * FROM t;")) {
@@ -116,12 +118,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       break;
     case 4:
-      connection->token = (data[0] & 1) ? "token" : nullptr;
+      kvl_set_token(connection, token);
       kvl_login_clear(connection);
       break;
     default:
       connection->encryptionLevel = level != 0 ? level : 2;
-      connection->token = (data[0] & 0x80) ? "token" : nullptr;
+      kvl_set_token(connection, token);
       if (kvl_login_encrypted(connection) == 0) kvl_ping(connection);
       break;
   }

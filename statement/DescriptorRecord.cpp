@@ -1,12 +1,20 @@
 #include "statement/DescriptorRecord.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
 #include "core/AppBuffer.h"
+#include "core/Charset.h"
 #include "core/Connection.h"
 #include "core/DiagnosticHeader.h"
 #include "core/SqlTypeClass.h"
+#include "core/TraceFormatter.h"
+#include "core/TraceWriter.h"
+#include "statement/DateTimeConversion.h"
+#include "statement/NumericConversion.h"
 
 namespace {
 
@@ -95,46 +103,57 @@ void store(SQLPOINTER target, T value) {
   if (target != nullptr) std::memcpy(target, &value, sizeof value);
 }
 
+// Lengths and indicators go to the application's words, which need no alignment.
+void storeLength(SQLLEN* location, SQLLEN value) {
+  if (location != nullptr) std::memcpy(location, &value, sizeof value);
+}
+
+std::string charsetText(std::uint32_t charset) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(charset));
+  return text;
+}
+
 }  // namespace
 
 DescriptorRecord::DescriptorRecord(DescriptorType descriptorType, Connection& connection,
                                    DiagnosticHeader& diagnostics, const std::string& name,
                                    SQLSMALLINT sqlType, const std::string& typeName,
                                    SQLSMALLINT nullable, bool isUnsigned)
-    : descriptorType_(descriptorType),
-      connection_(connection),
-      diagnostics_(diagnostics),
-      conciseType_(sqlType),
-      label_(name),
-      localTypeName_(typeName),
-      name_(name),
-      nullable_(nullable),
-      type_(sqlType),
-      typeName_(typeName),
-      unsigned_(isUnsigned ? SQL_TRUE : SQL_FALSE) {
+    : descriptorType_(descriptorType), connection_(connection), diagnostics_(diagnostics) {
+  fields_.conciseType = sqlType;
+  fields_.label = name;
+  fields_.localTypeName = typeName;
+  fields_.name = name;
+  fields_.nullable = nullable;
+  fields_.type = sqlType;
+  fields_.typeName = typeName;
+  fields_.unsignedAttribute = isUnsigned ? SQL_TRUE : SQL_FALSE;
   applyTypeDefaults();
 }
 
+DescriptorRecord::~DescriptorRecord() { freeDataBuffers(); }
+
 void DescriptorRecord::applyTypeDefaults() {
-  switch (conciseType_) {
+  switch (fields_.conciseType) {
     case SQL_CHAR:
     case SQL_VARCHAR:
-      caseSensitive_ = SQL_TRUE;
-      displaySize_ = 255;
+      fields_.caseSensitive = SQL_TRUE;
+      fields_.displaySize = 255;
       break;
     case SQL_INTEGER:
-      displaySize_ = 28;
-      fixedPrecScale_ = SQL_TRUE;
-      numPrecRadix_ = 10;
-      precision_ = 10;
-      scale_ = 0;
+      fields_.displaySize = 28;
+      fields_.fixedPrecScale = SQL_TRUE;
+      fields_.numPrecRadix = 10;
+      fields_.precision = 10;
+      fields_.scale = 0;
       break;
     case SQL_SMALLINT:
-      displaySize_ = 7;
-      fixedPrecScale_ = SQL_TRUE;
-      numPrecRadix_ = 10;
-      precision_ = 5;
-      scale_ = 0;
+      fields_.displaySize = 7;
+      fields_.fixedPrecScale = SQL_TRUE;
+      fields_.numPrecRadix = 10;
+      fields_.precision = 5;
+      fields_.scale = 0;
       break;
     default:
       break;
@@ -231,95 +250,95 @@ SQLRETURN DescriptorRecord::getField(SQLSMALLINT fieldId, SQLPOINTER value, SQLI
   if ((rule->readable & kindBit(descriptorType_)) == 0) return refuse("HY091");
   switch (fieldId) {
     case SQL_DESC_AUTO_UNIQUE_VALUE:
-      store(value, autoUniqueValue_);
+      store(value, fields_.autoUniqueValue);
       break;
     case SQL_DESC_BASE_COLUMN_NAME:
-      return copyOut(baseColumnName_, value, bufferLength, stringLength);
+      return copyOut(fields_.baseColumnName, value, bufferLength, stringLength);
     case SQL_DESC_BASE_TABLE_NAME:
-      return copyOut(baseTableName_, value, bufferLength, stringLength);
+      return copyOut(fields_.baseTableName, value, bufferLength, stringLength);
     case SQL_DESC_CASE_SENSITIVE:
-      store(value, caseSensitive_);
+      store(value, fields_.caseSensitive);
       break;
     case SQL_DESC_CATALOG_NAME:
-      return copyOut(catalogName_, value, bufferLength, stringLength);
+      return copyOut(fields_.catalogName, value, bufferLength, stringLength);
     case SQL_DESC_CONCISE_TYPE:
-      store(value, conciseType_);
+      store(value, fields_.conciseType);
       break;
     case SQL_DESC_DATA_PTR:
-      store(value, dataPtr_);
+      store(value, fields_.dataPtr);
       break;
     case SQL_DESC_DATETIME_INTERVAL_CODE:
-      store(value, datetimeIntervalCode_);
+      store(value, fields_.datetimeIntervalCode);
       break;
     case SQL_DESC_DATETIME_INTERVAL_PRECISION:
-      store(value, datetimeIntervalPrecision_);
+      store(value, fields_.datetimeIntervalPrecision);
       break;
     case SQL_DESC_DISPLAY_SIZE:
-      store(value, displaySize_);
+      store(value, fields_.displaySize);
       break;
     case SQL_DESC_FIXED_PREC_SCALE:
-      store(value, fixedPrecScale_);
+      store(value, fields_.fixedPrecScale);
       break;
     case SQL_DESC_INDICATOR_PTR:
-      store(value, indicatorPtr_);
+      store(value, fields_.indicatorPtr);
       break;
     case SQL_DESC_LABEL:
-      return copyOut(label_, value, bufferLength, stringLength);
+      return copyOut(fields_.label, value, bufferLength, stringLength);
     case SQL_DESC_LENGTH:
-      store(value, length_);
+      store(value, fields_.length);
       break;
     case SQL_DESC_LITERAL_PREFIX:
-      return copyOut(literalPrefix_, value, bufferLength, stringLength);
+      return copyOut(fields_.literalPrefix, value, bufferLength, stringLength);
     case SQL_DESC_LITERAL_SUFFIX:
-      return copyOut(literalSuffix_, value, bufferLength, stringLength);
+      return copyOut(fields_.literalSuffix, value, bufferLength, stringLength);
     case SQL_DESC_LOCAL_TYPE_NAME:
-      return copyOut(localTypeName_, value, bufferLength, stringLength);
+      return copyOut(fields_.localTypeName, value, bufferLength, stringLength);
     case SQL_DESC_NAME:
-      return copyOut(name_, value, bufferLength, stringLength);
+      return copyOut(fields_.name, value, bufferLength, stringLength);
     case SQL_DESC_NULLABLE:
-      store(value, nullable_);
+      store(value, fields_.nullable);
       break;
     case SQL_DESC_NUM_PREC_RADIX:
-      store(value, numPrecRadix_);
+      store(value, fields_.numPrecRadix);
       break;
     case SQL_DESC_OCTET_LENGTH:
-      store(value, octetLength_);
+      store(value, fields_.octetLength);
       break;
     case SQL_DESC_OCTET_LENGTH_PTR:
-      store(value, octetLengthPtr_);
+      store(value, fields_.octetLengthPtr);
       break;
     case SQL_DESC_PARAMETER_TYPE:
-      store(value, parameterType_);
+      store(value, fields_.parameterType);
       break;
     case SQL_DESC_PRECISION:
-      store(value, precision_);
+      store(value, fields_.precision);
       break;
     case SQL_DESC_ROWVER:
-      store(value, rowver_);
+      store(value, fields_.rowver);
       break;
     case SQL_DESC_SCALE:
-      store(value, scale_);
+      store(value, fields_.scale);
       break;
     case SQL_DESC_SCHEMA_NAME:
-      return copyOut(schemaName_, value, bufferLength, stringLength);
+      return copyOut(fields_.schemaName, value, bufferLength, stringLength);
     case SQL_DESC_SEARCHABLE:
-      store(value, searchable_);
+      store(value, fields_.searchable);
       break;
     case SQL_DESC_TABLE_NAME:
-      return copyOut(tableName_, value, bufferLength, stringLength);
+      return copyOut(fields_.tableName, value, bufferLength, stringLength);
     case SQL_DESC_TYPE:
-      store(value, type_);
+      store(value, fields_.type);
       break;
     case SQL_DESC_TYPE_NAME:
-      return copyOut(typeName_, value, bufferLength, stringLength);
+      return copyOut(fields_.typeName, value, bufferLength, stringLength);
     case SQL_DESC_UNNAMED:
-      store(value, unnamed_);
+      store(value, fields_.unnamed);
       break;
     case SQL_DESC_UNSIGNED:
-      store(value, unsigned_);
+      store(value, fields_.unsignedAttribute);
       break;
     case SQL_DESC_UPDATABLE:
-      store(value, updatable_);
+      store(value, fields_.updatable);
       break;
     default:
       break;
@@ -362,98 +381,250 @@ SQLRETURN DescriptorRecord::getDescRec(SQLCHAR* name, SQLSMALLINT bufferLength,
                                        SQLSMALLINT* scale, SQLSMALLINT* nullable) {
   SQLRETURN result = SQL_SUCCESS;
   if (name != nullptr || stringLength != nullptr) {
-    result = copyOut(name_, name, bufferLength, stringLength);
+    result = copyOut(fields_.name, name, bufferLength, stringLength);
     if (result == SQL_ERROR) return result;
   }
-  store(type, type_);
-  store(subType, datetimeIntervalCode_);
-  store(length, octetLength_);
-  store(precision, precision_);
-  store(scale, scale_);
+  store(type, fields_.type);
+  store(subType, fields_.datetimeIntervalCode);
+  store(length, fields_.octetLength);
+  store(precision, fields_.precision);
+  store(scale, fields_.scale);
   if ((ruleFor(SQL_DESC_NULLABLE)->readable & kindBit(descriptorType_)) != 0) {
-    store(nullable, nullable_);
+    store(nullable, fields_.nullable);
   }
   return result;
 }
 
-void DescriptorRecord::unbind() { dataPtr_ = nullptr; }
+void DescriptorRecord::unbind() { setDataPtr(nullptr); }
 
-void DescriptorRecord::setAutoUniqueValue(SQLINTEGER value) { autoUniqueValue_ = value; }
+bool DescriptorRecord::ownsPointers() const { return !isApplication(descriptorType_); }
+
+template <typename Pointer>
+void DescriptorRecord::replacePointer(Pointer& field, Pointer value) {
+  if (ownsPointers() && field != value) std::free(field);
+  field = value;
+}
+
+void DescriptorRecord::copyFrom(const DescriptorRecord& source) {
+  freeDataBuffers();
+  fields_ = source.fields_;
+  if (ownsPointers() || source.ownsPointers()) {
+    fields_.dataPtr = nullptr;
+    fields_.indicatorPtr = nullptr;
+    fields_.octetLengthPtr = nullptr;
+  }
+}
+
+void DescriptorRecord::freeDataBuffers() {
+  setDataPtr(nullptr);
+  setIndicatorPtr(nullptr);
+  setOctetLengthPtr(nullptr);
+}
+
+void DescriptorRecord::setAutoUniqueValue(SQLINTEGER value) { fields_.autoUniqueValue = value; }
 
 void DescriptorRecord::setConciseType(SQLSMALLINT value) {
-  conciseType_ = value;
-  type_ = value;
-  datetimeIntervalCode_ = 0;
+  fields_.conciseType = value;
+  fields_.type = value;
+  fields_.datetimeIntervalCode = 0;
   switch (value) {
     case SQL_DATE:
     case SQL_TYPE_DATE:
-      type_ = SQL_DATETIME;
-      datetimeIntervalCode_ = SQL_CODE_DATE;
+      fields_.type = SQL_DATETIME;
+      fields_.datetimeIntervalCode = SQL_CODE_DATE;
       break;
     case SQL_TIME:
     case SQL_TYPE_TIME:
-      type_ = SQL_DATETIME;
-      datetimeIntervalCode_ = SQL_CODE_TIME;
+      fields_.type = SQL_DATETIME;
+      fields_.datetimeIntervalCode = SQL_CODE_TIME;
       break;
     case SQL_TIMESTAMP:
     case SQL_TYPE_TIMESTAMP:
-      type_ = SQL_DATETIME;
-      datetimeIntervalCode_ = SQL_CODE_TIMESTAMP;
+      fields_.type = SQL_DATETIME;
+      fields_.datetimeIntervalCode = SQL_CODE_TIMESTAMP;
       break;
     default:
       if (isIntervalType(value)) {
-        type_ = SQL_INTERVAL;
-        datetimeIntervalCode_ = static_cast<SQLSMALLINT>(value - SQL_INTERVAL_YEAR + SQL_CODE_YEAR);
+        fields_.type = SQL_INTERVAL;
+        fields_.datetimeIntervalCode = static_cast<SQLSMALLINT>(value - SQL_INTERVAL_YEAR + SQL_CODE_YEAR);
       }
       break;
   }
 }
 
-void DescriptorRecord::setDataPtr(SQLPOINTER value) { dataPtr_ = value; }
+void DescriptorRecord::setDataPtr(SQLPOINTER value) { replacePointer(fields_.dataPtr, value); }
 
 void DescriptorRecord::setDatetimeIntervalCode(SQLSMALLINT value) {
-  datetimeIntervalCode_ = value;
-  if (type_ == SQL_DATETIME && value >= SQL_CODE_DATE && value <= SQL_CODE_TIMESTAMP) {
-    conciseType_ = static_cast<SQLSMALLINT>(SQL_TYPE_DATE - SQL_CODE_DATE + value);
-  } else if (type_ == SQL_INTERVAL && value >= SQL_CODE_YEAR &&
+  fields_.datetimeIntervalCode = value;
+  if (fields_.type == SQL_DATETIME && value >= SQL_CODE_DATE && value <= SQL_CODE_TIMESTAMP) {
+    fields_.conciseType = static_cast<SQLSMALLINT>(SQL_TYPE_DATE - SQL_CODE_DATE + value);
+  } else if (fields_.type == SQL_INTERVAL && value >= SQL_CODE_YEAR &&
              value <= SQL_CODE_MINUTE_TO_SECOND) {
-    conciseType_ = static_cast<SQLSMALLINT>(SQL_INTERVAL_YEAR - SQL_CODE_YEAR + value);
+    fields_.conciseType = static_cast<SQLSMALLINT>(SQL_INTERVAL_YEAR - SQL_CODE_YEAR + value);
   }
 }
 
 void DescriptorRecord::setDatetimeIntervalPrecision(SQLINTEGER value) {
-  datetimeIntervalPrecision_ = value;
+  fields_.datetimeIntervalPrecision = value;
 }
 
-void DescriptorRecord::setIndicatorPtr(SQLLEN* value) { indicatorPtr_ = value; }
+void DescriptorRecord::setIndicatorPtr(SQLLEN* value) {
+  replacePointer(fields_.indicatorPtr, value);
+}
 
-void DescriptorRecord::setLength(SQLULEN value) { length_ = value; }
+void DescriptorRecord::setLength(SQLULEN value) { fields_.length = value; }
 
-void DescriptorRecord::setName(const std::string& value) { name_ = value; }
+void DescriptorRecord::setName(const std::string& value) { fields_.name = value; }
 
 SQLRETURN DescriptorRecord::setNumPrecRadix(SQLINTEGER value) {
   if (value != 0 && value != 2 && value != 10) return refuse("HY092");
-  numPrecRadix_ = value;
+  fields_.numPrecRadix = value;
   return SQL_SUCCESS;
 }
 
-void DescriptorRecord::setOctetLength(SQLLEN value) { octetLength_ = value; }
+void DescriptorRecord::setOctetLength(SQLLEN value) { fields_.octetLength = value; }
 
-void DescriptorRecord::setOctetLengthPtr(SQLLEN* value) { octetLengthPtr_ = value; }
-
-void DescriptorRecord::setParameterType(SQLSMALLINT value) { parameterType_ = value; }
-
-void DescriptorRecord::setPrecision(SQLSMALLINT value) { precision_ = value; }
-
-void DescriptorRecord::setScale(SQLSMALLINT value) { scale_ = value; }
-
-void DescriptorRecord::setType(SQLSMALLINT value) {
-  type_ = value;
-  conciseType_ = value;
-  datetimeIntervalCode_ = 0;
+void DescriptorRecord::setOctetLengthPtr(SQLLEN* value) {
+  replacePointer(fields_.octetLengthPtr, value);
 }
 
-void DescriptorRecord::setUnnamed(SQLSMALLINT value) { unnamed_ = value; }
+void DescriptorRecord::setParameterType(SQLSMALLINT value) { fields_.parameterType = value; }
+
+void DescriptorRecord::setPrecision(SQLSMALLINT value) { fields_.precision = value; }
+
+void DescriptorRecord::setScale(SQLSMALLINT value) { fields_.scale = value; }
+
+void DescriptorRecord::setType(SQLSMALLINT value) {
+  fields_.type = value;
+  fields_.conciseType = value;
+  fields_.datetimeIntervalCode = 0;
+}
+
+void DescriptorRecord::setUnnamed(SQLSMALLINT value) { fields_.unnamed = value; }
+
+SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLSMALLINT cType,
+                                                 SQLPOINTER target, SQLLEN bufferLength,
+                                                 SQLLEN* lengthPtr, SQLLEN* indicatorPtr,
+                                                 SQLULEN* piecePosition,
+                                                 const ConversionSite& site) {
+  const bool tracing = connection_.isTracing();
+  if (tracing) {
+    traceLine("// enter convertImpToAppValue: value address: " + traceAddress(target));
+    traceLine("// length address: " + traceAddress(lengthPtr));
+    traceLine("// indicator address: " + traceAddress(indicatorPtr));
+    traceLine("// buffer length: " + std::to_string(bufferLength));
+  }
+  const auto post = [&site](const char* sqlState) {
+    site.diagnostics.post(sqlState, 0, "", site.columnNumber, site.rowNumber);
+  };
+  const auto fail = [&post](const char* sqlState) {
+    post(sqlState);
+    return SQL_ERROR;
+  };
+  if (cType == SQL_ARD_TYPE) {
+    if (site.applicationRecord == nullptr) return fail("07009");
+    cType = site.applicationRecord->getConciseType();
+  }
+  if (cType == SQL_C_DEFAULT) cType = defaultCType(fields_.conciseType);
+  const bool piecewise = isPiecewiseCType(cType);
+  if (!piecewise && !isNumericCType(cType) && !isDateTimeCType(cType)) {
+    if (tracing) {
+      traceLine("// ---> no conversion from " + sqlTypeName(fields_.conciseType) +
+                            " to " + cTypeName(cType));
+    }
+    return fail("07006");
+  }
+  if (piecewise && bufferLength < 0) return fail("HY090");
+  if (!piecewise && target == nullptr) return fail("HY009");
+
+  const SQLLEN* indicators = fields_.indicatorPtr;
+  if (indicators != nullptr && indicators[implementationRow] == SQL_NULL_DATA) {
+    if (indicatorPtr == nullptr) return fail("22002");
+    storeLength(indicatorPtr, SQL_NULL_DATA);
+    if (cType == SQL_C_CHAR && bufferLength >= 1 && target != nullptr) {
+      *static_cast<char*>(target) = '\0';
+    }
+    if (tracing) traceLine("// ---> | NULL |");
+    return SQL_SUCCESS;
+  }
+  const auto* texts = static_cast<const char* const*>(fields_.dataPtr);
+  const char* text = texts != nullptr ? texts[implementationRow] : nullptr;
+  std::size_t length = 0;
+  if (text == nullptr) {
+    text = "";
+  } else if (fields_.octetLengthPtr != nullptr) {
+    length = static_cast<std::size_t>(std::max<SQLLEN>(0, fields_.octetLengthPtr[implementationRow]));
+  } else {
+    length = std::strlen(text);
+  }
+
+  ConversionOutcome outcome;
+  std::string fixedValue;
+  SQLULEN position = piecePosition != nullptr ? *piecePosition : 0;
+  if (piecewise) {
+    const TextEncodings encodings{connection_.encoding(), connection_.receiveEncoding(),
+                                  connection_.isUnicodeTextTypes()};
+    outcome = convertPiece(cType, text, length, target, bufferLength, position, encodings,
+                           pieceRemainder_);
+    if (piecePosition != nullptr) *piecePosition = position;
+  } else if (isNumericCType(cType)) {
+    outcome = convertToNumber(cType, text, length, target, tracing ? &fixedValue : nullptr);
+  } else {
+    outcome = convertToDateTime(cType, fields_.conciseType, text, length, target,
+                                tracing ? &fixedValue : nullptr);
+  }
+  if (outcome.rc == SQL_NO_DATA) return SQL_NO_DATA;
+  if (outcome.rc == SQL_ERROR) return fail(outcome.sqlState);
+  if (outcome.sqlState != nullptr) post(outcome.sqlState);
+  if (indicatorPtr != nullptr) {
+    storeLength(indicatorPtr, 0);
+    if (tracing) traceLine("// indicator value: 0");
+  }
+  storeLength(lengthPtr, outcome.length);
+  if (tracing) {
+    if (lengthPtr != nullptr) {
+      traceLine("// length value: " + std::to_string(outcome.length));
+    }
+    traceConversion(cType, text, length, target, bufferLength, position, fixedValue);
+  }
+  return outcome.rc;
+}
+
+void DescriptorRecord::traceLine(const std::string& line) const {
+  connection_.traceStream().writeLine(line);
+}
+
+void DescriptorRecord::traceConversion(SQLSMALLINT cType, const char* text, std::size_t length,
+                                       SQLPOINTER target, SQLLEN bufferLength, SQLULEN position,
+                                       const std::string& fixedValue) const {
+  constexpr std::size_t shownBytes = 255;
+  const std::string shown(text, std::min(length, shownBytes));
+  if (!isPiecewiseCType(cType)) {
+    traceLine("// ---> " + shown + fixedValue);
+    return;
+  }
+  if (cType == SQL_C_CHAR) {
+    const std::uint32_t server = connection_.encoding();
+    const std::uint32_t application = connection_.receiveEncoding();
+    if (server == utf8Charset && application != utf8Charset) {
+      traceLine("// conversion from: " + charsetText(server) +
+                            " to: " + charsetText(application));
+    } else {
+      traceLine("// no conversion ");
+    }
+    const auto shownLength =
+        static_cast<SQLINTEGER>(std::min<SQLLEN>(bufferLength, static_cast<SQLLEN>(shownBytes)));
+    traceLine("// ---> |" + shown + "| to SQL_C_CHAR: |" +
+                          boundedText(static_cast<const char*>(target), shownLength) + "|");
+  } else if (cType == SQL_C_WCHAR) {
+    traceLine("// ---> |" + shown + "| to SQL_C_WCHAR: |" + traceAddress(target) +
+                          "|");
+  }
+  const SQLULEN remaining = position < length ? length - position : 0;
+  traceLine("// bytesRemaining: " + std::to_string(remaining) +
+                        "  nextByte: " + std::to_string(position) +
+                        " impOctetLength: " + std::to_string(length));
+}
 
 SQLSMALLINT DescriptorRecord::defaultCType(SQLSMALLINT sqlType) const {
   return connection_.defaultCType(sqlType);
@@ -461,16 +632,16 @@ SQLSMALLINT DescriptorRecord::defaultCType(SQLSMALLINT sqlType) const {
 
 SQLRETURN DescriptorRecord::getColumnSizeAndDigits(SQLULEN* columnSize,
                                                    SQLSMALLINT* decimalDigits) const {
-  const SQLULEN size = isNumericType(type_) ? static_cast<SQLULEN>(precision_) : length_;
-  SQLSMALLINT digits = scale_;
-  if (isBinaryType(type_) || type_ == SQL_BIT || type_ == SQL_DATETIME) {
+  const SQLULEN size = isNumericType(fields_.type) ? static_cast<SQLULEN>(fields_.precision) : fields_.length;
+  SQLSMALLINT digits = fields_.scale;
+  if (isBinaryType(fields_.type) || fields_.type == SQL_BIT || fields_.type == SQL_DATETIME) {
     digits = 0;
-  } else if (type_ == SQL_INTERVAL) {
-    const bool withSeconds = conciseType_ == SQL_INTERVAL_SECOND ||
-                             conciseType_ == SQL_INTERVAL_DAY_TO_SECOND ||
-                             conciseType_ == SQL_INTERVAL_HOUR_TO_SECOND ||
-                             conciseType_ == SQL_INTERVAL_MINUTE_TO_SECOND;
-    digits = withSeconds ? precision_ : 0;
+  } else if (fields_.type == SQL_INTERVAL) {
+    const bool withSeconds = fields_.conciseType == SQL_INTERVAL_SECOND ||
+                             fields_.conciseType == SQL_INTERVAL_DAY_TO_SECOND ||
+                             fields_.conciseType == SQL_INTERVAL_HOUR_TO_SECOND ||
+                             fields_.conciseType == SQL_INTERVAL_MINUTE_TO_SECOND;
+    digits = withSeconds ? fields_.precision : 0;
   }
   if (columnSize != nullptr) *columnSize = size;
   if (decimalDigits != nullptr) *decimalDigits = digits;

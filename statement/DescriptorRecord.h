@@ -5,11 +5,19 @@
 //
 // Refusals are posted on the owning descriptor's diagnostics with an empty message (the
 // state's standard text), native error 0, column and row -1.
+//
+// In an implementation descriptor DATA_PTR, INDICATOR_PTR and OCTET_LENGTH_PTR are the driver's
+// own per-row arrays (in the row descriptor: value text pointers, indicators, byte lengths), and
+// the record owns them: the setters take memory from std::malloc, and the record releases it
+// with std::free when a setter replaces it with another pointer, in freeDataBuffers and when the
+// record goes. An application descriptor's pointers are the application's and are never freed.
 #include <string>
 
 #include "platform/Odbc.h"
+#include "statement/PiecewiseText.h"
 
 class Connection;
+class DescriptorRecord;
 class DiagnosticHeader;
 
 // The kinds of descriptor: one allocated by the application, and the four that belong to a
@@ -22,13 +30,24 @@ enum class DescriptorType : SQLINTEGER {
   implementationRow = 4,
 };
 
+// Where a conversion reports: the diagnostics it posts into, with the column and row numbers
+// they carry (-1 for none), and the application record that SQL_ARD_TYPE refers to (null when
+// there is none).
+struct ConversionSite {
+  DiagnosticHeader& diagnostics;
+  SQLINTEGER columnNumber;
+  SQLLEN rowNumber;
+  const DescriptorRecord* applicationRecord;
+};
+
 class DescriptorRecord {
  public:
   // The descriptor's type, connection and diagnostics; the descriptor outlives its records.
   DescriptorRecord(DescriptorType descriptorType, Connection& connection,
                    DiagnosticHeader& diagnostics, const std::string& name, SQLSMALLINT sqlType,
                    const std::string& typeName, SQLSMALLINT nullable, bool isUnsigned);
-  virtual ~DescriptorRecord() = default;
+  // Releases the arrays of an implementation record.
+  virtual ~DescriptorRecord();
   DescriptorRecord(const DescriptorRecord&) = delete;
   DescriptorRecord& operator=(const DescriptorRecord&) = delete;
 
@@ -57,7 +76,34 @@ class DescriptorRecord {
   virtual SQLRETURN getDescRec(SQLCHAR* name, SQLSMALLINT bufferLength, SQLSMALLINT* stringLength,
                                SQLSMALLINT* type, SQLSMALLINT* subType, SQLLEN* length,
                                SQLSMALLINT* precision, SQLSMALLINT* scale, SQLSMALLINT* nullable);
+  // DATA_PTR becomes null (an implementation record's array is released).
   virtual void unbind();
+  // SQLCopyDesc for one record: every field of the source. The data, indicator and length
+  // pointers come along only from one application descriptor to another: an implementation
+  // record's are the driver's own arrays, and an application's must never be freed as such.
+  virtual void copyFrom(const DescriptorRecord& source);
+  // Releases the arrays of an implementation record; its three pointers become null.
+  virtual void freeDataBuffers();
+
+  // SQLGetData and the fetch: converts the value in row `implementationRow` of this
+  // implementation record's arrays into the application's C type at `target`. SQL_ARD_TYPE
+  // stands for the application record's CONCISE_TYPE and SQL_C_DEFAULT for the column's own
+  // C type. Character and binary data come in pieces from `*piecePosition` (PiecewiseText.h);
+  // fixed-size types receive exactly their size whatever the buffer length. The indicator
+  // location receives 0 or SQL_NULL_DATA and the length location the length; they may be one.
+  // A NULL leaves the length alone and writes an empty string into a SQL_C_CHAR buffer.
+  //
+  // Answers SQL_SUCCESS; SQL_SUCCESS_WITH_INFO with "01004" (a piece was cut) or "01S07" (a
+  // fraction or time dropped); SQL_NO_DATA once a value was returned whole; SQL_ERROR with
+  // "HY090" (negative buffer length for character or binary data), "07009" (SQL_ARD_TYPE without
+  // an application record), "07006" (a C type or a pairing that does not convert), "22002"
+  // (a NULL without an indicator location), "22003" (a number out of the target's range) or
+  // "22018" (text that is no date or time), which leave the application's buffers alone. States
+  // are posted at `site`.
+  virtual SQLRETURN convertImpToAppValue(SQLULEN implementationRow, SQLSMALLINT cType,
+                                         SQLPOINTER target, SQLLEN bufferLength,
+                                         SQLLEN* lengthPtr, SQLLEN* indicatorPtr,
+                                         SQLULEN* piecePosition, const ConversionSite& site);
 
   virtual void setAutoUniqueValue(SQLINTEGER value);
   // TYPE follows: the verbose SQL_DATETIME or SQL_INTERVAL with its code for the date-time and
@@ -82,40 +128,40 @@ class DescriptorRecord {
   virtual void setType(SQLSMALLINT value);
   virtual void setUnnamed(SQLSMALLINT value);
 
-  virtual SQLINTEGER getAutoUniqueValue() const { return autoUniqueValue_; }
-  virtual std::string getBaseColumnName() const { return baseColumnName_; }
-  virtual std::string getBaseTableName() const { return baseTableName_; }
-  virtual SQLINTEGER getCaseSensitive() const { return caseSensitive_; }
-  virtual std::string getCatalogName() const { return catalogName_; }
-  virtual SQLSMALLINT getConciseType() const { return conciseType_; }
-  virtual SQLPOINTER getDataPtr() const { return dataPtr_; }
-  virtual SQLSMALLINT getDatetimeIntervalCode() const { return datetimeIntervalCode_; }
-  virtual SQLINTEGER getDatetimeIntervalPrecision() const { return datetimeIntervalPrecision_; }
-  virtual SQLLEN getDisplaySize() const { return displaySize_; }
-  virtual SQLSMALLINT getFixedPrecScale() const { return fixedPrecScale_; }
-  virtual SQLLEN* getIndicatorPtr() const { return indicatorPtr_; }
-  virtual std::string getLabel() const { return label_; }
-  virtual SQLULEN getLength() const { return length_; }
-  virtual std::string getLiteralPrefix() const { return literalPrefix_; }
-  virtual std::string getLiteralSuffix() const { return literalSuffix_; }
-  virtual std::string getLocalTypeName() const { return localTypeName_; }
-  virtual std::string getName() const { return name_; }
-  virtual SQLSMALLINT getNullable() const { return nullable_; }
-  virtual SQLINTEGER getNumPrecRadix() const { return numPrecRadix_; }
-  virtual SQLLEN getOctetLength() const { return octetLength_; }
-  virtual SQLLEN* getOctetLengthPtr() const { return octetLengthPtr_; }
-  virtual SQLSMALLINT getParameterType() const { return parameterType_; }
-  virtual SQLSMALLINT getPrecision() const { return precision_; }
-  virtual SQLSMALLINT getRowver() const { return rowver_; }
-  virtual SQLSMALLINT getScale() const { return scale_; }
-  virtual std::string getSchemaName() const { return schemaName_; }
-  virtual SQLSMALLINT getSearchable() const { return searchable_; }
-  virtual std::string getTableName() const { return tableName_; }
-  virtual SQLSMALLINT getType() const { return type_; }
-  virtual std::string getTypeName() const { return typeName_; }
-  virtual SQLSMALLINT getUnnamed() const { return unnamed_; }
-  virtual SQLSMALLINT getUnsigned() const { return unsigned_; }
-  virtual SQLSMALLINT getUpdatable() const { return updatable_; }
+  virtual SQLINTEGER getAutoUniqueValue() const { return fields_.autoUniqueValue; }
+  virtual std::string getBaseColumnName() const { return fields_.baseColumnName; }
+  virtual std::string getBaseTableName() const { return fields_.baseTableName; }
+  virtual SQLINTEGER getCaseSensitive() const { return fields_.caseSensitive; }
+  virtual std::string getCatalogName() const { return fields_.catalogName; }
+  virtual SQLSMALLINT getConciseType() const { return fields_.conciseType; }
+  virtual SQLPOINTER getDataPtr() const { return fields_.dataPtr; }
+  virtual SQLSMALLINT getDatetimeIntervalCode() const { return fields_.datetimeIntervalCode; }
+  virtual SQLINTEGER getDatetimeIntervalPrecision() const { return fields_.datetimeIntervalPrecision; }
+  virtual SQLLEN getDisplaySize() const { return fields_.displaySize; }
+  virtual SQLSMALLINT getFixedPrecScale() const { return fields_.fixedPrecScale; }
+  virtual SQLLEN* getIndicatorPtr() const { return fields_.indicatorPtr; }
+  virtual std::string getLabel() const { return fields_.label; }
+  virtual SQLULEN getLength() const { return fields_.length; }
+  virtual std::string getLiteralPrefix() const { return fields_.literalPrefix; }
+  virtual std::string getLiteralSuffix() const { return fields_.literalSuffix; }
+  virtual std::string getLocalTypeName() const { return fields_.localTypeName; }
+  virtual std::string getName() const { return fields_.name; }
+  virtual SQLSMALLINT getNullable() const { return fields_.nullable; }
+  virtual SQLINTEGER getNumPrecRadix() const { return fields_.numPrecRadix; }
+  virtual SQLLEN getOctetLength() const { return fields_.octetLength; }
+  virtual SQLLEN* getOctetLengthPtr() const { return fields_.octetLengthPtr; }
+  virtual SQLSMALLINT getParameterType() const { return fields_.parameterType; }
+  virtual SQLSMALLINT getPrecision() const { return fields_.precision; }
+  virtual SQLSMALLINT getRowver() const { return fields_.rowver; }
+  virtual SQLSMALLINT getScale() const { return fields_.scale; }
+  virtual std::string getSchemaName() const { return fields_.schemaName; }
+  virtual SQLSMALLINT getSearchable() const { return fields_.searchable; }
+  virtual std::string getTableName() const { return fields_.tableName; }
+  virtual SQLSMALLINT getType() const { return fields_.type; }
+  virtual std::string getTypeName() const { return fields_.typeName; }
+  virtual SQLSMALLINT getUnnamed() const { return fields_.unnamed; }
+  virtual SQLSMALLINT getUnsigned() const { return fields_.unsignedAttribute; }
+  virtual SQLSMALLINT getUpdatable() const { return fields_.updatable; }
 
   // The C type that SQL_C_DEFAULT stands for with a column of the SQL type (the connection's).
   virtual SQLSMALLINT defaultCType(SQLSMALLINT sqlType) const;
@@ -134,43 +180,57 @@ class DescriptorRecord {
   template <typename Length>
   SQLRETURN copyOut(const std::string& text, SQLPOINTER buffer, SQLINTEGER bufferLength,
                     Length* stringLength) const;
+  void traceLine(const std::string& line) const;
+  bool ownsPointers() const;
+  // Stores a pointer field, freeing the array it replaces when the record owns it.
+  template <typename Pointer>
+  void replacePointer(Pointer& field, Pointer value);
+  void traceConversion(SQLSMALLINT cType, const char* text, std::size_t length,
+                       SQLPOINTER target, SQLLEN bufferLength, SQLULEN position,
+                       const std::string& fixedValue) const;
+
+  // The SQL_DESC_* fields, in a block of their own so that SQLCopyDesc copies them whole.
+  struct Fields {
+    SQLINTEGER autoUniqueValue = 0;
+    std::string baseColumnName;
+    std::string baseTableName;
+    SQLINTEGER caseSensitive = 0;
+    std::string catalogName;
+    SQLSMALLINT conciseType = 0;
+    SQLPOINTER dataPtr = nullptr;
+    SQLSMALLINT datetimeIntervalCode = 0;
+    SQLINTEGER datetimeIntervalPrecision = 0;
+    SQLLEN displaySize = 255;
+    SQLSMALLINT fixedPrecScale = 0;
+    SQLLEN* indicatorPtr = nullptr;
+    std::string label;
+    SQLULEN length = 255;
+    std::string literalPrefix;
+    std::string literalSuffix;
+    std::string localTypeName;
+    std::string name;
+    SQLSMALLINT nullable = SQL_NULLABLE_UNKNOWN;
+    SQLINTEGER numPrecRadix = 0;
+    SQLLEN octetLength = 0;
+    SQLLEN* octetLengthPtr = nullptr;
+    SQLSMALLINT parameterType = 0;
+    SQLSMALLINT precision = 0;
+    SQLSMALLINT rowver = 0;
+    SQLSMALLINT scale = 0;
+    std::string schemaName;
+    SQLSMALLINT searchable = 0;
+    std::string tableName;
+    SQLSMALLINT type = 0;
+    std::string typeName;
+    SQLSMALLINT unnamed = 0;
+    SQLSMALLINT unsignedAttribute = SQL_FALSE;
+    SQLSMALLINT updatable = 0;
+  };
 
   DescriptorType descriptorType_;
   Connection& connection_;
   DiagnosticHeader& diagnostics_;
   SQLULEN nextByte_ = 0;
-  SQLINTEGER autoUniqueValue_ = 0;
-  std::string baseColumnName_;
-  std::string baseTableName_;
-  SQLINTEGER caseSensitive_ = 0;
-  std::string catalogName_;
-  SQLSMALLINT conciseType_;
-  SQLPOINTER dataPtr_ = nullptr;
-  SQLSMALLINT datetimeIntervalCode_ = 0;
-  SQLINTEGER datetimeIntervalPrecision_ = 0;
-  SQLLEN displaySize_ = 255;
-  SQLSMALLINT fixedPrecScale_ = 0;
-  SQLLEN* indicatorPtr_ = nullptr;
-  std::string label_;
-  SQLULEN length_ = 255;
-  std::string literalPrefix_;
-  std::string literalSuffix_;
-  std::string localTypeName_;
-  std::string name_;
-  SQLSMALLINT nullable_;
-  SQLINTEGER numPrecRadix_ = 0;
-  SQLLEN octetLength_ = 0;
-  SQLLEN* octetLengthPtr_ = nullptr;
-  SQLSMALLINT parameterType_ = 0;
-  SQLSMALLINT precision_ = 0;
-  SQLSMALLINT rowver_ = 0;
-  SQLSMALLINT scale_ = 0;
-  std::string schemaName_;
-  SQLSMALLINT searchable_ = 0;
-  std::string tableName_;
-  SQLSMALLINT type_;
-  std::string typeName_;
-  SQLSMALLINT unnamed_ = 0;
-  SQLSMALLINT unsigned_;
-  SQLSMALLINT updatable_ = 0;
+  Fields fields_;
+  PieceRemainder pieceRemainder_;
 };

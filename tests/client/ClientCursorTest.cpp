@@ -55,6 +55,7 @@ TEST_F(ClientCursor, EmptyResultIsAtItsEndAndStillNamesItsColumns) {
   EXPECT_EQ(kvl_cursor_column_count(cursor), 2);
   EXPECT_EQ(field(cursor, 0, 2), "name");
   EXPECT_EQ(kvl_cursor_field(cursor, 1, 1), nullptr);
+  EXPECT_EQ(kvl_cursor_field(cursor, -1, 1), nullptr);  // the current row of an empty result
   kvl_cursor_free(cursor);
 }
 
@@ -74,10 +75,10 @@ TEST_F(ClientCursor, NullAndEmptyTextAreDifferent) {
 }
 
 TEST_F(ClientCursor, RowidColumnIsHiddenAndReachedByItsOwnNumber) {
-  KvlCursor* cursor = select({result(2, 3,
-                                     cursorPayload({1, 1, 3}, {{"7", "10", "ten"}, {"8", "20", "twenty"}},
-                                                   {"rowid", "n", "word"}, {"", "t", "t"}),
-                                     kvlReplyRowid | kvlReplyTableNames)});
+  KvlCursor* cursor = select({result(
+      2, 3,
+      cursorPayload({1, 1, 3}, {{"7", "10", "ten"}, {"8", "20", "twenty"}}, {"rowid", "n", "word"}, {"", "t", "t"}),
+      kvlReplyRowid | kvlReplyTableNames)});
   ASSERT_NE(cursor, nullptr);
   EXPECT_EQ(kvl_cursor_column_count(cursor), 2);
   EXPECT_EQ(field(cursor, 0, 1), "n");
@@ -100,10 +101,10 @@ TEST_F(ClientCursor, WithoutTableNamesTheirLengthIsNull) {
 }
 
 TEST_F(ClientCursor, ChunkedResultFindsRowsOnEitherSideOfEveryBoundary) {
-  KvlCursor* cursor = select({result(10, 2, cursorPayload({3, 3}, numberedRows(1, 10), {"a", "b"}), kvlReplyPartial),
-                              result(10, 2, chunkPayload(numberedRows(11, 10)), kvlReplyPartial),
-                              result(10, 2, chunkPayload(numberedRows(21, 10)), kvlReplyPartial),
-                              clienttest::endOfResult()});
+  KvlCursor* cursor =
+      select({result(10, 2, cursorPayload({3, 3}, numberedRows(1, 10), {"a", "b"}), kvlReplyPartial),
+              result(10, 2, chunkPayload(numberedRows(11, 10)), kvlReplyPartial),
+              result(10, 2, chunkPayload(numberedRows(21, 10)), kvlReplyPartial), clienttest::endOfResult()});
   ASSERT_NE(cursor, nullptr);
   EXPECT_EQ(kvl_cursor_row_count(cursor), 30);
   for (int row : {30, 10, 11, 1, 20, 21, 2}) {
@@ -123,8 +124,15 @@ TEST_F(ClientCursor, SeekMovesAsTheTableSays) {
   struct Step {
     int target, result, current, eof;
   } steps[] = {
-      {KVL_SEEK_LAST, 1, 5, 0}, {KVL_SEEK_NEXT, 0, 5, 1}, {KVL_SEEK_FIRST, 1, 1, 0}, {KVL_SEEK_NEXT, 1, 2, 0},
-      {KVL_SEEK_PREVIOUS, 1, 1, 0}, {KVL_SEEK_PREVIOUS, 1, 0, 0}, {-7, 0, 0, 0}, {3, 1, 3, 0}, {6, 0, 3, 1},
+      {KVL_SEEK_LAST, 1, 5, 0},
+      {KVL_SEEK_NEXT, 0, 5, 1},
+      {KVL_SEEK_FIRST, 1, 1, 0},
+      {KVL_SEEK_NEXT, 1, 2, 0},
+      {KVL_SEEK_PREVIOUS, 1, 1, 0},
+      {KVL_SEEK_PREVIOUS, 1, 0, 0},
+      {-7, 0, 0, 0},
+      {3, 1, 3, 0},
+      {6, 0, 3, 1},
   };
   for (const Step& step : steps) {
     EXPECT_EQ(kvl_cursor_seek(cursor, step.target), step.result) << step.target;
@@ -139,9 +147,10 @@ TEST_F(ClientCursor, SeekMovesAsTheTableSays) {
 }
 
 TEST_F(ClientCursor, GettersConvertTextAndFallBackForNullOrEmpty) {
-  KvlCursor* cursor = select({result(1, 6, cursorPayload({1, 1, 2, 3, 3, 3},
-                                                         {{" 42", "-9000000000", "2.5e3", nullptr, "", "hello"}},
-                                                         {"i", "big", "d", "n", "e", "s"}))});
+  KvlCursor* cursor =
+      select({result(1, 6,
+                     cursorPayload({1, 1, 2, 3, 3, 3}, {{" 42", "-9000000000", "2.5e3", nullptr, "", "hello"}},
+                                   {"i", "big", "d", "n", "e", "s"}))});
   ASSERT_NE(cursor, nullptr);
   EXPECT_EQ(kvl_cursor_field_int(cursor, 1, 1, -1), 42);
   EXPECT_EQ(kvl_cursor_field_int64(cursor, 1, 2, 0), -9000000000LL);
@@ -198,7 +207,8 @@ TEST_F(ClientCursor, MalformedResultsAreRefusedAsWrongPacketSize) {
       {"a field above INT32_MAX", {result(1, 2, hugeField)}},
       {"rowid flag without columns", {result(0, 0, {}, kvlReplyRowid)}},
       {"chunk with another column count", {result(1, 2, good, kvlReplyPartial), result(1, 1, chunkLengths)}},
-      {"chunk with another rowid flag", {result(1, 2, good, kvlReplyPartial), result(1, 2, chunkLengths, kvlReplyRowid)}},
+      {"chunk with another rowid flag",
+       {result(1, 2, good, kvlReplyPartial), result(1, 2, chunkLengths, kvlReplyRowid)}},
       {"table names past the payload", {result(1, 2, good, kvlReplyTableNames)}},
   };
   for (const Case& c : cases) {

@@ -16,8 +16,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 class MemoryPeer {
  public:
-  // A clear connection with timeout 12 that talks to this peer; freed with the peer.
-  MemoryPeer() : connection_(kvl_connection_new("memory", 4430, "user", "secret", 12, 0)) {
+  // A clear connection of user karvell with timeout 12 that talks to this peer.
+  MemoryPeer() : connection_(kvl_connection_new("memory", 4430, "karvell", "karvell", 12, 0)) {
     kvl_init();
     connection_->transport = &transport_;
     kvl_set_user_data(connection_, this);

@@ -2,6 +2,10 @@
 // bindings and prepared statements, in clear and encrypted.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -74,6 +78,23 @@ TEST_F(ClientServer, LogsInInClearAndAtEveryEncryptionLevel) {
     }
   }
 }
+
+#ifndef _WIN32
+TEST_F(ClientServer, SocketOnDescriptorZeroIsUsedLikeAnyOther) {
+  int saved = dup(0);
+  close(0);
+  KvlConnection* connection = nullptr;
+  int result = kvl_connect(&connection, "127.0.0.1", port(), "karvell", "karvell", 12, 0);
+  bool onZero = connection != nullptr && connection->socket == 0;
+  int ping = result == 0 ? kvl_ping(connection) : -1;
+  kvl_disconnect(connection, 1);
+  dup2(saved, 0);
+  close(saved);
+  EXPECT_TRUE(onZero);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(ping, 0);
+}
+#endif
 
 TEST_F(ClientServer, WrongPasswordIsRefusedWithTheServersText) {
   for (int encryption : {0, 4}) {

@@ -68,9 +68,9 @@ TEST_F(ConnectionProxyTest, Defaults) {
   EXPECT_EQ(integerAttribute(SQL_ATTR_LOGIN_TIMEOUT), 0u);
   EXPECT_EQ(integerAttribute(SQL_ATTR_CONNECTION_DEAD), SQL_CD_TRUE);
   EXPECT_EQ(integerAttribute(SQL_ATTR_AUTO_IPD), SQL_TRUE);
-  for (SQLINTEGER attribute :
-       {SQL_ATTR_ACCESS_MODE, SQL_ATTR_ASYNC_ENABLE, SQL_ATTR_CONNECTION_TIMEOUT,
-        SQL_ATTR_METADATA_ID, SQL_ATTR_PACKET_SIZE, Connection::wideApiAttribute}) {
+  for (SQLINTEGER attribute : std::vector<SQLINTEGER>{
+           SQL_ATTR_ACCESS_MODE, SQL_ATTR_ASYNC_ENABLE, SQL_ATTR_CONNECTION_TIMEOUT,
+           SQL_ATTR_METADATA_ID, SQL_ATTR_PACKET_SIZE, Connection::wideApiAttribute}) {
     EXPECT_EQ(integerAttribute(attribute), 0u) << attribute;
   }
   EXPECT_EQ(stringAttribute(SQL_ATTR_CURRENT_CATALOG), "");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "core/DiagnosticHeader.h"
 #include "core/Environment.h"
+#include "tests/statement/TakeState.h"
 #include "tests/support/RecordingConnection.h"
 
 namespace {
@@ -32,20 +34,7 @@ class DescriptorRecordTest : public ::testing::Test {
     return *records_.back();
   }
 
-  // The newest posted state, "" when none; clears the diagnostics.
-  std::string takeState() {
-    SQLINTEGER count = 0;
-    diagnostics_.getDiagField(0, SQL_DIAG_NUMBER, &count, 0, nullptr);
-    std::string state;
-    if (count > 0) {
-      char buffer[6] = {};
-      SQLSMALLINT length = 0;
-      diagnostics_.getDiagField(1, SQL_DIAG_SQLSTATE, buffer, sizeof buffer, &length);
-      state = buffer;
-    }
-    diagnostics_.clear();
-    return state;
-  }
+  std::string takeState() { return testsupport::takeState(diagnostics_); }
 
   // A section that no odbcinst.ini holds, so nothing is traced.
   Environment environment_{"karvod", "karvod64.dll", "Karvell ODBC record test", "Ferrow", nullptr};
@@ -196,17 +185,18 @@ TEST_F(DescriptorRecordTest, SetDescRecByDescriptorKind) {
   char buffer[8];
   SQLLEN length = 0;
 
-  // An implementation parameter record takes the type; its pointers are the driver's.
+  // An implementation parameter record takes the type; its pointers are the driver's, which
+  // the record owns.
   DescriptorRecord& parameter = record(kIpd);
-  SQLLEN driverLength = 0;
-  parameter.setOctetLengthPtr(&driverLength);
+  auto* driverLength = static_cast<SQLLEN*>(std::calloc(1, sizeof(SQLLEN)));
+  parameter.setOctetLengthPtr(driverLength);
   EXPECT_EQ(parameter.setDescRec(SQL_DECIMAL, 0, 20, 12, 4, buffer, &length, &length), SQL_SUCCESS);
   EXPECT_EQ(parameter.getConciseType(), SQL_DECIMAL);
   EXPECT_EQ(parameter.getPrecision(), 12);
   EXPECT_EQ(parameter.getScale(), 4);
   EXPECT_EQ(parameter.getOctetLength(), 20);
   EXPECT_EQ(parameter.getDataPtr(), nullptr);
-  EXPECT_EQ(parameter.getOctetLengthPtr(), &driverLength);
+  EXPECT_EQ(parameter.getOctetLengthPtr(), driverLength);
   EXPECT_EQ(parameter.getIndicatorPtr(), nullptr);
   EXPECT_EQ(takeState(), "");
 
@@ -355,15 +345,18 @@ TEST_F(DescriptorRecordTest, SettingOtherFieldsUnbindsOnlyApplicationRecords) {
   // The arrays of implementation records belong to the driver and stay.
   for (DescriptorType kind : {kIpd, kIrd}) {
     DescriptorRecord& imp = record(kind);
-    imp.setDataPtr(&target);
-    imp.setIndicatorPtr(&word);
-    imp.setOctetLengthPtr(&word);
+    void* data = std::malloc(sizeof(char*));
+    auto* indicators = static_cast<SQLLEN*>(std::malloc(sizeof(SQLLEN)));
+    auto* lengths = static_cast<SQLLEN*>(std::malloc(sizeof(SQLLEN)));
+    imp.setDataPtr(data);
+    imp.setIndicatorPtr(indicators);
+    imp.setOctetLengthPtr(lengths);
     imp.setField(SQL_DESC_NAME, const_cast<char*>("x"), SQL_NTS);
     imp.setField(SQL_DESC_PRECISION, asValue(4), 0);
     imp.setField(SQL_DESC_AUTO_UNIQUE_VALUE, asValue(1), 0);
-    EXPECT_EQ(imp.getDataPtr(), &target);
-    EXPECT_EQ(imp.getIndicatorPtr(), &word);
-    EXPECT_EQ(imp.getOctetLengthPtr(), &word);
+    EXPECT_EQ(imp.getDataPtr(), data);
+    EXPECT_EQ(imp.getIndicatorPtr(), indicators);
+    EXPECT_EQ(imp.getOctetLengthPtr(), lengths);
     takeState();
   }
 }

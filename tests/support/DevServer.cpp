@@ -14,11 +14,10 @@
 #include <windows.h>
 #else
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <fcntl.h>
 #include <unistd.h>
-extern char** environ;
 #endif
 
 namespace testsupport {
@@ -78,18 +77,16 @@ std::string windowsQuoted(const std::string& text) {
   return quoted + "\"";
 }
 
-bool runUnix(const std::string& commandLine, bool wait) {
+// Wine starts a Unix program without Windows handles: what CreateProcess leaves in the process
+// information is stack garbage (closing it could close stdout), so it is not touched. The
+// program's end is seen through the files it writes.
+bool runUnix(const std::string& commandLine) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
+  PROCESS_INFORMATION ignored{};
   std::string line = commandLine;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info))
-    return false;
-  if (wait && info.hProcess) WaitForSingleObject(info.hProcess, 10000);
-  if (info.hThread) CloseHandle(info.hThread);
-  if (info.hProcess) CloseHandle(info.hProcess);
-  return true;
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &ignored) != 0;
 }
 
 // Wine maps the Unix root to drive Z:.
@@ -112,24 +109,47 @@ std::string makeRoot(std::string& serverRoot) {
 
 }  // namespace
 
-// Under Wine the server runs as a child of /bin/sh, which records the server's Unix process id and,
-// once the server has ended, its exit status in files beside the data directory.
+// Under Wine the server runs under /bin/sh, which records the server's Unix process id and, once
+// the server has ended, its exit status in files beside the data directory. Wine detaches Unix
+// children, so the shell cannot watch its parent; instead the test program holds a FIFO open for
+// writing, and a watcher that reads it ends the server when the test program dies and the FIFO
+// closes. The shell's own output goes nowhere: it must not keep the test's output pipe open.
 struct DevServer::Process {
   std::string pidFile;
   std::string statusFile;
+  std::string aliveFifo;
+  HANDLE alive = INVALID_HANDLE_VALUE;
   bool started = false;
 
+  ~Process() { release(); }
+
   bool start(const std::string& serverRoot, const std::vector<std::string>& argv) {
-    std::string script;
+    const std::string fifo = shellQuoted(serverRoot + "/alive");
+    std::string script = "exec </dev/null >/dev/null 2>&1; mkfifo " + fifo + "; ";
     for (const auto& arg : argv) script += shellQuoted(arg) + " ";
     script += "> " + shellQuoted(serverRoot + "/server.out") + " 2> " +
-              shellQuoted(serverRoot + "/server.log") + " & echo $! > " +
-              shellQuoted(serverRoot + "/server.pid") + "; wait $!; echo $? > " +
+              shellQuoted(serverRoot + "/server.log") + " & server=$!; echo $server > " +
+              shellQuoted(serverRoot + "/server.pid") + "; (cat " + fifo +
+              "; kill -TERM $server) & watcher=$!; wait $server; status=$?; kill $watcher; "
+              "echo $status > " +
               shellQuoted(serverRoot + "/server.status");
     pidFile = unixToWindows(serverRoot + "/server.pid");
     statusFile = unixToWindows(serverRoot + "/server.status");
-    started = runUnix("/bin/sh -c " + windowsQuoted(script), false);
+    aliveFifo = unixToWindows(serverRoot + "/alive");
+    started = runUnix("/bin/sh -c " + windowsQuoted(script));
     return started;
+  }
+
+  // The server listens: from now on it lives only as long as this process holds the FIFO.
+  void listening() {
+    alive = CreateFileA(aliveFifo.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, 0, nullptr);
+  }
+
+  // After the server has ended (the watcher is gone by then).
+  void release() {
+    if (alive != INVALID_HANDLE_VALUE) CloseHandle(alive);
+    alive = INVALID_HANDLE_VALUE;
   }
 
   bool ended(int& status) {
@@ -147,7 +167,7 @@ struct DevServer::Process {
       std::this_thread::sleep_for(kPollStep);
     }
     pid.pop_back();
-    runUnix(std::string("/bin/kill -") + name + " " + pid, true);
+    runUnix(std::string("/bin/kill -") + name + " " + pid);
   }
   void terminate() { signal("TERM"); }
   void kill() { signal("KILL"); }
@@ -171,18 +191,26 @@ struct DevServer::Process {
   pid_t pid = -1;
   bool started = false;
 
+  // The server gets SIGTERM should the test program die without stopping it.
   bool start(const std::string& serverRoot, const std::vector<std::string>& args) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
     const std::string out = serverRoot + "/server.out";
     const std::string log = serverRoot + "/server.log";
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     std::vector<char*> argv;
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    started = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t parent = getpid();
+    pid = fork();
+    if (pid == 0) {
+      // Only async-signal-safe calls between fork and exec.
+      const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int logFd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (outFd < 0 || logFd < 0 || dup2(outFd, 1) < 0 || dup2(logFd, 2) < 0 ||
+          prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent)
+        _exit(127);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    started = pid > 0;
     return started;
   }
 
@@ -193,6 +221,8 @@ struct DevServer::Process {
     return true;
   }
 
+  void listening() {}
+  void release() {}
   void terminate() { ::kill(pid, SIGTERM); }
   void kill() { ::kill(pid, SIGKILL); }
 };
@@ -241,6 +271,7 @@ DevServer::DevServer(const std::vector<std::string>& extraArgs) : process_(new P
     }
     std::this_thread::sleep_for(kPollStep);
   }
+  process_->listening();
 }
 
 DevServer::~DevServer() {
@@ -259,15 +290,20 @@ bool DevServer::stop() {
   port_ = 0;
   process_->terminate();
   int status = -1;
-  for (int pass = 0; pass < 2; ++pass) {
+  bool ended = false;
+  bool killed = false;
+  for (int pass = 0; pass < 2 && !ended; ++pass) {
     const auto limit = std::chrono::steady_clock::now() + kStopLimit;
-    while (std::chrono::steady_clock::now() < limit) {
-      if (process_->ended(status)) return pass == 0 && status == 0;
+    while (!(ended = process_->ended(status)) && std::chrono::steady_clock::now() < limit)
       std::this_thread::sleep_for(kPollStep);
+    if (!ended) {
+      process_->kill();
+      killed = true;
     }
-    process_->kill();
   }
-  return false;
+  const bool clean = ended && !killed && status == 0;
+  process_->release();
+  return clean;
 }
 
 std::string DevServer::dataFile(const std::string& name) const {

@@ -15,7 +15,9 @@ namespace testsupport {
 class DevServer {
  public:
   // Starts `$KARVELL_DEVSERVER --port 0 --data-dir <fresh dir> <extraArgs>` and waits for its
-  // "port N" line. A failure is reported with ADD_FAILURE and leaves port() at 0.
+  // "port N" line. A failure is reported with ADD_FAILURE and leaves port() at 0. Should the test
+  // program die first, the server is terminated too (on Linux when the creating thread ends, so
+  // create servers on the test's own thread).
   explicit DevServer(const std::vector<std::string>& extraArgs = {});
   ~DevServer();
   DevServer(const DevServer&) = delete;

@@ -7,9 +7,9 @@
 //
 // Header-only: the test support library is linked into test programs that have no driver core.
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "core/AppBuffer.h"
 #include "core/Connection.h"
 #include "core/ConnectionChild.h"
 
@@ -34,8 +34,8 @@ class RecordingConnection : public Connection {
 
   SQLRETURN driverConnect(SQLHWND, const char* inString, SQLINTEGER inLength, char*,
                           SQLSMALLINT, SQLSMALLINT*, SQLUSMALLINT completion) override {
-    calls.push_back("driverConnect(" + std::string(inString, inLength < 0 ? 0 : inLength) +
-                    "," + std::to_string(completion) + ")");
+    calls.push_back("driverConnect(" + stringFromSqlChars(inString, inLength) + "," +
+                    std::to_string(completion) + ")");
     setConnected(SQL_SUCCEEDED(connectResult));
     return connectResult;
   }

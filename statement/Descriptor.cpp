@@ -1,0 +1,362 @@
+#include "statement/Descriptor.h"
+
+#include <cstring>
+
+#include "core/Connection.h"
+#include "core/TraceWriter.h"
+#include "statement/CTypeSize.h"
+
+namespace {
+
+// The application's buffer may be any char array, so the value is copied bytewise.
+template <typename T>
+void store(SQLPOINTER target, T value) {
+  if (target != nullptr) std::memcpy(target, &value, sizeof value);
+}
+
+SQLRETURN worseOf(SQLRETURN a, SQLRETURN b) {
+  if (a == SQL_ERROR || b == SQL_ERROR) return SQL_ERROR;
+  if (a == SQL_SUCCESS_WITH_INFO || b == SQL_SUCCESS_WITH_INFO) return SQL_SUCCESS_WITH_INFO;
+  return SQL_SUCCESS;
+}
+
+constexpr SQLLEN maximumCount = 32767;
+
+}  // namespace
+
+Descriptor::Descriptor(Connection* owner, DescriptorType type)
+    : ConnectionChild(type == DescriptorType::explicitlyAllocated ? owner : nullptr),
+      owner_(owner),
+      diagnostics_(owner->environment()),
+      type_(type),
+      allocType_(type == DescriptorType::explicitlyAllocated ? SQL_DESC_ALLOC_USER
+                                                              : SQL_DESC_ALLOC_AUTO) {
+  setCount(0);
+}
+
+Descriptor::~Descriptor() = default;
+
+bool Descriptor::isTracing() const { return owner_->isTracing(); }
+
+TraceWriter& Descriptor::traceStream() const { return owner_->traceStream(); }
+
+Connection* Descriptor::getConnection() const { return owner_; }
+
+DiagnosticHeader& Descriptor::diagnostics() { return diagnostics_; }
+
+SQLRETURN Descriptor::getDiagRec(SQLSMALLINT recordNumber, char* sqlState,
+                                 SQLINTEGER* nativeError, char* messageText,
+                                 SQLSMALLINT bufferLength, SQLSMALLINT* textLength) {
+  return diagnostics_.getDiagRecWithComponent(owner_->getInfoDbmsName().c_str(), recordNumber,
+                                              sqlState, nativeError, messageText, bufferLength,
+                                              textLength);
+}
+
+SQLRETURN Descriptor::getDiagField(SQLSMALLINT recordNumber, SQLSMALLINT identifier,
+                                   SQLPOINTER value, SQLSMALLINT bufferLength,
+                                   SQLSMALLINT* stringLength) {
+  if (identifier == SQL_DIAG_CONNECTION_NAME || identifier == SQL_DIAG_SERVER_NAME) {
+    return owner_->getDiagField(recordNumber, identifier, value, bufferLength, stringLength);
+  }
+  return diagnostics_.getDiagField(recordNumber, identifier, value, bufferLength, stringLength);
+}
+
+SQLRETURN Descriptor::refuse(const char* sqlState) {
+  diagnostics_.post(sqlState, 0, "", -1, -1);
+  return SQL_ERROR;
+}
+
+SQLRETURN Descriptor::setField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQLPOINTER value,
+                               SQLINTEGER bufferLength) {
+  diagnostics_.clear();
+  switch (fieldId) {
+    case SQL_DESC_ARRAY_SIZE:
+      if (isImplementation()) return refuse("HY091");
+      return setArraySize(reinterpret_cast<SQLULEN>(value));
+    case SQL_DESC_ARRAY_STATUS_PTR:
+      return setArrayStatusPtr(static_cast<SQLUSMALLINT*>(value));
+    case SQL_DESC_BIND_OFFSET_PTR:
+      if (isImplementation()) return refuse("HY091");
+      return setBindOffsetPtr(static_cast<SQLLEN*>(value));
+    case SQL_DESC_BIND_TYPE:
+      if (isImplementation()) return refuse("HY091");
+      return setBindType(static_cast<SQLINTEGER>(reinterpret_cast<SQLLEN>(value)));
+    case SQL_DESC_ROWS_PROCESSED_PTR:
+      if (isStatementApplication()) return refuse("HY091");
+      return setRowsProcessedPtr(static_cast<SQLULEN*>(value));
+    case SQL_DESC_COUNT: {
+      if (type_ == DescriptorType::implementationRow) return refuse("HY091");
+      const auto count = reinterpret_cast<SQLLEN>(value);
+      if (count < 0 || count > maximumCount) return refuse("07009");
+      return setCount(static_cast<SQLSMALLINT>(count));
+    }
+    case SQL_DESC_ALLOC_TYPE:
+      return refuse("HY091");
+    default:
+      break;
+  }
+  if (recordNumber < 0) return refuse("07009");
+  if (recordNumber > getCount()) {
+    // The columns of a result are the server's: the application cannot add any.
+    if (type_ == DescriptorType::implementationRow) return refuse("07009");
+    setCount(recordNumber);
+  }
+  return getRecord(recordNumber)->setField(fieldId, value, bufferLength);
+}
+
+SQLRETURN Descriptor::getField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQLPOINTER value,
+                               SQLINTEGER bufferLength, SQLINTEGER* stringLength) {
+  diagnostics_.clear();
+  switch (fieldId) {
+    case SQL_DESC_ARRAY_SIZE:
+      if (isImplementation()) return refuse("HY091");
+      store(value, arraySize_);
+      return SQL_SUCCESS;
+    case SQL_DESC_ARRAY_STATUS_PTR:
+      store(value, arrayStatusPtr_);
+      return SQL_SUCCESS;
+    case SQL_DESC_BIND_OFFSET_PTR:
+      if (isImplementation()) return refuse("HY091");
+      store(value, bindOffsetPtr_);
+      return SQL_SUCCESS;
+    case SQL_DESC_BIND_TYPE:
+      if (isImplementation()) return refuse("HY091");
+      store(value, bindType_);
+      return SQL_SUCCESS;
+    case SQL_DESC_ROWS_PROCESSED_PTR:
+      if (isStatementApplication()) return refuse("HY091");
+      store(value, rowsProcessedPtr_);
+      return SQL_SUCCESS;
+    case SQL_DESC_COUNT:
+      store(value, getCount());
+      return SQL_SUCCESS;
+    case SQL_DESC_ALLOC_TYPE:
+      store(value, allocType_);
+      return SQL_SUCCESS;
+    default:
+      break;
+  }
+  DescriptorRecord* record = getRecord(recordNumber);
+  if (record == nullptr) return refuse("07009");
+  return record->getField(fieldId, value, bufferLength, stringLength);
+}
+
+SQLRETURN Descriptor::setDescRec(SQLSMALLINT recordNumber, SQLSMALLINT type, SQLSMALLINT subType,
+                                 SQLLEN length, SQLSMALLINT precision, SQLSMALLINT scale,
+                                 SQLPOINTER dataPtr, SQLLEN* stringLengthPtr,
+                                 SQLLEN* indicatorPtr) {
+  diagnostics_.clear();
+  DescriptorRecord* record = getRecord(recordNumber);
+  if (record == nullptr) return refuse("07009");
+  return record->setDescRec(type, subType, length, precision, scale, dataPtr, stringLengthPtr,
+                            indicatorPtr);
+}
+
+SQLRETURN Descriptor::getDescRec(SQLSMALLINT recordNumber, SQLCHAR* name,
+                                 SQLSMALLINT bufferLength, SQLSMALLINT* stringLength,
+                                 SQLSMALLINT* type, SQLSMALLINT* subType, SQLLEN* length,
+                                 SQLSMALLINT* precision, SQLSMALLINT* scale,
+                                 SQLSMALLINT* nullable) {
+  diagnostics_.clear();
+  DescriptorRecord* record = getRecord(recordNumber);
+  if (record == nullptr) return refuse("07009");
+  return record->getDescRec(name, bufferLength, stringLength, type, subType, length, precision,
+                            scale, nullable);
+}
+
+DescriptorRecord* Descriptor::getRecord(SQLSMALLINT recordNumber) const {
+  if (recordNumber < 0 || static_cast<std::size_t>(recordNumber) >= records_.size()) {
+    return nullptr;
+  }
+  return records_[static_cast<std::size_t>(recordNumber)].get();
+}
+
+SQLRETURN Descriptor::copy(const Descriptor& source) {
+  diagnostics_.clear();
+  if (type_ == DescriptorType::implementationRow) return refuse("HY016");
+  if (source.type_ == DescriptorType::implementationRow && source.getCount() == 0) {
+    return refuse("HY007");
+  }
+  if (&source == this) return SQL_SUCCESS;
+  arraySize_ = source.arraySize_;
+  arrayStatusPtr_ = source.arrayStatusPtr_;
+  bindOffsetPtr_ = source.bindOffsetPtr_;
+  bindType_ = source.bindType_;
+  rowsProcessedPtr_ = source.rowsProcessedPtr_;
+  records_.clear();
+  records_.reserve(source.records_.size());
+  for (const std::unique_ptr<DescriptorRecord>& from : source.records_) {
+    records_.push_back(makeRecord("", SQL_VARCHAR, "", SQL_NULLABLE_UNKNOWN, false));
+    records_.back()->copyFrom(*from);
+  }
+  return SQL_SUCCESS;
+}
+
+std::unique_ptr<DescriptorRecord> Descriptor::makeRecord(const std::string& name,
+                                                         SQLSMALLINT sqlType,
+                                                         const std::string& typeName,
+                                                         SQLSMALLINT nullable, bool isUnsigned) {
+  return std::make_unique<DescriptorRecord>(type_, *owner_, diagnostics_, name, sqlType, typeName,
+                                            nullable, isUnsigned);
+}
+
+DescriptorRecord& Descriptor::addRecordWithTypeName(const std::string& name, SQLSMALLINT sqlType,
+                                                    const std::string& typeName,
+                                                    SQLSMALLINT nullable, bool isUnsigned) {
+  records_.push_back(makeRecord(name, sqlType, typeName, nullable, isUnsigned));
+  return *records_.back();
+}
+
+DescriptorRecord& Descriptor::addRecord(const std::string& name, SQLSMALLINT sqlType,
+                                        SQLSMALLINT nullable, bool isUnsigned) {
+  return addRecordWithTypeName(name, sqlType, "", nullable, isUnsigned);
+}
+
+SQLRETURN Descriptor::setArraySize(SQLULEN value) {
+  arraySize_ = value;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Descriptor::setArrayStatusPtr(SQLUSMALLINT* value) {
+  arrayStatusPtr_ = value;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Descriptor::setBindOffsetPtr(SQLLEN* value) {
+  bindOffsetPtr_ = value;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Descriptor::setBindType(SQLINTEGER value) {
+  bindType_ = value;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Descriptor::setCount(SQLSMALLINT count) {
+  if (count < 0) return refuse("07009");
+  const std::size_t wanted = static_cast<std::size_t>(count) + 1;
+  if (isTracing()) {
+    traceStream().writeLine("// changing size from " + std::to_string(records_.size()) + " to " +
+                            std::to_string(wanted));
+  }
+  if (wanted < records_.size()) records_.resize(wanted);
+  while (records_.size() < wanted) {
+    records_.push_back(makeRecord("", SQL_VARCHAR, "", SQL_NULLABLE_UNKNOWN, false));
+  }
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Descriptor::setRowsProcessedPtr(SQLULEN* value) {
+  rowsProcessedPtr_ = value;
+  return SQL_SUCCESS;
+}
+
+SQLSMALLINT Descriptor::getAllocType() const { return allocType_; }
+
+SQLULEN Descriptor::getArraySize() const { return arraySize_; }
+
+SQLUSMALLINT* Descriptor::getArrayStatusPtr() const { return arrayStatusPtr_; }
+
+SQLLEN* Descriptor::getBindOffsetPtr() const { return bindOffsetPtr_; }
+
+SQLINTEGER Descriptor::getBindType() const { return bindType_; }
+
+SQLSMALLINT Descriptor::getCount() const { return static_cast<SQLSMALLINT>(records_.size() - 1); }
+
+SQLULEN* Descriptor::getRowsProcessedPtr() const { return rowsProcessedPtr_; }
+
+SQLLEN Descriptor::bindOffset() const { return bindOffsetPtr_ != nullptr ? *bindOffsetPtr_ : 0; }
+
+char* Descriptor::element(void* base, SQLULEN elementSize, SQLULEN rowIndex) const {
+  // BIND_TYPE is the size of the application's row structure.
+  const SQLULEN stride =
+      bindType_ != SQL_BIND_BY_COLUMN ? static_cast<SQLUINTEGER>(bindType_) : elementSize;
+  return static_cast<char*>(base) + bindOffset() + static_cast<SQLLEN>(rowIndex * stride);
+}
+
+SQLPOINTER Descriptor::elementAddress(SQLPOINTER base, SQLSMALLINT cType, SQLULEN rowIndex,
+                                      SQLLEN bufferLength) const {
+  if (base == nullptr) return nullptr;
+  return element(base, static_cast<SQLULEN>(cTypeElementSize(cType, bufferLength)), rowIndex);
+}
+
+SQLLEN* Descriptor::lengthElementAddress(SQLLEN* base, SQLULEN rowIndex) const {
+  if (base == nullptr) return nullptr;
+  return reinterpret_cast<SQLLEN*>(element(base, sizeof(SQLLEN), rowIndex));
+}
+
+SQLRETURN Descriptor::convertRow(SQLULEN rowIndex, Descriptor& implementation,
+                                 SQLULEN implementationRow, SQLUINTEGER retrieveData,
+                                 DiagnosticHeader& diagnostics) {
+  SQLRETURN result = SQL_SUCCESS;
+  const auto rowNumber = static_cast<SQLLEN>(rowIndex + 1);
+  for (std::size_t number = 0; number < records_.size(); ++number) {
+    const DescriptorRecord& record = *records_[number];
+    if (record.getDataPtr() == nullptr || (number != 0 && retrieveData != SQL_RD_ON)) continue;
+    const auto recordNumber = static_cast<SQLSMALLINT>(number);
+    DescriptorRecord* column = implementation.getRecord(recordNumber);
+    if (column == nullptr) {
+      diagnostics.post("07009", 0, "", recordNumber, rowNumber);
+      result = SQL_ERROR;
+      continue;
+    }
+    SQLSMALLINT cType = record.getConciseType();
+    if (cType == SQL_C_DEFAULT) cType = column->defaultCType(column->getConciseType());
+    const SQLLEN bufferLength = record.getOctetLength();
+    SQLPOINTER data = elementAddress(record.getDataPtr(), cType, rowIndex, bufferLength);
+    if (isTracing()) {
+      traceStream().writeLine("// ---> converting imp column: " + std::to_string(number));
+    }
+    SQLULEN piecePosition = 0;
+    const ConversionSite site{diagnostics, recordNumber, rowNumber, &record};
+    const SQLRETURN rc = column->convertImpToAppValue(
+        implementationRow, cType, data, bufferLength,
+        lengthElementAddress(record.getOctetLengthPtr(), rowIndex),
+        lengthElementAddress(record.getIndicatorPtr(), rowIndex), &piecePosition, site);
+    result = worseOf(result, rc);
+  }
+  return result;
+}
+
+void Descriptor::freeDataBuffers() {
+  if (!isImplementation()) return;
+  for (const std::unique_ptr<DescriptorRecord>& record : records_) record->freeDataBuffers();
+}
+
+void Descriptor::resetNextBytes() {
+  for (const std::unique_ptr<DescriptorRecord>& record : records_) record->setNextByte(0);
+}
+
+void Descriptor::clearRecords() { setCount(0); }
+
+bool Descriptor::isStatementApplication() const {
+  return type_ == DescriptorType::applicationParameter || type_ == DescriptorType::applicationRow;
+}
+
+bool Descriptor::isImplementation() const {
+  return type_ == DescriptorType::implementationParameter ||
+         type_ == DescriptorType::implementationRow;
+}
+
+DescriptorType Descriptor::getType() const { return type_; }
+
+SQLRETURN Descriptor::setDataPtr(SQLSMALLINT recordNumber, SQLPOINTER value) {
+  DescriptorRecord* record = getRecord(recordNumber);
+  if (record == nullptr) return refuse("07009");
+  record->setDataPtr(value);
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Descriptor::setIndicatorPtr(SQLSMALLINT recordNumber, SQLLEN* value) {
+  DescriptorRecord* record = getRecord(recordNumber);
+  if (record == nullptr) return refuse("07009");
+  record->setIndicatorPtr(value);
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Descriptor::setOctetLengthPtr(SQLSMALLINT recordNumber, SQLLEN* value) {
+  DescriptorRecord* record = getRecord(recordNumber);
+  if (record == nullptr) return refuse("07009");
+  record->setOctetLengthPtr(value);
+  return SQL_SUCCESS;
+}

@@ -1,0 +1,152 @@
+#pragma once
+// The descriptor handle object: the header fields and the records of one descriptor, either
+// one that the application allocated or one of the four that belong to a statement (its
+// application and implementation descriptors for parameters and for rows).
+//
+// Record 0 is the bookmark record and always exists; records 1 to SQL_DESC_COUNT follow it
+// without gaps. Refusals post their state on the descriptor's diagnostics with an empty message
+// (the state's standard text), native error 0, column and row -1, and answer SQL_ERROR.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/ConnectionChild.h"
+#include "core/DiagnosticHeader.h"
+#include "platform/Odbc.h"
+#include "statement/DescriptorRecord.h"
+
+class Connection;
+class TraceWriter;
+
+class Descriptor : public ConnectionChild {
+ public:
+  // An explicitly allocated descriptor registers with its connection, which frees it when the
+  // application does not; a statement's own descriptors belong to the statement.
+  Descriptor(Connection* owner, DescriptorType type);
+  ~Descriptor() override;
+
+  virtual bool isTracing() const;
+  // The connection's trace; callers test isTracing() first.
+  virtual TraceWriter& traceStream() const;
+  virtual Connection* getConnection() const;
+  virtual DiagnosticHeader& diagnostics();
+  // SQLGetDiagRec, with the connection's DBMS name in the message prefix.
+  virtual SQLRETURN getDiagRec(SQLSMALLINT recordNumber, char* sqlState, SQLINTEGER* nativeError,
+                               char* messageText, SQLSMALLINT bufferLength,
+                               SQLSMALLINT* textLength);
+  // SQLGetDiagField; SQL_DIAG_CONNECTION_NAME and SQL_DIAG_SERVER_NAME are the connection's
+  // data source name.
+  virtual SQLRETURN getDiagField(SQLSMALLINT recordNumber, SQLSMALLINT identifier,
+                                 SQLPOINTER value, SQLSMALLINT bufferLength,
+                                 SQLSMALLINT* stringLength);
+
+  // SQLSetDescField. Header fields ignore the record number; ARRAY_SIZE, BIND_OFFSET_PTR and
+  // BIND_TYPE are refused ("HY091") on implementation descriptors, ROWS_PROCESSED_PTR on the
+  // statement's application descriptors, COUNT on the row implementation descriptor and
+  // ALLOC_TYPE everywhere; a COUNT below 0 or above 32767 answers "07009". A record field of a
+  // record above COUNT raises COUNT to it first, except on the row implementation descriptor,
+  // which answers "07009" as it does for a record number below 0. Record fields follow
+  // DescriptorRecord::setField.
+  virtual SQLRETURN setField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQLPOINTER value,
+                             SQLINTEGER bufferLength);
+  // SQLGetDescField: header fields with their ODBC width (the length is not written), refused
+  // as for setField except COUNT and ALLOC_TYPE, which every kind answers; record fields of a
+  // record that does not exist answer "07009".
+  virtual SQLRETURN getField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQLPOINTER value,
+                             SQLINTEGER bufferLength, SQLINTEGER* stringLength);
+  // SQLSetDescRec and SQLGetDescRec of an existing record ("07009" for any other).
+  virtual SQLRETURN setDescRec(SQLSMALLINT recordNumber, SQLSMALLINT type, SQLSMALLINT subType,
+                               SQLLEN length, SQLSMALLINT precision, SQLSMALLINT scale,
+                               SQLPOINTER dataPtr, SQLLEN* stringLengthPtr,
+                               SQLLEN* indicatorPtr);
+  virtual SQLRETURN getDescRec(SQLSMALLINT recordNumber, SQLCHAR* name, SQLSMALLINT bufferLength,
+                               SQLSMALLINT* stringLength, SQLSMALLINT* type,
+                               SQLSMALLINT* subType, SQLLEN* length, SQLSMALLINT* precision,
+                               SQLSMALLINT* scale, SQLSMALLINT* nullable);
+  // The record of that number; null when there is none.
+  virtual DescriptorRecord* getRecord(SQLSMALLINT recordNumber) const;
+
+  // SQLCopyDesc into this descriptor: the header fields but ALLOC_TYPE and every record with
+  // all its fields replace this descriptor's own. Pointers to data, lengths and indicators pass
+  // only between application descriptors (DescriptorRecord::copyFrom). The row implementation
+  // descriptor is no target ("HY016"); as a source it must describe a result ("HY007" while it
+  // has no columns).
+  virtual SQLRETURN copy(const Descriptor& source);
+
+  // A new record behind the last one, describing a result column; the type name is "" for
+  // addRecord.
+  virtual DescriptorRecord& addRecordWithTypeName(const std::string& name, SQLSMALLINT sqlType,
+                                                  const std::string& typeName,
+                                                  SQLSMALLINT nullable, bool isUnsigned);
+  virtual DescriptorRecord& addRecord(const std::string& name, SQLSMALLINT sqlType,
+                                      SQLSMALLINT nullable, bool isUnsigned);
+
+  virtual SQLRETURN setArraySize(SQLULEN value);
+  virtual SQLRETURN setArrayStatusPtr(SQLUSMALLINT* value);
+  virtual SQLRETURN setBindOffsetPtr(SQLLEN* value);
+  virtual SQLRETURN setBindType(SQLINTEGER value);
+  // Keeps records 0 to count and deletes the rest, or adds records (SQL_VARCHAR, nullability
+  // unknown) up to count; a count below 0 answers "07009".
+  virtual SQLRETURN setCount(SQLSMALLINT count);
+  virtual SQLRETURN setRowsProcessedPtr(SQLULEN* value);
+  virtual SQLSMALLINT getAllocType() const;
+  virtual SQLULEN getArraySize() const;
+  virtual SQLUSMALLINT* getArrayStatusPtr() const;
+  virtual SQLLEN* getBindOffsetPtr() const;
+  virtual SQLINTEGER getBindType() const;
+  virtual SQLSMALLINT getCount() const;
+  virtual SQLULEN* getRowsProcessedPtr() const;
+
+  // Address of element rowIndex of a bound buffer that starts at `base`, the bind offset
+  // included: row-wise binding steps by BIND_TYPE, column-wise binding by the element size of
+  // the C type (cTypeElementSize; resolve SQL_C_DEFAULT first). A null base stays null.
+  virtual SQLPOINTER elementAddress(SQLPOINTER base, SQLSMALLINT cType, SQLULEN rowIndex,
+                                    SQLLEN bufferLength) const;
+  // The same for a bound length or indicator array, whose column-wise elements are SQLLEN.
+  virtual SQLLEN* lengthElementAddress(SQLLEN* base, SQLULEN rowIndex) const;
+  // The fetch of one rowset row, called on the application row descriptor: every bound record
+  // (the bookmark record always, the others only when retrieveData is SQL_RD_ON) converts row
+  // `implementationRow` of the implementation record of the same number into element rowIndex
+  // of its buffers, with OCTET_LENGTH as the buffer length. What the conversions report is
+  // posted on `diagnostics` with the record number and rowIndex + 1; the answer is SQL_ERROR
+  // when a conversion failed (a bound column the result lacks fails with "07009"),
+  // SQL_SUCCESS_WITH_INFO when one warned, else SQL_SUCCESS.
+  virtual SQLRETURN convertRow(SQLULEN rowIndex, Descriptor& implementation,
+                               SQLULEN implementationRow, SQLUINTEGER retrieveData,
+                               DiagnosticHeader& diagnostics);
+  // Releases the driver's arrays of an implementation descriptor's records; nothing for an
+  // application descriptor.
+  virtual void freeDataBuffers();
+  // Piecewise reading starts again at the beginning of every column's value.
+  virtual void resetNextBytes();
+  // Only the bookmark record remains.
+  virtual void clearRecords();
+  virtual bool isImplementation() const;
+  virtual DescriptorType getType() const;
+  // The record's pointer setters ("07009" when the record does not exist).
+  virtual SQLRETURN setDataPtr(SQLSMALLINT recordNumber, SQLPOINTER value);
+  virtual SQLRETURN setIndicatorPtr(SQLSMALLINT recordNumber, SQLLEN* value);
+  virtual SQLRETURN setOctetLengthPtr(SQLSMALLINT recordNumber, SQLLEN* value);
+
+ private:
+  SQLRETURN refuse(const char* sqlState);
+  // The application descriptors a statement made itself, which process no rows of their own.
+  bool isStatementApplication() const;
+  std::unique_ptr<DescriptorRecord> makeRecord(const std::string& name, SQLSMALLINT sqlType,
+                                               const std::string& typeName,
+                                               SQLSMALLINT nullable, bool isUnsigned);
+  SQLLEN bindOffset() const;
+  // Element rowIndex of a bound array whose column-wise elements take elementSize bytes.
+  char* element(void* base, SQLULEN elementSize, SQLULEN rowIndex) const;
+
+  Connection* owner_;
+  DiagnosticHeader diagnostics_;
+  std::vector<std::unique_ptr<DescriptorRecord>> records_;
+  DescriptorType type_;
+  SQLSMALLINT allocType_;
+  SQLULEN arraySize_ = 1;
+  SQLUSMALLINT* arrayStatusPtr_ = nullptr;
+  SQLLEN* bindOffsetPtr_ = nullptr;
+  SQLINTEGER bindType_ = SQL_BIND_BY_COLUMN;
+  SQLULEN* rowsProcessedPtr_ = nullptr;
+};

@@ -1,0 +1,173 @@
+#include "statement/PiecewiseText.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "core/Charset.h"
+#include "core/Unicode.h"
+
+namespace {
+
+bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The longest prefix of at most `limit` bytes of the UTF-8 text that ends between characters.
+std::size_t wholeCharacterPrefix(const char* text, std::size_t length, std::size_t limit) {
+  if (limit >= length) return length;
+  std::size_t start = limit;
+  while (start > 0 && limit - start < 3 && isContinuation(text[start])) --start;
+  const Utf8Character character = nextUtf8Character(text + start, length - start);
+  return start + character.bytes <= limit ? limit : start;
+}
+
+std::size_t unitsOf(char32_t codePoint) { return codePoint >= 0x10000 ? 2 : 1; }
+
+SQLINTEGER clampedLength(std::size_t length) {
+  return static_cast<SQLINTEGER>(
+      std::min<std::size_t>(length, std::numeric_limits<SQLINTEGER>::max()));
+}
+
+// Bytes or UTF-16 units written and source bytes taken by one piece.
+struct Piece {
+  std::size_t sourceBytes = 0;
+  SQLLEN written = 0;  // in bytes
+};
+
+Piece wideCharacters(const char* text, std::size_t length, void* target, SQLLEN bufferLength) {
+  const auto room = static_cast<std::size_t>(bufferLength / 2) - 1;
+  auto* out = static_cast<unsigned char*>(target);
+  std::size_t units = 0;
+  Piece piece;
+  const auto put = [&](char16_t unit) {
+    std::memcpy(out + 2 * units++, &unit, sizeof unit);
+  };
+  while (piece.sourceBytes < length) {
+    const Utf8Character c = nextUtf8Character(text + piece.sourceBytes, length - piece.sourceBytes);
+    if (units + unitsOf(c.codePoint) > room) break;
+    if (c.codePoint < 0x10000) {
+      put(static_cast<char16_t>(c.codePoint));
+    } else {
+      put(static_cast<char16_t>(0xD800 | (c.codePoint - 0x10000) >> 10));
+      put(static_cast<char16_t>(0xDC00 | ((c.codePoint - 0x10000) & 0x3FF)));
+    }
+    piece.sourceBytes += c.bytes;
+  }
+  piece.written = static_cast<SQLLEN>(2 * units);
+  put(0);
+  return piece;
+}
+
+Piece codePageCharacters(const char* text, std::size_t length, void* target,
+                         SQLLEN bufferLength, const TextEncodings& encodings) {
+  std::uint32_t consumed = 0;
+  Piece piece;
+  piece.written = convertUtf8ToCodePage(
+      static_cast<char*>(target), clampedLength(static_cast<std::size_t>(bufferLength)), nullptr,
+      nullptr, &consumed, encodings.application, text, clampedLength(length), encodings.server);
+  piece.sourceBytes = consumed;
+  return piece;
+}
+
+Piece plainCharacters(const char* text, std::size_t length, void* target, SQLLEN bufferLength,
+                      const TextEncodings& encodings) {
+  std::size_t take = std::min(length, static_cast<std::size_t>(bufferLength) - 1);
+  if (encodings.server == utf8Charset) take = wholeCharacterPrefix(text, length, take);
+  auto* out = static_cast<char*>(target);
+  std::memcpy(out, text, take);
+  out[take] = '\0';
+  return {take, static_cast<SQLLEN>(take)};
+}
+
+// What the text needs in the application's unit once it is converted.
+SQLLEN convertedLength(SQLSMALLINT cType, const char* text, std::size_t length,
+                       const TextEncodings& encodings) {
+  SQLLEN total = 0;
+  if (cType == SQL_C_WCHAR) {
+    for (std::size_t at = 0; at < length;) {
+      const Utf8Character c = nextUtf8Character(text + at, length - at);
+      total += static_cast<SQLLEN>(2 * unitsOf(c.codePoint));
+      at += c.bytes;
+    }
+    return total;
+  }
+  char scratch[256];
+  while (length > 0) {
+    std::uint32_t consumed = 0;
+    total += convertUtf8ToCodePage(scratch, sizeof scratch, nullptr, nullptr, &consumed,
+                                   encodings.application, text, clampedLength(length),
+                                   encodings.server);
+    if (consumed == 0) break;
+    text += consumed;
+    length -= consumed;
+  }
+  return total;
+}
+
+// Only the piece just before can have left what is remembered for a later position of the same
+// text; at position 0 a new value may stand where an old one stood.
+bool remembers(const PieceRemainder& remainder, SQLSMALLINT cType, const char* text,
+               SQLULEN position) {
+  return position != 0 && remainder.text == text && remainder.position == position &&
+         remainder.cType == cType;
+}
+
+}  // namespace
+
+bool isPiecewiseCType(SQLSMALLINT cType) {
+  return cType == SQL_C_CHAR || cType == SQL_C_WCHAR || cType == SQL_C_BINARY;
+}
+
+ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t length,
+                               void* target, SQLLEN bufferLength, SQLULEN& position,
+                               const TextEncodings& encodings, PieceRemainder& remainder) {
+  if (position > length) return {SQL_NO_DATA, nullptr, 0};
+  const char* rest = text + position;
+  const std::size_t restBytes = length - static_cast<std::size_t>(position);
+  const bool wide = cType == SQL_C_WCHAR;
+  const bool converts = cType == SQL_C_CHAR && encodings.server == utf8Charset &&
+                        encodings.application != utf8Charset;
+  const bool counted = wide || converts;
+  const bool doubled = cType == SQL_C_CHAR && !converts && encodings.doubledLengths;
+  if (target == nullptr || bufferLength < (wide ? 2 : 1)) {
+    // No room for data: only the length, and the piece stays where it is.
+    SQLLEN total = static_cast<SQLLEN>(restBytes);
+    if (counted) {
+      total = remembers(remainder, cType, text, position)
+                  ? remainder.length
+                  : convertedLength(cType, rest, restBytes, encodings);
+    }
+    return {SQL_SUCCESS, nullptr, doubled ? 2 * total : total};
+  }
+  Piece piece;
+  if (cType == SQL_C_BINARY) {
+    piece.sourceBytes = std::min(restBytes, static_cast<std::size_t>(bufferLength));
+    std::memcpy(target, rest, piece.sourceBytes);
+    piece.written = static_cast<SQLLEN>(piece.sourceBytes);
+  } else if (wide) {
+    piece = wideCharacters(rest, restBytes, target, bufferLength);
+  } else if (converts) {
+    piece = codePageCharacters(rest, restBytes, target, bufferLength, encodings);
+  } else {
+    piece = plainCharacters(rest, restBytes, target, bufferLength, encodings);
+  }
+  const bool cut = piece.sourceBytes < restBytes;
+  SQLLEN total = static_cast<SQLLEN>(restBytes);
+  if (counted) {
+    if (!cut) {
+      total = piece.written;
+    } else {
+      total = remembers(remainder, cType, text, position)
+                  ? remainder.length
+                  : piece.written + convertedLength(cType, rest + piece.sourceBytes,
+                                                    restBytes - piece.sourceBytes, encodings);
+      remainder = {text, position + piece.sourceBytes, cType, total - piece.written};
+    }
+  }
+  if (doubled) total *= 2;
+  if (!cut) {
+    position = length + 1;
+    return {SQL_SUCCESS, nullptr, total};
+  }
+  position += piece.sourceBytes;
+  return {SQL_SUCCESS_WITH_INFO, "01004", total};
+}

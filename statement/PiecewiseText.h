@@ -1,0 +1,41 @@
+#pragma once
+// Character and binary values handed to the application in pieces: SQL_C_CHAR, SQL_C_WCHAR and
+// SQL_C_BINARY, read by one SQLGetData call after another or whole by a fetch.
+//
+// Each call writes the longest run of whole characters that fits with its terminator
+// (BufferLength-1 bytes, or BufferLength/2-1 UTF-16 units; binary data fills the buffer), never
+// a UTF-8 sequence or a surrogate pair in part, and reports the length of everything from the
+// piece on in the application's unit: bytes of its code page, twice the UTF-16 units, or bytes.
+// A piece that leaves some of the value answers "01004". A buffer too small for any data (or no
+// buffer) receives nothing, only that length, and the position stays.
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/Odbc.h"
+#include "statement/ConversionOutcome.h"
+
+// The charsets the text meets (charset codes, core/Charset.h).
+struct TextEncodings {
+  std::uint32_t server;       // of the text as the server sent it
+  std::uint32_t application;  // SQL_C_CHAR is delivered in; UTF-8 text is converted to it
+  bool doubledLengths;        // unconverted SQL_C_CHAR lengths are reported twice over
+};
+
+// The application-side length of what a piece left of a value, so that a long value read in
+// many pieces is counted once, not once a piece. It belongs to the value's column.
+struct PieceRemainder {
+  const char* text = nullptr;
+  SQLULEN position = 0;
+  SQLSMALLINT cType = 0;
+  SQLLEN length = 0;
+};
+
+bool isPiecewiseCType(SQLSMALLINT cType);
+
+// The next piece of the `length` bytes of text. `position` counts the source bytes returned
+// before; it advances by those this piece takes, and becomes length + 1 once the whole value
+// has been returned, after which the call answers SQL_NO_DATA (so an empty value, too, is
+// returned exactly once). BufferLength must not be negative.
+ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t length,
+                               void* target, SQLLEN bufferLength, SQLULEN& position,
+                               const TextEncodings& encodings, PieceRemainder& remainder);
