@@ -589,7 +589,6 @@ constexpr ConstantNameEntry fetchDirectionsRows[] = {
 };
 
 constexpr ConstantNameEntry indexKeywordsRows[] = {
-    {0, "SQL_IK_NONE"},
     {1, "SQL_IK_ASC"},
     {2, "SQL_IK_DESC"},
     {3, "SQL_IK_ALL"},

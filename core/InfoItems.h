@@ -1,7 +1,8 @@
 #pragma once
 // Every SQLGetInfo item a connection answers: one row per item, giving the answer operation's
 // name (Connection::getInfo + Name), the info type, the width the answer is written at, and the
-// base answer. The rows stand in alphabetical order of the ODBC names.
+// base answer. The rows give the answer operations their order among Connection's virtual
+// operations.
 //
 // The width is fixed per item, also where a subclass changes the value: U16 items are written as
 // SQLUSMALLINT, U32 items as SQLUINTEGER, Text items as strings. The trace reads answers back at

@@ -41,6 +41,11 @@ const char* findCharOrEnd(const char* s, char c) {
   return s;
 }
 
+const char* findChar(const char* s, char c) {
+  const char* found = findCharOrEnd(s, c);
+  return *found == c ? found : nullptr;
+}
+
 std::size_t copyStringBounded(char* destination, const char* source, std::size_t size) {
   const std::size_t length = std::strlen(source);
   if (length < size) {

@@ -19,6 +19,9 @@ int compareStringNoCase(const std::string& text, const std::string& other);
 // The first c in s, or the terminating NUL.
 const char* findCharOrEnd(const char* s, char c);
 
+// The first c in s, or null when s holds none.
+const char* findChar(const char* s, char c);
+
 // strlcpy: a source of at least `size` characters is cut to size-1 and the answer is `size`;
 // otherwise the whole source with its NUL, answering its length. Size 0 writes nothing.
 std::size_t copyStringBounded(char* destination, const char* source, std::size_t size);

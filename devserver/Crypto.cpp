@@ -16,9 +16,12 @@ const std::uint8_t kZeroIv[kBlock] = {};
 
 const EVP_CIPHER* cbcCipher(std::size_t keyLength) {
   switch (keyLength) {
-    case 16: return EVP_aes_128_cbc();
-    case 24: return EVP_aes_192_cbc();
-    case 32: return EVP_aes_256_cbc();
+    case 16:
+      return EVP_aes_128_cbc();
+    case 24:
+      return EVP_aes_192_cbc();
+    case 32:
+      return EVP_aes_256_cbc();
   }
   throw std::invalid_argument("AES key of " + std::to_string(keyLength) + " bytes");
 }

@@ -1,14 +1,14 @@
 #include "devserver/CursorEncoder.h"
 
-#include "devserver/ByteOrder.h"
-#include "devserver/Protocol.h"
-
 #include <sqlite3.h>
 
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "devserver/ByteOrder.h"
+#include "devserver/Protocol.h"
 
 namespace devserver {
 
@@ -20,9 +20,12 @@ constexpr std::size_t kChunkBytes = std::size_t(1) << 30;
 
 std::uint32_t codeForStorageClass(int storageClass) {
   switch (storageClass) {
-    case SQLITE_INTEGER: return 1;
-    case SQLITE_FLOAT: return 2;
-    case SQLITE_BLOB: return 4;
+    case SQLITE_INTEGER:
+      return 1;
+    case SQLITE_FLOAT:
+      return 2;
+    case SQLITE_BLOB:
+      return 4;
   }
   return 3;
 }
@@ -58,7 +61,8 @@ CursorEncoder::CursorEncoder(sqlite3_stmt* statement, bool ownsStatement,
       ownsStatement_(ownsStatement),
       options_(options),
       sqlColumns_(sqlite3_column_count(statement)),
-      wireColumns_(static_cast<std::uint32_t>(sqlColumns_) + (options.rowid && sqlColumns_ ? 1 : 0)),
+      wireColumns_(static_cast<std::uint32_t>(sqlColumns_) +
+                   (options.rowid && sqlColumns_ ? 1 : 0)),
       firstClass_(static_cast<std::size_t>(sqlColumns_), SQLITE_NULL) {}
 
 CursorEncoder::~CursorEncoder() {

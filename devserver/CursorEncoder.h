@@ -2,11 +2,11 @@
 // Turns a prepared statement's rows into cursor replies: column types, field lengths, names
 // (and table names), then the data; results over the chunk size go out as partial chunks that
 // carry only lengths and data.
-#include "devserver/PacketChannel.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "devserver/PacketChannel.h"
 
 struct sqlite3_stmt;
 

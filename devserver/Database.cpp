@@ -1,8 +1,8 @@
 #include "devserver/Database.h"
 
-#include "devserver/SqlFunctions.h"
-
 #include <sqlite3.h>
+
+#include "devserver/SqlFunctions.h"
 
 namespace devserver {
 
@@ -12,8 +12,7 @@ constexpr int kBusyTimeoutMs = 10000;
 
 }  // namespace
 
-std::unique_ptr<Database> Database::open(const std::string& path, bool create,
-                                         std::string& error) {
+std::unique_ptr<Database> Database::open(const std::string& path, bool create, std::string& error) {
   sqlite3* db = nullptr;
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
@@ -23,7 +22,6 @@ std::unique_ptr<Database> Database::open(const std::string& path, bool create,
   }
   std::unique_ptr<Database> database(new Database(db));
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
-  sqlite3_extended_result_codes(db, 1);
   if (!database->execute("PRAGMA journal_mode=WAL", error)) return nullptr;
   if (!registerSqlFunctions(db)) {
     error = sqlite3_errmsg(db);
@@ -33,8 +31,6 @@ std::unique_ptr<Database> Database::open(const std::string& path, bool create,
 }
 
 Database::~Database() { sqlite3_close_v2(db_); }
-
-std::string Database::lastError() const { return sqlite3_errmsg(db_); }
 
 bool Database::inTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
 

@@ -17,8 +17,6 @@ class Database {
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
-  sqlite3* handle() const { return db_; }
-  std::string lastError() const;
   bool inTransaction() const;
 
   // Runs a text of one or more statements and discards any rows.

@@ -1,12 +1,12 @@
 #include "devserver/FaultPlan.h"
 
-#include "devserver/ByteOrder.h"
-#include "devserver/Protocol.h"
-
 #include <zlib.h>
 
 #include <cstdlib>
 #include <sstream>
+
+#include "devserver/ByteOrder.h"
+#include "devserver/Protocol.h"
 
 namespace devserver {
 
@@ -90,13 +90,14 @@ bool planMalformed(const std::string& kind, FaultPlan& plan) {
     frames.push_back(
         reply(1, 1, 0, Bytes().u32(kTextType).u32(10).text("c", true).text("abc", false).take()));
   } else if (kind == "huge-length") {
-    frames.push_back(reply(
-        1, 1, 0, Bytes().u32(kTextType).u32(0x80000000u).text("c", true).text("abc", false).take()));
+    frames.push_back(
+        reply(1, 1, 0,
+              Bytes().u32(kTextType).u32(0x80000000u).text("c", true).text("abc", false).take()));
   } else if (kind == "rowid-no-columns") {
     frames.push_back(reply(0, 0, replyflag::kRowid, {}));
   } else if (kind == "chunk-columns") {
-    frames.push_back(
-        reply(1, 1, partial, Bytes().u32(kTextType).u32(1).text("c", true).text("a", false).take()));
+    frames.push_back(reply(1, 1, partial,
+                           Bytes().u32(kTextType).u32(1).text("c", true).text("a", false).take()));
     frames.push_back(reply(1, 2, partial, Bytes().u32(1).u32(1).text("bc", false).take()));
     frames.push_back(endReply());
   } else if (kind == "chunk-rowid") {
@@ -168,7 +169,8 @@ bool planFault(const std::string& arguments, FaultPlan& plan, std::string& error
     FaultFrame frame;
     frame.fields.code = static_cast<std::uint16_t>(code);
     frame.fields.fieldCount = length ? 1 : 0;
-    for (long i = 0; i < length; ++i) frame.bytes.push_back(static_cast<std::uint8_t>('a' + i % 26));
+    for (long i = 0; i < length; ++i)
+      frame.bytes.push_back(static_cast<std::uint8_t>('a' + i % 26));
     plan.frames.push_back(std::move(frame));
   } else if (knob == "short-encrypted") {
     FaultFrame frame = reply(0, 0, 0, Bytes().zeros(8).take());

@@ -1,11 +1,11 @@
 #pragma once
 // The @@fault knobs: replies that break the protocol on purpose, for the client's tests.
-#include "devserver/PacketChannel.h"
-
 #include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
+
+#include "devserver/PacketChannel.h"
 
 namespace devserver {
 

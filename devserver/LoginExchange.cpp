@@ -1,13 +1,13 @@
 #include "devserver/LoginExchange.h"
 
-#include "devserver/PacketChannel.h"
-#include "devserver/Protocol.h"
-#include "devserver/ServerContext.h"
-
 #include <openssl/crypto.h>
 
 #include <cstring>
 #include <iostream>
+
+#include "devserver/PacketChannel.h"
+#include "devserver/Protocol.h"
+#include "devserver/ServerContext.h"
 
 namespace devserver {
 
@@ -52,10 +52,14 @@ LoginExchange::Outcome LoginExchange::handle(const Request& request, PacketChann
                                 ? request.header.selector - selector::kWithToken
                                 : request.header.selector;
   switch (step) {
-    case selector::kClearUser: return clearUser(request, channel);
-    case selector::kClearResponse: return clearResponse(request, channel);
-    case selector::kEncryptedUser: return encryptedUser(request, channel);
-    case selector::kEncryptedProof: return encryptedProof(request, channel);
+    case selector::kClearUser:
+      return clearUser(request, channel);
+    case selector::kClearResponse:
+      return clearResponse(request, channel);
+    case selector::kEncryptedUser:
+      return encryptedUser(request, channel);
+    case selector::kEncryptedProof:
+      return encryptedProof(request, channel);
   }
   return refuse(channel, "Unknown login step " + std::to_string(request.header.selector));
 }
@@ -159,7 +163,8 @@ LoginExchange::Outcome LoginExchange::encryptedUser(const Request& request,
 LoginExchange::Outcome LoginExchange::encryptedProof(const Request& request,
                                                      PacketChannel& channel) {
   if (stage_ != Stage::kEncryptedChallenged) return refuse(channel, "Unexpected login step");
-  if (request.fieldLength(0) != kPasswordPacket) return refuse(channel, "Malformed encrypted login");
+  if (request.fieldLength(0) != kPasswordPacket)
+    return refuse(channel, "Malformed encrypted login");
   std::uint8_t p1[kPasswordPacket];
   std::memcpy(p1, request.field(0), kPasswordPacket);
   ctsDecrypt(*sessionKey_, p1, kNonce);

@@ -1,12 +1,12 @@
 #pragma once
 // The two-step login of command 1, in clear (challenge and response) or encrypted (both sides
 // prove the password hash and agree on an AES session key).
-#include "devserver/Crypto.h"
-
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "devserver/Crypto.h"
 
 namespace devserver {
 
@@ -39,7 +39,7 @@ class LoginExchange {
   // Turns a verified login down after all (the session could not be set up).
   void reset();
 
-  const std::string& user() const { return account_ ? account_->name : empty_; }
+  std::string user() const { return account_ ? account_->name : std::string(); }
   int level() const { return level_; }
 
  private:
@@ -58,7 +58,6 @@ class LoginExchange {
   int level_ = 0;
   Digest challenge_{};
   std::unique_ptr<AesKey> sessionKey_;
-  const std::string empty_;
 };
 
 // The session key of an encrypted login: 16, 24 or 32 bytes for levels 2, 3 and 4.

@@ -1,15 +1,15 @@
 #include "devserver/PacketChannel.h"
 
-#include "devserver/ByteOrder.h"
-#include "devserver/Protocol.h"
-#include "devserver/Trace.h"
-
 #include <sys/socket.h>
 #include <sys/uio.h>
 #include <zlib.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "devserver/ByteOrder.h"
+#include "devserver/Protocol.h"
+#include "devserver/Trace.h"
 
 namespace devserver {
 
@@ -111,8 +111,7 @@ ReadStatus PacketChannel::splitFields(Request& request) {
 
 bool PacketChannel::frame(const ReplyFields& fields, std::uint8_t flags, const std::uint8_t* body,
                           std::size_t length, std::uint32_t clearSize, bool encrypt,
-                          bool markEncrypted, const std::uint8_t* clear,
-                          std::size_t clearLength) {
+                          bool markEncrypted, const std::uint8_t* clear, std::size_t clearLength) {
   if (encrypt && length) {
     sealPayload(*key_, body, length, sealed_);
     body = sealed_.data();

@@ -2,14 +2,14 @@
 // One client connection at the packet level: reads requests (32-byte header, field lengths, field
 // bytes, decrypted and inflated as the header says) and sends replies (compressed first, then
 // encrypted, each on its own).
-#include "devserver/Crypto.h"
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "devserver/Crypto.h"
 
 namespace devserver {
 
@@ -86,11 +86,10 @@ class PacketChannel {
 
   // From now on requests are decrypted and replies encrypted with this key.
   void setSessionKey(std::unique_ptr<AesKey> key) { key_ = std::move(key); }
-  const AesKey* sessionKey() const { return key_.get(); }
-  bool encryptsReplies() const { return key_ && !clearReplies_; }
   unsigned session() const { return session_; }
 
  private:
+  bool encryptsReplies() const { return key_ && !clearReplies_; }
   bool readExact(std::uint8_t* data, std::size_t length);
   // Builds the header, encrypts when asked and sends; the trace shows `clear`.
   bool frame(const ReplyFields& fields, std::uint8_t flags, const std::uint8_t* body,

@@ -21,7 +21,7 @@ constexpr std::uint8_t kClearUser = 20, kClearResponse = 21, kEncryptedUser = 22
                        kEncryptedProof = 23, kWithToken = 20;  // added to each login selector
 constexpr std::uint8_t kChunkAck = 25, kGiveUp = 26, kBindValue = 27, kBindEnd = 28,
                        kBindEndAlternate = 29;
-}
+}  // namespace selector
 
 namespace requestflag {
 constexpr std::uint8_t kCompressed = 0x08, kValuePacket = 0x20;
@@ -44,14 +44,14 @@ constexpr std::uint8_t kInt = 1, kDouble = 2, kText = 3, kBlob = 4, kNull = 5, k
 // its message.
 namespace code {
 constexpr std::uint16_t kChunkEnd = 777;
-constexpr std::uint16_t kAuthentication = 7000;      // login refused
-constexpr std::uint16_t kSql = 7010;                 // SQLite's own message
-constexpr std::uint16_t kUnsupported = 7020;         // command or server-side cursor
-constexpr std::uint16_t kMalformed = 7021;           // request layout does not add up
-constexpr std::uint16_t kTooLarge = 7022;            // request above --max-request; then closed
-constexpr std::uint16_t kUnknownDatabase = 7030;     // USE DATABASE of a missing or bad name
-constexpr std::uint16_t kNoStatement = 7040;         // bind or prepared command without a statement
-constexpr std::uint16_t kNotLoggedIn = 7050;         // a command before the login
-}
+constexpr std::uint16_t kAuthentication = 7000;   // login refused
+constexpr std::uint16_t kSql = 7010;              // SQLite's own message
+constexpr std::uint16_t kUnsupported = 7020;      // command or server-side cursor
+constexpr std::uint16_t kMalformed = 7021;        // request layout does not add up
+constexpr std::uint16_t kTooLarge = 7022;         // request above --max-request; then closed
+constexpr std::uint16_t kUnknownDatabase = 7030;  // USE DATABASE of a missing or bad name
+constexpr std::uint16_t kNoStatement = 7040;      // bind or prepared command without a statement
+constexpr std::uint16_t kNotLoggedIn = 7050;      // a command before the login
+}  // namespace code
 
 }  // namespace devserver

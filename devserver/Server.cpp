@@ -1,7 +1,5 @@
 #include "devserver/Server.h"
 
-#include "devserver/Session.h"
-
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -14,6 +12,8 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+
+#include "devserver/Session.h"
 
 namespace devserver {
 

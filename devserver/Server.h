@@ -1,11 +1,11 @@
 #pragma once
 // The listening socket and a thread per connection.
-#include "devserver/ServerContext.h"
-
 #include <list>
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include "devserver/ServerContext.h"
 
 namespace devserver {
 

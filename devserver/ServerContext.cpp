@@ -9,7 +9,8 @@ ServerContext::ServerContext(const Options& options)
 
 bool ServerContext::sleep(double seconds) {
   std::unique_lock<std::mutex> lock(mutex_);
-  return !wake_.wait_for(lock, std::chrono::duration<double>(seconds), [this] { return stopping_; });
+  return !wake_.wait_for(lock, std::chrono::duration<double>(seconds),
+                         [this] { return stopping_; });
 }
 
 void ServerContext::requestStop() {

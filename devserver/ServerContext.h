@@ -1,13 +1,13 @@
 #pragma once
 // What every session shares: the options, the accounts, the trace and the server's own state.
-#include "devserver/LoginExchange.h"
-#include "devserver/Options.h"
-#include "devserver/Trace.h"
-
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <vector>
+
+#include "devserver/LoginExchange.h"
+#include "devserver/Options.h"
+#include "devserver/Trace.h"
 
 namespace devserver {
 

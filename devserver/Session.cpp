@@ -1,8 +1,5 @@
 #include "devserver/Session.h"
 
-#include "devserver/Protocol.h"
-#include "devserver/ServerContext.h"
-
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -10,6 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+
+#include "devserver/Protocol.h"
+#include "devserver/ServerContext.h"
 
 namespace devserver {
 
@@ -44,8 +44,7 @@ std::vector<std::string> listDatabases(const std::string& dataDir) {
 // Binds one value of the wire's value types. `withNul`: the bind exchange sends every value but
 // blobs and NULLs with a NUL after it.
 bool bindValue(sqlite3_stmt* statement, int index, std::uint8_t type, const std::uint8_t* data,
-               std::size_t length, std::uint32_t zeroBlobLength, bool withNul,
-               std::string& error) {
+               std::size_t length, std::uint32_t zeroBlobLength, bool withNul, std::string& error) {
   const bool hasNul = withNul && type != valuetype::kBlob && type != valuetype::kNull;
   if (hasNul && length) --length;
   const std::string text =
@@ -86,8 +85,8 @@ bool bindValue(sqlite3_stmt* statement, int index, std::uint8_t type, const std:
       rc = sqlite3_bind_null(statement, index);
       break;
     case valuetype::kZeroBlob:
-      rc = sqlite3_bind_zeroblob(statement, index, withNul ? static_cast<int>(length)
-                                                           : static_cast<int>(zeroBlobLength));
+      // The bind exchange gives the length by the value's size, a prepared bind in the header.
+      rc = sqlite3_bind_zeroblob64(statement, index, withNul ? length : zeroBlobLength);
       break;
     default:
       error = "Unknown value type " + std::to_string(type);

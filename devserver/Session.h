@@ -1,16 +1,16 @@
 #pragma once
 // One client connection from its login to its close: reads requests, runs their SQL on the
 // session's own SQLite connection and answers them.
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "devserver/CursorEncoder.h"
 #include "devserver/Database.h"
 #include "devserver/FaultPlan.h"
 #include "devserver/LoginExchange.h"
 #include "devserver/PacketChannel.h"
 #include "devserver/SqlInterceptor.h"
-
-#include <memory>
-#include <string>
-#include <vector>
 
 struct sqlite3_stmt;
 
@@ -61,8 +61,8 @@ class Session {
   bool autocommit_ = true;
   std::unique_ptr<CursorEncoder> pending_;  // a chunked result waiting for acknowledgements
   FaultPlan pendingFault_;
-  sqlite3_stmt* prepared_ = nullptr;        // commands 50 to 54
-  sqlite3_stmt* bindStatement_ = nullptr;   // the bind exchange of command 19
+  sqlite3_stmt* prepared_ = nullptr;       // commands 50 to 54
+  sqlite3_stmt* bindStatement_ = nullptr;  // the bind exchange of command 19
   int bindIndex_ = 0;
 };
 

@@ -164,4 +164,3 @@ bool isBlankSql(const char* sql) {
 }
 
 }  // namespace devserver
-

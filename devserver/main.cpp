@@ -1,9 +1,5 @@
 // karvell-devserver: a server of the Karvell wire protocol on SQLite, for tests, demos and
 // benchmarks on the loopback interface.
-#include "devserver/Options.h"
-#include "devserver/Server.h"
-#include "devserver/ServerContext.h"
-
 #include <pthread.h>
 #include <signal.h>
 
@@ -13,6 +9,10 @@
 #include <filesystem>
 #include <iostream>
 #include <thread>
+
+#include "devserver/Options.h"
+#include "devserver/Server.h"
+#include "devserver/ServerContext.h"
 
 int main(int argc, char** argv) {
   using namespace devserver;

@@ -15,11 +15,10 @@ std::string driverVersionText();
 }  // namespace platform
 
 #ifdef _WIN32
-#define KARVOD_LIBRARY_ENTRY                                                              \
-  extern "C" int __stdcall DllMain(void* module, unsigned long reason, \
-                                                         void*) {                          \
-    if (reason == 1 /* DLL_PROCESS_ATTACH */) platform::recordModule(module);              \
-    return 1;                                                                              \
+#define KARVOD_LIBRARY_ENTRY                                                    \
+  extern "C" int __stdcall DllMain(void* module, unsigned long reason, void*) { \
+    if (reason == 1 /* DLL_PROCESS_ATTACH */) platform::recordModule(module);   \
+    return 1;                                                                   \
   }
 #else
 #define KARVOD_LIBRARY_ENTRY

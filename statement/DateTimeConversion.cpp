@@ -122,17 +122,17 @@ int daysInMonth(int year, int month) {
 }
 
 bool readDate(Reader& reader, Moment& moment) {
-  return reader.number(4, moment.year) && reader.literal('-') &&
-         reader.number(2, moment.month) && reader.literal('-') && reader.number(2, moment.day) &&
-         moment.month >= 1 && moment.month <= 12 && moment.day >= 1 &&
+  return reader.number(4, moment.year) && reader.literal('-') && reader.number(2, moment.month) &&
+         reader.literal('-') && reader.number(2, moment.day) && moment.month >= 1 &&
+         moment.month <= 12 && moment.day >= 1 &&
          moment.day <= daysInMonth(moment.year, moment.month);
 }
 
 bool readTime(Reader& reader, Moment& moment) {
-  return reader.number(2, moment.hour) && reader.literal(':') &&
-         reader.number(2, moment.minute) && reader.literal(':') &&
-         reader.number(2, moment.second) && (!reader.literal('.') || reader.fraction(moment)) &&
-         moment.hour <= 23 && moment.minute <= 59 && moment.second <= 59;
+  return reader.number(2, moment.hour) && reader.literal(':') && reader.number(2, moment.minute) &&
+         reader.literal(':') && reader.number(2, moment.second) &&
+         (!reader.literal('.') || reader.fraction(moment)) && moment.hour <= 23 &&
+         moment.minute <= 59 && moment.second <= 59;
 }
 
 Moment parseMoment(const char* text, std::size_t length) {

@@ -30,7 +30,7 @@ Descriptor::Descriptor(Connection* owner, DescriptorType type)
       diagnostics_(owner->environment()),
       type_(type),
       allocType_(type == DescriptorType::explicitlyAllocated ? SQL_DESC_ALLOC_USER
-                                                              : SQL_DESC_ALLOC_AUTO) {
+                                                             : SQL_DESC_ALLOC_AUTO) {
   setCount(0);
 }
 
@@ -44,9 +44,9 @@ Connection* Descriptor::getConnection() const { return owner_; }
 
 DiagnosticHeader& Descriptor::diagnostics() { return diagnostics_; }
 
-SQLRETURN Descriptor::getDiagRec(SQLSMALLINT recordNumber, char* sqlState,
-                                 SQLINTEGER* nativeError, char* messageText,
-                                 SQLSMALLINT bufferLength, SQLSMALLINT* textLength) {
+SQLRETURN Descriptor::getDiagRec(SQLSMALLINT recordNumber, char* sqlState, SQLINTEGER* nativeError,
+                                 char* messageText, SQLSMALLINT bufferLength,
+                                 SQLSMALLINT* textLength) {
   return diagnostics_.getDiagRecWithComponent(owner_->getInfoDbmsName().c_str(), recordNumber,
                                               sqlState, nativeError, messageText, bufferLength,
                                               textLength);
@@ -152,10 +152,9 @@ SQLRETURN Descriptor::setDescRec(SQLSMALLINT recordNumber, SQLSMALLINT type, SQL
                             indicatorPtr);
 }
 
-SQLRETURN Descriptor::getDescRec(SQLSMALLINT recordNumber, SQLCHAR* name,
-                                 SQLSMALLINT bufferLength, SQLSMALLINT* stringLength,
-                                 SQLSMALLINT* type, SQLSMALLINT* subType, SQLLEN* length,
-                                 SQLSMALLINT* precision, SQLSMALLINT* scale,
+SQLRETURN Descriptor::getDescRec(SQLSMALLINT recordNumber, SQLCHAR* name, SQLSMALLINT bufferLength,
+                                 SQLSMALLINT* stringLength, SQLSMALLINT* type, SQLSMALLINT* subType,
+                                 SQLLEN* length, SQLSMALLINT* precision, SQLSMALLINT* scale,
                                  SQLSMALLINT* nullable) {
   diagnostics_.clear();
   DescriptorRecord* record = getRecord(recordNumber);

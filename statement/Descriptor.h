@@ -36,9 +36,8 @@ class Descriptor : public ConnectionChild {
                                SQLSMALLINT* textLength);
   // SQLGetDiagField; SQL_DIAG_CONNECTION_NAME and SQL_DIAG_SERVER_NAME are the connection's
   // data source name.
-  virtual SQLRETURN getDiagField(SQLSMALLINT recordNumber, SQLSMALLINT identifier,
-                                 SQLPOINTER value, SQLSMALLINT bufferLength,
-                                 SQLSMALLINT* stringLength);
+  virtual SQLRETURN getDiagField(SQLSMALLINT recordNumber, SQLSMALLINT identifier, SQLPOINTER value,
+                                 SQLSMALLINT bufferLength, SQLSMALLINT* stringLength);
 
   // SQLSetDescField. Header fields ignore the record number; ARRAY_SIZE, BIND_OFFSET_PTR and
   // BIND_TYPE are refused ("HY091") on implementation descriptors, ROWS_PROCESSED_PTR on the
@@ -57,12 +56,11 @@ class Descriptor : public ConnectionChild {
   // SQLSetDescRec and SQLGetDescRec of an existing record ("07009" for any other).
   virtual SQLRETURN setDescRec(SQLSMALLINT recordNumber, SQLSMALLINT type, SQLSMALLINT subType,
                                SQLLEN length, SQLSMALLINT precision, SQLSMALLINT scale,
-                               SQLPOINTER dataPtr, SQLLEN* stringLengthPtr,
-                               SQLLEN* indicatorPtr);
+                               SQLPOINTER dataPtr, SQLLEN* stringLengthPtr, SQLLEN* indicatorPtr);
   virtual SQLRETURN getDescRec(SQLSMALLINT recordNumber, SQLCHAR* name, SQLSMALLINT bufferLength,
-                               SQLSMALLINT* stringLength, SQLSMALLINT* type,
-                               SQLSMALLINT* subType, SQLLEN* length, SQLSMALLINT* precision,
-                               SQLSMALLINT* scale, SQLSMALLINT* nullable);
+                               SQLSMALLINT* stringLength, SQLSMALLINT* type, SQLSMALLINT* subType,
+                               SQLLEN* length, SQLSMALLINT* precision, SQLSMALLINT* scale,
+                               SQLSMALLINT* nullable);
   // The record of that number; null when there is none.
   virtual DescriptorRecord* getRecord(SQLSMALLINT recordNumber) const;
 
@@ -76,8 +74,8 @@ class Descriptor : public ConnectionChild {
   // A new record behind the last one, describing a result column; the type name is "" for
   // addRecord.
   virtual DescriptorRecord& addRecordWithTypeName(const std::string& name, SQLSMALLINT sqlType,
-                                                  const std::string& typeName,
-                                                  SQLSMALLINT nullable, bool isUnsigned);
+                                                  const std::string& typeName, SQLSMALLINT nullable,
+                                                  bool isUnsigned);
   virtual DescriptorRecord& addRecord(const std::string& name, SQLSMALLINT sqlType,
                                       SQLSMALLINT nullable, bool isUnsigned);
 
@@ -133,8 +131,8 @@ class Descriptor : public ConnectionChild {
   // The application descriptors a statement made itself, which process no rows of their own.
   bool isStatementApplication() const;
   std::unique_ptr<DescriptorRecord> makeRecord(const std::string& name, SQLSMALLINT sqlType,
-                                               const std::string& typeName,
-                                               SQLSMALLINT nullable, bool isUnsigned);
+                                               const std::string& typeName, SQLSMALLINT nullable,
+                                               bool isUnsigned);
   SQLLEN bindOffset() const;
   // Element rowIndex of a bound array whose column-wise elements take elementSize bytes.
   char* element(void* base, SQLULEN elementSize, SQLULEN rowIndex) const;

@@ -103,11 +103,6 @@ void store(SQLPOINTER target, T value) {
   if (target != nullptr) std::memcpy(target, &value, sizeof value);
 }
 
-// Lengths and indicators go to the application's words, which need no alignment.
-void storeLength(SQLLEN* location, SQLLEN value) {
-  if (location != nullptr) std::memcpy(location, &value, sizeof value);
-}
-
 std::string charsetText(std::uint32_t charset) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(charset));
@@ -446,7 +441,8 @@ void DescriptorRecord::setConciseType(SQLSMALLINT value) {
     default:
       if (isIntervalType(value)) {
         fields_.type = SQL_INTERVAL;
-        fields_.datetimeIntervalCode = static_cast<SQLSMALLINT>(value - SQL_INTERVAL_YEAR + SQL_CODE_YEAR);
+        fields_.datetimeIntervalCode =
+            static_cast<SQLSMALLINT>(value - SQL_INTERVAL_YEAR + SQL_CODE_YEAR);
       }
       break;
   }
@@ -529,8 +525,8 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
   const bool piecewise = isPiecewiseCType(cType);
   if (!piecewise && !isNumericCType(cType) && !isDateTimeCType(cType)) {
     if (tracing) {
-      traceLine("// ---> no conversion from " + sqlTypeName(fields_.conciseType) +
-                            " to " + cTypeName(cType));
+      traceLine("// ---> no conversion from " + sqlTypeName(fields_.conciseType) + " to " +
+                cTypeName(cType));
     }
     return fail("07006");
   }
@@ -540,7 +536,7 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
   const SQLLEN* indicators = fields_.indicatorPtr;
   if (indicators != nullptr && indicators[implementationRow] == SQL_NULL_DATA) {
     if (indicatorPtr == nullptr) return fail("22002");
-    storeLength(indicatorPtr, SQL_NULL_DATA);
+    store(indicatorPtr, SQLLEN{SQL_NULL_DATA});
     if (cType == SQL_C_CHAR && bufferLength >= 1 && target != nullptr) {
       *static_cast<char*>(target) = '\0';
     }
@@ -553,7 +549,8 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
   if (text == nullptr) {
     text = "";
   } else if (fields_.octetLengthPtr != nullptr) {
-    length = static_cast<std::size_t>(std::max<SQLLEN>(0, fields_.octetLengthPtr[implementationRow]));
+    length =
+        static_cast<std::size_t>(std::max<SQLLEN>(0, fields_.octetLengthPtr[implementationRow]));
   } else {
     length = std::strlen(text);
   }
@@ -577,10 +574,10 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
   if (outcome.rc == SQL_ERROR) return fail(outcome.sqlState);
   if (outcome.sqlState != nullptr) post(outcome.sqlState);
   if (indicatorPtr != nullptr) {
-    storeLength(indicatorPtr, 0);
+    store(indicatorPtr, SQLLEN{0});
     if (tracing) traceLine("// indicator value: 0");
   }
-  storeLength(lengthPtr, outcome.length);
+  store(lengthPtr, outcome.length);
   if (tracing) {
     if (lengthPtr != nullptr) {
       traceLine("// length value: " + std::to_string(outcome.length));
@@ -607,23 +604,20 @@ void DescriptorRecord::traceConversion(SQLSMALLINT cType, const char* text, std:
     const std::uint32_t server = connection_.encoding();
     const std::uint32_t application = connection_.receiveEncoding();
     if (server == utf8Charset && application != utf8Charset) {
-      traceLine("// conversion from: " + charsetText(server) +
-                            " to: " + charsetText(application));
+      traceLine("// conversion from: " + charsetText(server) + " to: " + charsetText(application));
     } else {
       traceLine("// no conversion ");
     }
     const auto shownLength =
         static_cast<SQLINTEGER>(std::min<SQLLEN>(bufferLength, static_cast<SQLLEN>(shownBytes)));
     traceLine("// ---> |" + shown + "| to SQL_C_CHAR: |" +
-                          boundedText(static_cast<const char*>(target), shownLength) + "|");
+              boundedText(static_cast<const char*>(target), shownLength) + "|");
   } else if (cType == SQL_C_WCHAR) {
-    traceLine("// ---> |" + shown + "| to SQL_C_WCHAR: |" + traceAddress(target) +
-                          "|");
+    traceLine("// ---> |" + shown + "| to SQL_C_WCHAR: |" + traceAddress(target) + "|");
   }
   const SQLULEN remaining = position < length ? length - position : 0;
-  traceLine("// bytesRemaining: " + std::to_string(remaining) +
-                        "  nextByte: " + std::to_string(position) +
-                        " impOctetLength: " + std::to_string(length));
+  traceLine("// bytesRemaining: " + std::to_string(remaining) + "  nextByte: " +
+            std::to_string(position) + " impOctetLength: " + std::to_string(length));
 }
 
 SQLSMALLINT DescriptorRecord::defaultCType(SQLSMALLINT sqlType) const {
@@ -632,7 +626,8 @@ SQLSMALLINT DescriptorRecord::defaultCType(SQLSMALLINT sqlType) const {
 
 SQLRETURN DescriptorRecord::getColumnSizeAndDigits(SQLULEN* columnSize,
                                                    SQLSMALLINT* decimalDigits) const {
-  const SQLULEN size = isNumericType(fields_.type) ? static_cast<SQLULEN>(fields_.precision) : fields_.length;
+  const SQLULEN size =
+      isNumericType(fields_.type) ? static_cast<SQLULEN>(fields_.precision) : fields_.length;
   SQLSMALLINT digits = fields_.scale;
   if (isBinaryType(fields_.type) || fields_.type == SQL_BIT || fields_.type == SQL_DATETIME) {
     digits = 0;

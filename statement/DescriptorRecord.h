@@ -11,6 +11,7 @@
 // the record owns them: the setters take memory from std::malloc, and the record releases it
 // with std::free when a setter replaces it with another pointer, in freeDataBuffers and when the
 // record goes. An application descriptor's pointers are the application's and are never freed.
+#include <cstddef>
 #include <string>
 
 #include "platform/Odbc.h"
@@ -95,15 +96,15 @@ class DescriptorRecord {
   //
   // Answers SQL_SUCCESS; SQL_SUCCESS_WITH_INFO with "01004" (a piece was cut) or "01S07" (a
   // fraction or time dropped); SQL_NO_DATA once a value was returned whole; SQL_ERROR with
-  // "HY090" (negative buffer length for character or binary data), "07009" (SQL_ARD_TYPE without
-  // an application record), "07006" (a C type or a pairing that does not convert), "22002"
-  // (a NULL without an indicator location), "22003" (a number out of the target's range) or
-  // "22018" (text that is no date or time), which leave the application's buffers alone. States
-  // are posted at `site`.
+  // "HY090" (negative buffer length for character or binary data), "HY009" (no buffer for a
+  // fixed-size type), "07009" (SQL_ARD_TYPE without an application record), "07006" (a C type
+  // or a pairing that does not convert), "22002" (a NULL without an indicator location),
+  // "22003" (a number out of the target's range) or "22018" (text that is no date or time),
+  // which leave the application's buffers alone. States are posted at `site`.
   virtual SQLRETURN convertImpToAppValue(SQLULEN implementationRow, SQLSMALLINT cType,
-                                         SQLPOINTER target, SQLLEN bufferLength,
-                                         SQLLEN* lengthPtr, SQLLEN* indicatorPtr,
-                                         SQLULEN* piecePosition, const ConversionSite& site);
+                                         SQLPOINTER target, SQLLEN bufferLength, SQLLEN* lengthPtr,
+                                         SQLLEN* indicatorPtr, SQLULEN* piecePosition,
+                                         const ConversionSite& site);
 
   virtual void setAutoUniqueValue(SQLINTEGER value);
   // TYPE follows: the verbose SQL_DATETIME or SQL_INTERVAL with its code for the date-time and
@@ -136,7 +137,9 @@ class DescriptorRecord {
   virtual SQLSMALLINT getConciseType() const { return fields_.conciseType; }
   virtual SQLPOINTER getDataPtr() const { return fields_.dataPtr; }
   virtual SQLSMALLINT getDatetimeIntervalCode() const { return fields_.datetimeIntervalCode; }
-  virtual SQLINTEGER getDatetimeIntervalPrecision() const { return fields_.datetimeIntervalPrecision; }
+  virtual SQLINTEGER getDatetimeIntervalPrecision() const {
+    return fields_.datetimeIntervalPrecision;
+  }
   virtual SQLLEN getDisplaySize() const { return fields_.displaySize; }
   virtual SQLSMALLINT getFixedPrecScale() const { return fields_.fixedPrecScale; }
   virtual SQLLEN* getIndicatorPtr() const { return fields_.indicatorPtr; }
@@ -185,9 +188,8 @@ class DescriptorRecord {
   // Stores a pointer field, freeing the array it replaces when the record owns it.
   template <typename Pointer>
   void replacePointer(Pointer& field, Pointer value);
-  void traceConversion(SQLSMALLINT cType, const char* text, std::size_t length,
-                       SQLPOINTER target, SQLLEN bufferLength, SQLULEN position,
-                       const std::string& fixedValue) const;
+  void traceConversion(SQLSMALLINT cType, const char* text, std::size_t length, SQLPOINTER target,
+                       SQLLEN bufferLength, SQLULEN position, const std::string& fixedValue) const;
 
   // The SQL_DESC_* fields, in a block of their own so that SQLCopyDesc copies them whole.
   struct Fields {

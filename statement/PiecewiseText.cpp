@@ -38,9 +38,7 @@ Piece wideCharacters(const char* text, std::size_t length, void* target, SQLLEN 
   auto* out = static_cast<unsigned char*>(target);
   std::size_t units = 0;
   Piece piece;
-  const auto put = [&](char16_t unit) {
-    std::memcpy(out + 2 * units++, &unit, sizeof unit);
-  };
+  const auto put = [&](char16_t unit) { std::memcpy(out + 2 * units++, &unit, sizeof unit); };
   while (piece.sourceBytes < length) {
     const Utf8Character c = nextUtf8Character(text + piece.sourceBytes, length - piece.sourceBytes);
     if (units + unitsOf(c.codePoint) > room) break;
@@ -57,8 +55,8 @@ Piece wideCharacters(const char* text, std::size_t length, void* target, SQLLEN 
   return piece;
 }
 
-Piece codePageCharacters(const char* text, std::size_t length, void* target,
-                         SQLLEN bufferLength, const TextEncodings& encodings) {
+Piece codePageCharacters(const char* text, std::size_t length, void* target, SQLLEN bufferLength,
+                         const TextEncodings& encodings) {
   std::uint32_t consumed = 0;
   Piece piece;
   piece.written = convertUtf8ToCodePage(
@@ -93,9 +91,9 @@ SQLLEN convertedLength(SQLSMALLINT cType, const char* text, std::size_t length,
   char scratch[256];
   while (length > 0) {
     std::uint32_t consumed = 0;
-    total += convertUtf8ToCodePage(scratch, sizeof scratch, nullptr, nullptr, &consumed,
-                                   encodings.application, text, clampedLength(length),
-                                   encodings.server);
+    total +=
+        convertUtf8ToCodePage(scratch, sizeof scratch, nullptr, nullptr, &consumed,
+                              encodings.application, text, clampedLength(length), encodings.server);
     if (consumed == 0) break;
     text += consumed;
     length -= consumed;

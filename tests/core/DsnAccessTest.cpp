@@ -9,19 +9,14 @@
 #include <atomic>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/OdbcInstaller.h"
+#include "tests/support/AsciiWide.h"
 #include "tests/support/TempOdbcIni.h"
 
 namespace {
 
-std::vector<SQLWCHAR> wideText(const char* text) {
-  std::vector<SQLWCHAR> result;
-  for (; *text; ++text) result.push_back(static_cast<SQLWCHAR>(*text));
-  result.push_back(0);
-  return result;
-}
+using testsupport::asciiWide;
 
 unsigned short configMode() {
   unsigned short mode = 99;
@@ -78,27 +73,27 @@ TEST_F(DsnAccess, SelectingTheModeAnswersThePreviousOne) {
   EXPECT_EQ(configMode(), ODBC_USER_DSN);
   EXPECT_EQ(selectDsnConfigMode("SysOnly"), ODBC_USER_DSN);
   EXPECT_EQ(configMode(), ODBC_SYSTEM_DSN);
-  EXPECT_EQ(selectDsnConfigModeW(wideText("UserOnlyW").data()), ODBC_SYSTEM_DSN);
+  EXPECT_EQ(selectDsnConfigModeW(asciiWide("UserOnlyW").data()), ODBC_SYSTEM_DSN);
   EXPECT_EQ(configMode(), ODBC_USER_DSN);
 }
 
 TEST_F(DsnAccess, AbsentDsnOrKeyReadsEmpty) {
   EXPECT_EQ(readDsnValue("NoSuchDsn", "SERVER"), "");
   EXPECT_EQ(readDsnValue("UserOnly", "Port"), "");
-  EXPECT_EQ(readDsnValueW("NoSuchDsnW", wideText("SERVER").data()), "");
+  EXPECT_EQ(readDsnValueW("NoSuchDsnW", asciiWide("SERVER").data()), "");
 }
 
 TEST_F(DsnAccess, WideReadsChooseTheScopeTheSameWay) {
   ASSERT_TRUE(platform::setConfigMode(ODBC_SYSTEM_DSN));
-  EXPECT_EQ(readDsnValueW("UserOnlyW", wideText("SERVER").data()), "user-host-w");
-  EXPECT_EQ(readDsnValueW("BothScopesW", wideText("SERVER").data()), "system-host-w");
+  EXPECT_EQ(readDsnValueW("UserOnlyW", asciiWide("SERVER").data()), "user-host-w");
+  EXPECT_EQ(readDsnValueW("BothScopesW", asciiWide("SERVER").data()), "system-host-w");
   EXPECT_EQ(configMode(), ODBC_SYSTEM_DSN);
 }
 
 TEST_F(DsnAccess, LongValuesAreCutNotOverrun) {
   // unixODBC reads ini lines of about 1000 bytes at most; the driver's buffer holds 1023.
   for (const std::string& read :
-       {readDsnValue("Long", "SERVER"), readDsnValueW("Long", wideText("SERVER").data())}) {
+       {readDsnValue("Long", "SERVER"), readDsnValueW("Long", asciiWide("SERVER").data())}) {
     EXPECT_GT(read.size(), 900u);
     EXPECT_LE(read.size(), 1023u);
     EXPECT_EQ(read, std::string(read.size(), 's'));

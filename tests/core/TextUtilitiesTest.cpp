@@ -49,6 +49,14 @@ TEST(FindCharOrEnd, AnswersTheCharacterOrTheTerminator) {
   EXPECT_EQ(*findCharOrEnd(text, ';'), '\0');
 }
 
+TEST(FindChar, AnswersTheCharacterOrNull) {
+  const char* text = "key=value=";
+  EXPECT_EQ(findChar(text, '='), text + 3);
+  EXPECT_EQ(findChar(text, 'k'), text);
+  EXPECT_EQ(findChar(text, ';'), nullptr);
+  EXPECT_EQ(findChar("", '='), nullptr);
+}
+
 TEST(CopyStringBounded, CutsWhenTheSourceDoesNotFitWithItsTerminator) {
   struct Case {
     const char* source;

@@ -96,9 +96,14 @@ TEST(ConstantNames, FlagSets) {
   EXPECT_EQ(flagNames(0, constants::txnIsolation), "0");
   EXPECT_EQ(flagNames(10, constants::txnIsolation),
             "SQL_TXN_READ_COMMITTED | SQL_TXN_SERIALIZABLE");
-  // A composite row follows its single flags and shows whenever any of its bits is set; the
-  // zero row never shows.
+  // A composite row follows its single flags and shows whenever any of its bits is set.
   EXPECT_EQ(flagNames(3, constants::indexKeywords), "SQL_IK_ASC | SQL_IK_DESC | SQL_IK_ALL");
+  EXPECT_EQ(flagNames(2, constants::indexKeywords), "SQL_IK_DESC | SQL_IK_ALL");
+  // A row of value 0 shares no bit with anything, so it never shows, not even for 0.
+  const ConstantNameEntry withZero[] = {{0, "NONE"}, {1, "ONE"}};
+  const ConstantTable zeroTable{withZero, 2};
+  EXPECT_EQ(flagNames(0, zeroTable), "0");
+  EXPECT_EQ(flagNames(3, zeroTable), "ONE");
   EXPECT_EQ(flagNames(SQL_CA2_MAX_ROWS_DELETE, constants::cursorAttributes2),
             "SQL_CA2_MAX_ROWS_DELETE | SQL_CA2_MAX_ROWS_AFFECTS_ALL");
   // Bits no row names are dropped; with no known bit at all the number stands.

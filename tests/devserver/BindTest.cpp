@@ -1,7 +1,7 @@
 // The bind exchange of command 19 and the prepared statement of commands 50 to 54.
-#include "tests/devserver/WireTest.h"
-
 #include <zlib.h>
+
+#include "tests/devserver/WireTest.h"
 
 namespace wiretest {
 namespace {
@@ -45,15 +45,17 @@ class BindTest : public WireTest {
 TEST_F(BindTest, BindExchangeInsertsEveryValueType) {
   for (int level : {0, 2}) {
     auto client = login(level);
-    ASSERT_EQ(client->execute("DROP TABLE IF EXISTS b; CREATE TABLE b(i, r, t, bl, n, big, z)").code,
-              0);
+    ASSERT_EQ(
+        client->execute("DROP TABLE IF EXISTS b; CREATE TABLE b(i, r, t, bl, n, big, z)").code, 0);
     ASSERT_TRUE(client->send(19, 0, {textField("INSERT INTO b VALUES (?, ?, ?, ?, ?, ?, ?)")}));
     ASSERT_EQ(client->read().code, 0);
-    const std::vector<std::pair<std::uint8_t, Bytes>> values = {
-        {1, bytesOf("42", true)},          {2, bytesOf("2.500000", true)},
-        {3, bytesOf("it's text", true)},   {4, Bytes{0, 1, 2, 255}},
-        {5, Bytes{0}},                     {8, bytesOf("9000000000", true)},
-        {9, bytesOf("abcd", true)}};
+    const std::vector<std::pair<std::uint8_t, Bytes>> values = {{1, bytesOf("42", true)},
+                                                                {2, bytesOf("2.500000", true)},
+                                                                {3, bytesOf("it's text", true)},
+                                                                {4, Bytes{0, 1, 2, 255}},
+                                                                {5, Bytes{0}},
+                                                                {8, bytesOf("9000000000", true)},
+                                                                {9, bytesOf("abcd", true)}};
     for (const auto& [type, value] : values) {
       ASSERT_TRUE(sendValue(*client, type, value));
       const Reply reply = client->read();
@@ -64,8 +66,8 @@ TEST_F(BindTest, BindExchangeInsertsEveryValueType) {
     ASSERT_EQ(client->read().code, 0);
     EXPECT_EQ(cells(client->query("SELECT typeof(i), i, typeof(r), r, t, hex(bl), typeof(n), big, "
                                   "hex(z) FROM b")),
-              (Table{{"integer", "42", "real", "2.5", "it's text", "000102FF",
-                      "null", "9000000000", "00000000"}}));
+              (Table{{"integer", "42", "real", "2.5", "it's text", "000102FF", "null", "9000000000",
+                      "00000000"}}));
   }
 }
 
@@ -115,7 +117,8 @@ TEST_F(BindTest, PreparedStatementBindsExecutesAndSelects) {
     ASSERT_TRUE(client->send(53, 0, {}));
     const Cursor cursor = client->readCursor();
     ASSERT_TRUE(cursor.ok) << cursor.error;
-    EXPECT_EQ(cells(cursor), (Table{{"7", "seven", "NULL"}, {"-1.25", "seven", "X'000000'"},
+    EXPECT_EQ(cells(cursor), (Table{{"7", "seven", "NULL"},
+                                    {"-1.25", "seven", "X'000000'"},
                                     {"-9000000000", "seven", "X'DEAD'"}}));
   }
   ASSERT_TRUE(client->send(54, 0, {}));

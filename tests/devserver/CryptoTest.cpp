@@ -1,7 +1,7 @@
 // The test client's cryptography against references, before it serves as the server's reference.
-#include "tests/devserver/TestCrypto.h"
-
 #include <gtest/gtest.h>
+
+#include "tests/devserver/TestCrypto.h"
 
 namespace wiretest {
 namespace {

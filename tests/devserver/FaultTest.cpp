@@ -1,7 +1,7 @@
 // The @@fault knobs send what they promise, in clear and on encrypted sessions.
-#include "tests/devserver/WireTest.h"
-
 #include <chrono>
+
+#include "tests/devserver/WireTest.h"
 
 namespace wiretest {
 namespace {
@@ -43,8 +43,9 @@ TEST_F(FaultTest, BrokenFrames) {
   EXPECT_TRUE(badZlib.flags & 0x08);
   EXPECT_EQ(badZlib.clearSize, 100u);
 
-  const Reply raw = fault(*client, "raw 53514C53 00000002 0000 00 00 00000002 00000000 00000000 "
-                                   "00000000 00000000 4142");
+  const Reply raw = fault(*client,
+                          "raw 53514C53 00000002 0000 00 00 00000002 00000000 00000000 "
+                          "00000000 00000000 4142");
   ASSERT_TRUE(raw.ok);
   EXPECT_EQ(raw.text(), "AB");
 
@@ -66,10 +67,9 @@ TEST_F(FaultTest, BrokenFrames) {
 TEST_F(FaultTest, MalformedCursorsAreRefusedByACarefulReader) {
   for (int level : {0, 2}) {
     auto client = login(level);
-    for (const char* kind :
-         {"rows-columns-overflow", "types-past-payload", "lengths-past-payload",
-          "name-unterminated", "data-short", "huge-length", "rowid-no-columns", "chunk-columns",
-          "chunk-rowid", "inflated-size", "encrypted-no-key"}) {
+    for (const char* kind : {"rows-columns-overflow", "types-past-payload", "lengths-past-payload",
+                             "name-unterminated", "data-short", "huge-length", "rowid-no-columns",
+                             "chunk-columns", "chunk-rowid", "inflated-size", "encrypted-no-key"}) {
       ASSERT_TRUE(client->send(2, 0, {textField(std::string("@@fault malformed ") + kind)}));
       const Cursor cursor = client->readCursor();
       EXPECT_EQ(cursor.code, 0) << kind;

@@ -1,9 +1,9 @@
 // Many sessions at once, and stopping a busy server.
-#include "tests/devserver/WireTest.h"
-
 #include <atomic>
 #include <chrono>
 #include <thread>
+
+#include "tests/devserver/WireTest.h"
 
 namespace wiretest {
 namespace {
@@ -67,8 +67,9 @@ TEST(Shutdown, BusyServerStopsCleanly) {
   ASSERT_EQ(idle.loginClear("karvell", "karvell").code, 0);
   WireClient chunked(server.port());
   ASSERT_EQ(chunked.loginEncrypted(3, "karvell", "karvell").code, 0);
-  ASSERT_TRUE(chunked.send(2, 0, {textField("SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3 UNION "
-                                            "ALL SELECT 4 UNION ALL SELECT 5 UNION ALL SELECT 6")}));
+  ASSERT_TRUE(chunked.send(2, 0,
+                           {textField("SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3 UNION "
+                                      "ALL SELECT 4 UNION ALL SELECT 5 UNION ALL SELECT 6")}));
   EXPECT_TRUE(chunked.read().flags & 0x20);
   WireClient sleeping(server.port());
   ASSERT_EQ(sleeping.loginClear("karvell", "karvell").code, 0);

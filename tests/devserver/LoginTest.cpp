@@ -1,9 +1,9 @@
 // Logins against the server: clear and encrypted at every level, hashed and plain user names,
 // tokens, refusals and the login fault options.
-#include "tests/devserver/WireTest.h"
-
 #include <chrono>
 #include <thread>
+
+#include "tests/devserver/WireTest.h"
 
 namespace wiretest {
 namespace {
@@ -96,7 +96,9 @@ TEST_F(LoginTest, WrongPasswordAndUnknownUserAreRefusedWith7000) {
     const char* user;
     const char* password;
     int level;
-  } cases[] = {{"alice", "wrong", 0}, {"nobody", "secret", 0}, {"alice", "wrong", 2},
+  } cases[] = {{"alice", "wrong", 0},
+               {"nobody", "secret", 0},
+               {"alice", "wrong", 2},
                {"nobody", "secret", 4}};
   for (const Case& c : cases) {
     WireClient client(port());
@@ -125,6 +127,19 @@ TEST_F(LoginTest, FailedLoginsLeaveNoConnectionBehind) {
     EXPECT_EQ(client.loginEncrypted(3, "alice", "wrong").code, 7000);
   }
   EXPECT_EQ(otherConnectionsSettled(), 0);
+}
+
+TEST(ClearReplies, EncryptedSessionAnsweredInClear) {
+  SKIP_WITHOUT_DEVSERVER();
+  testsupport::DevServer server({"--clear-replies"});
+  ASSERT_TRUE(server.running());
+  WireClient client(server.port());
+  ASSERT_EQ(client.loginEncrypted(4, "karvell", "karvell").code, 0);
+  const Cursor cursor = client.query("SELECT 'still encrypted requests'");  // sent encrypted
+  ASSERT_TRUE(cursor.ok) << cursor.error;
+  EXPECT_FALSE(cursor.anyEncrypted);
+  EXPECT_EQ(cursor.rows[0][0].value_or(""), "still encrypted requests");
+  EXPECT_TRUE(server.stop()) << server.log();
 }
 
 TEST(LoginFaults, DelayedLoginReply) {

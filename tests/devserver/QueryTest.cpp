@@ -14,8 +14,8 @@ TEST_F(QueryTest, ValuesAsText) {
       "SELECT 42 AS i, -7 AS n, 2.5 AS r, 0.1 + 0.2 AS lossy, 'héllo' AS t, '' AS empty, "
       "NULL AS nul, x'00ff10' AS b, 9223372036854775807 AS big");
   ASSERT_TRUE(cursor.ok) << cursor.error;
-  EXPECT_EQ(cursor.names, (std::vector<std::string>{"i", "n", "r", "lossy", "t", "empty",
-                                                    "nul", "b", "big"}));
+  EXPECT_EQ(cursor.names,
+            (std::vector<std::string>{"i", "n", "r", "lossy", "t", "empty", "nul", "b", "big"}));
   ASSERT_EQ(cursor.rows.size(), 1u);
   const Row& row = cursor.rows[0];
   EXPECT_EQ(*row[0], "42");
@@ -214,8 +214,8 @@ TEST_F(DecoratedQueryTest, TableNamesAndRowidColumn) {
   EXPECT_EQ(cursor.names, (std::vector<std::string>{"rowid", "name", "age", "seven"}));
   EXPECT_EQ(cursor.tables, (std::vector<std::string>{"", "people", "people", ""}));
   EXPECT_EQ(cursor.types, (std::vector<std::uint32_t>{1, 3, 1, 1}));
-  EXPECT_EQ(cells(cursor), (Table{{"1", "a", "1", "7"}, {"2", "b", "2", "7"},
-                                  {"3", "c", "NULL", "7"}}));
+  EXPECT_EQ(cells(cursor),
+            (Table{{"1", "a", "1", "7"}, {"2", "b", "2", "7"}, {"3", "c", "NULL", "7"}}));
   EXPECT_EQ(cursor.replies, 3u) << "chunks keep the rowid column";
   // Without result columns there is no rowid column either.
   ASSERT_TRUE(client->send(2, 0, {textField("DELETE FROM people")}));

@@ -1,8 +1,8 @@
 // The SQL the server answers itself, and what it changes on the way to SQLite.
-#include "tests/devserver/WireTest.h"
-
 #include <fstream>
 #include <regex>
+
+#include "tests/devserver/WireTest.h"
 
 namespace wiretest {
 namespace {
@@ -23,8 +23,8 @@ TEST_F(SqlTest, ShowInfoAndPingInAnySpelling) {
     ASSERT_FALSE(info.rows.empty());
     EXPECT_EQ(cells(info)[0], (std::vector<std::string>{"server_version", "6.1.2"}));
   }
-  for (const char* sql : {"PING;", "ping", "SET CLIENT TYPE TO 'app.exe';",
-                          "set client type to 'it''s odd"}) {
+  for (const char* sql :
+       {"PING;", "ping", "SET CLIENT TYPE TO 'app.exe';", "set client type to 'it''s odd"}) {
     EXPECT_EQ(client->execute(sql).code, 0) << sql;
     const Cursor asQuery = client->query(sql);
     EXPECT_TRUE(asQuery.ok) << sql;
@@ -99,8 +99,9 @@ TEST_F(SqlTest, TypedLiteralsLoseTheirKeywordOutsideQuotes) {
                                 "FROM (SELECT 1 AS date)")),
             (Table{{"2012-01-31", "10:30:00", "2012-01-31 10:30:00", "DATE 'x'", "1"}}));
   ASSERT_EQ(client->execute("CREATE TABLE d(date DATE, updated TIMESTAMP)").code, 0);
-  ASSERT_EQ(client->execute("INSERT INTO d VALUES (DATE '2020-02-29', TIMESTAMP '2020-02-29 "
-                            "23:59:59') -- DATE 'comment'")
+  ASSERT_EQ(client
+                ->execute("INSERT INTO d VALUES (DATE '2020-02-29', TIMESTAMP '2020-02-29 "
+                          "23:59:59') -- DATE 'comment'")
                 .code,
             0);
   EXPECT_EQ(cells(client->query("SELECT date, updated FROM d WHERE date = DATE '2020-02-29'")),
@@ -125,9 +126,9 @@ TEST_F(SqlTest, ScalarFunctionsTheDriverAdvertises) {
       "SUBSTRING('abcdef', 2, 3), RAND(), RAND(7) = RAND(7), NOW()");
   ASSERT_TRUE(cursor.ok) << cursor.error;
   const auto row = cells(cursor)[0];
-  EXPECT_EQ(std::vector<std::string>(row.begin(), row.begin() + 10),
-            (std::vector<std::string>{"ABC", "abc", "NULL", "5", "2", "2.6", "a", "a", "3",
-                                      "bcd"}));
+  EXPECT_EQ(
+      std::vector<std::string>(row.begin(), row.begin() + 10),
+      (std::vector<std::string>{"ABC", "abc", "NULL", "5", "2", "2.6", "a", "a", "3", "bcd"}));
   const double random = std::stod(row[10]);
   EXPECT_GE(random, 0.0);
   EXPECT_LT(random, 1.0);
@@ -138,8 +139,9 @@ TEST_F(SqlTest, ScalarFunctionsTheDriverAdvertises) {
 
 TEST_F(SqlTest, CatalogQueriesReachSqlite) {
   auto client = login();
-  ASSERT_EQ(client->execute("CREATE TABLE cat(id INTEGER, name TEXT NOT NULL, PRIMARY KEY(id, "
-                            "name)); CREATE VIEW cat_view AS SELECT * FROM cat")
+  ASSERT_EQ(client
+                ->execute("CREATE TABLE cat(id INTEGER, name TEXT NOT NULL, PRIMARY KEY(id, "
+                          "name)); CREATE VIEW cat_view AS SELECT * FROM cat")
                 .code,
             0);
   const Cursor columns = client->query("PRAGMA table_info(\"cat\")");

@@ -12,9 +12,12 @@ namespace {
 
 const EVP_CIPHER* ecb(std::size_t keyLength) {
   switch (keyLength) {
-    case 16: return EVP_aes_128_ecb();
-    case 24: return EVP_aes_192_ecb();
-    case 32: return EVP_aes_256_ecb();
+    case 16:
+      return EVP_aes_128_ecb();
+    case 24:
+      return EVP_aes_192_ecb();
+    case 32:
+      return EVP_aes_256_ecb();
   }
   throw std::invalid_argument("bad AES key length");
 }

@@ -1,9 +1,9 @@
 // The trace file shows requests and replies byte for byte, for golden comparisons.
-#include "tests/devserver/WireTest.h"
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#include "tests/devserver/WireTest.h"
 
 namespace wiretest {
 namespace {

@@ -16,7 +16,8 @@ namespace wiretest {
 namespace {
 
 void putU32(Bytes& out, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 std::uint32_t getU32(const std::uint8_t* p) {
@@ -37,7 +38,8 @@ class Reader {
     const auto* start = data_.data() + pos_;
     const void* nul = std::memchr(start, 0, data_.size() - pos_);
     if (!nul) return false;
-    value.assign(reinterpret_cast<const char*>(start), static_cast<const std::uint8_t*>(nul) - start);
+    value.assign(reinterpret_cast<const char*>(start),
+                 static_cast<const std::uint8_t*>(nul) - start);
     pos_ += value.size() + 1;
     return true;
   }
@@ -125,8 +127,8 @@ bool WireClient::sendBytes(const Bytes& bytes) {
   return true;
 }
 
-bool WireClient::send(std::uint8_t command, std::uint8_t selector,
-                      const std::vector<Bytes>& fields, const RequestOptions& options) {
+bool WireClient::send(std::uint8_t command, std::uint8_t selector, const std::vector<Bytes>& fields,
+                      const RequestOptions& options) {
   Bytes lengths;
   Bytes data;
   for (const Bytes& field : fields) {
@@ -209,8 +211,8 @@ bool WireClient::peerClosed() {
   return recv(socket_, &byte, 1, MSG_PEEK) == 0;
 }
 
-Reply WireClient::loginClear(const std::string& user, const std::string& password,
-                             bool hashUser, const std::string& token) {
+Reply WireClient::loginClear(const std::string& user, const std::string& password, bool hashUser,
+                             const std::string& token) {
   const std::uint8_t tokenStep = token.empty() ? 0 : 20;
   RequestOptions options;
   options.clientKind = hashUser ? 4 : 3;

@@ -1,13 +1,13 @@
 #pragma once
 // A small client of the wire protocol, written for the server's own tests: it shares no code
 // with the driver's client library, so each side checks the other.
-#include "tests/devserver/TestCrypto.h"
-
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tests/devserver/TestCrypto.h"
 
 namespace wiretest {
 
@@ -45,8 +45,8 @@ using Row = std::vector<std::optional<std::string>>;
 
 struct Cursor {
   bool ok = false;
-  std::uint16_t code = 0;  // the error reply's code when not ok
-  std::string error;       // its message, or what did not parse
+  std::uint16_t code = 0;            // the error reply's code when not ok
+  std::string error;                 // its message, or what did not parse
   std::vector<std::uint32_t> types;  // the rowid column's first when there is one
   std::vector<std::string> names;
   std::vector<std::string> tables;

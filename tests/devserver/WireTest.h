@@ -1,11 +1,11 @@
 #pragma once
 // A server per test and clients logged in to it.
-#include "tests/devserver/WireClient.h"
-#include "tests/support/DevServer.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include "tests/devserver/WireClient.h"
+#include "tests/support/DevServer.h"
 
 namespace wiretest {
 

@@ -1,6 +1,6 @@
-// The real unixODBC installer behind the platform layer; the Windows build's odbccp32 path is
-// tested under Wine in tests/windows.
-#ifndef _WIN32
+// The installer behind the platform layer. The configuration mode is checked on both builds
+// (odbccp32.dll under Wine); the profile and DSN files only against the real unixODBC installer
+// with private ini files, since Wine keeps them in its registry (see tests/windows).
 #include "platform/OdbcInstaller.h"
 
 #include <gtest/gtest.h>
@@ -9,25 +9,37 @@
 #include <vector>
 
 #include "platform/LocalizedStrings.h"
+#include "tests/support/AsciiWide.h"
+#ifndef _WIN32
 #include "tests/support/TempOdbcIni.h"
+#endif
 
 namespace {
 
-// ASCII text as the wide installer functions take it.
-std::vector<SQLWCHAR> wideText(const char* text) {
-  std::vector<SQLWCHAR> result;
-  for (; *text; ++text) result.push_back(static_cast<SQLWCHAR>(*text));
-  result.push_back(0);
-  return result;
-}
+using testsupport::asciiWide;
 
 class OdbcInstallerTest : public ::testing::Test {
  protected:
+#ifndef _WIN32
   testsupport::TempOdbcIni ini;
+#endif
 };
 
 }  // namespace
 
+TEST_F(OdbcInstallerTest, ConfigModeSwitchesAndReadsBack) {
+  unsigned short before = 99;
+  ASSERT_TRUE(platform::getConfigMode(before));
+  for (unsigned short mode : {ODBC_USER_DSN, ODBC_SYSTEM_DSN, ODBC_BOTH_DSN}) {
+    ASSERT_TRUE(platform::setConfigMode(mode));
+    unsigned short now = 99;
+    ASSERT_TRUE(platform::getConfigMode(now));
+    EXPECT_EQ(now, mode);
+  }
+  platform::setConfigMode(before);
+}
+
+#ifndef _WIN32
 TEST_F(OdbcInstallerTest, NarrowProfileStringsRoundTripThroughTheDriverIni) {
   ASSERT_TRUE(platform::writePrivateProfileString("Installer Narrow", "TraceFile", "/tmp/trace.c",
                                                   "ODBCINST.INI"));
@@ -43,37 +55,24 @@ TEST_F(OdbcInstallerTest, NarrowProfileStringsRoundTripThroughTheDriverIni) {
 }
 
 TEST_F(OdbcInstallerTest, WideProfileStringsRoundTripThroughTheDriverIni) {
-  ASSERT_TRUE(platform::writePrivateProfileStringW(wideText("Installer Wide").data(),
-                                                   wideText("LastUser").data(),
-                                                   wideText("alice").data(),
-                                                   wideText("ODBCINST.INI").data()));
+  ASSERT_TRUE(platform::writePrivateProfileStringW(
+      asciiWide("Installer Wide").data(), asciiWide("LastUser").data(), asciiWide("alice").data(),
+      asciiWide("ODBCINST.INI").data()));
   SQLWCHAR buffer[64] = {};
-  EXPECT_EQ(platform::getPrivateProfileStringW(wideText("Installer Wide").data(),
-                                               wideText("LastUser").data(), wideText("").data(), buffer,
-                                               64, wideText("ODBCINST.INI").data()),
+  EXPECT_EQ(platform::getPrivateProfileStringW(asciiWide("Installer Wide").data(),
+                                               asciiWide("LastUser").data(), asciiWide("").data(),
+                                               buffer, 64, asciiWide("ODBCINST.INI").data()),
             5);
-  EXPECT_EQ(std::vector<SQLWCHAR>(buffer, buffer + 6), wideText("alice"));
-}
-
-TEST_F(OdbcInstallerTest, ConfigModeSwitchesAndReadsBack) {
-  unsigned short before = 99;
-  ASSERT_TRUE(platform::getConfigMode(before));
-  for (unsigned short mode : {ODBC_USER_DSN, ODBC_SYSTEM_DSN, ODBC_BOTH_DSN}) {
-    ASSERT_TRUE(platform::setConfigMode(mode));
-    unsigned short now = 99;
-    ASSERT_TRUE(platform::getConfigMode(now));
-    EXPECT_EQ(now, mode);
-  }
-  platform::setConfigMode(before);
+  EXPECT_EQ(std::vector<SQLWCHAR>(buffer, buffer + 6), asciiWide("alice"));
 }
 
 TEST_F(OdbcInstallerTest, DsnIsWrittenAndRemovedInTheUserScope) {
   ini.writeDriverIni("[Karvell ODBC]\nDriver=/nonexistent/libkarvod64.so\n");
   ASSERT_TRUE(platform::setConfigMode(ODBC_USER_DSN));
-  ASSERT_TRUE(platform::writeDsnToIniW(wideText("Scratch").data(),
-                                       wideText("Karvell ODBC").data()));
+  ASSERT_TRUE(
+      platform::writeDsnToIniW(asciiWide("Scratch").data(), asciiWide("Karvell ODBC").data()));
   EXPECT_NE(ini.readUserIni().find("[Scratch]"), std::string::npos);
-  EXPECT_TRUE(platform::removeDsnFromIniW(wideText("Scratch").data()));
+  EXPECT_TRUE(platform::removeDsnFromIniW(asciiWide("Scratch").data()));
   EXPECT_EQ(ini.readUserIni().find("[Scratch]"), std::string::npos);
   platform::setConfigMode(ODBC_BOTH_DSN);
 }

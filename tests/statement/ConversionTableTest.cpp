@@ -46,9 +46,12 @@ SQL_TIME_STRUCT time(int hour, int minute, int second) {
 
 SQL_TIMESTAMP_STRUCT timestamp(int year, int month, int day, int hour, int minute, int second,
                                SQLUINTEGER fraction) {
-  return {static_cast<SQLSMALLINT>(year),   static_cast<SQLUSMALLINT>(month),
-          static_cast<SQLUSMALLINT>(day),   static_cast<SQLUSMALLINT>(hour),
-          static_cast<SQLUSMALLINT>(minute), static_cast<SQLUSMALLINT>(second),
+  return {static_cast<SQLSMALLINT>(year),
+          static_cast<SQLUSMALLINT>(month),
+          static_cast<SQLUSMALLINT>(day),
+          static_cast<SQLUSMALLINT>(hour),
+          static_cast<SQLUSMALLINT>(minute),
+          static_cast<SQLUSMALLINT>(second),
           fraction};
 }
 
@@ -72,9 +75,9 @@ class ConversionTableTest : public ::testing::Test {
     Outcome outcome;
     outcome.buffer.assign(kBufferSize, kCanary);
     SQLULEN position = 0;
-    outcome.rc = column.convertImpToAppValue(
-        0, cType, outcome.buffer.data(), bufferLength, &outcome.length, &outcome.indicator,
-        &position, {diagnostics_, 1, -1, applicationRecord});
+    outcome.rc = column.convertImpToAppValue(0, cType, outcome.buffer.data(), bufferLength,
+                                             &outcome.length, &outcome.indicator, &position,
+                                             {diagnostics_, 1, -1, applicationRecord});
     outcome.state = testsupport::takeState(diagnostics_);
     return outcome;
   }
@@ -128,8 +131,8 @@ TEST_F(ConversionTableTest, EveryCTypeWritesExactlyItsBytes) {
       {"-32768", SQL_SMALLINT, SQL_C_SHORT, 2, ok, "", bytesOf<SQLSMALLINT>(-32768), 2, 0},
       {"65535", SQL_INTEGER, SQL_C_USHORT, 2, ok, "", bytesOf<SQLUSMALLINT>(65535), 2, 0},
       {"65536", SQL_INTEGER, SQL_C_USHORT, 2, error, "22003", none, kUntouched, kUntouched},
-      {"-9223372036854775808", SQL_BIGINT, SQL_C_SBIGINT, 8, ok, "",
-       bytesOf<SQLBIGINT>(INT64_MIN), 8, 0},
+      {"-9223372036854775808", SQL_BIGINT, SQL_C_SBIGINT, 8, ok, "", bytesOf<SQLBIGINT>(INT64_MIN),
+       8, 0},
       {"9223372036854775808", SQL_BIGINT, SQL_C_SBIGINT, 8, error, "22003", none, kUntouched,
        kUntouched},
       {"18446744073709551615", SQL_BIGINT, SQL_C_UBIGINT, 8, ok, "",
@@ -176,25 +179,20 @@ TEST_F(ConversionTableTest, EveryCTypeWritesExactlyItsBytes) {
       // What is no date or time, and the pairs that do not convert.
       {"2012-05-06", SQL_TYPE_DATE, SQL_C_TYPE_TIME, 6, error, "07006", none, kUntouched,
        kUntouched},
-      {"07:08:09", SQL_TYPE_TIME, SQL_C_TYPE_DATE, 6, error, "07006", none, kUntouched,
-       kUntouched},
+      {"07:08:09", SQL_TYPE_TIME, SQL_C_TYPE_DATE, 6, error, "07006", none, kUntouched, kUntouched},
       {"20120506", SQL_INTEGER, SQL_C_TYPE_DATE, 6, error, "07006", none, kUntouched, kUntouched},
-      {"2012-05-06", SQL_LONGVARBINARY, SQL_C_TYPE_TIMESTAMP, 16, error, "07006", none,
-       kUntouched, kUntouched},
+      {"2012-05-06", SQL_LONGVARBINARY, SQL_C_TYPE_TIMESTAMP, 16, error, "07006", none, kUntouched,
+       kUntouched},
       {"xx", SQL_VARCHAR, SQL_C_TYPE_DATE, 6, error, "22018", none, kUntouched, kUntouched},
       {"xx", SQL_TYPE_TIMESTAMP, SQL_C_TYPE_TIMESTAMP, 16, error, "22018", none, kUntouched,
        kUntouched},
-      {"2011-02-29", SQL_VARCHAR, SQL_C_TYPE_DATE, 6, error, "22018", none, kUntouched,
-       kUntouched},
-      {"2012-13-01", SQL_VARCHAR, SQL_C_TYPE_DATE, 6, error, "22018", none, kUntouched,
-       kUntouched},
+      {"2011-02-29", SQL_VARCHAR, SQL_C_TYPE_DATE, 6, error, "22018", none, kUntouched, kUntouched},
+      {"2012-13-01", SQL_VARCHAR, SQL_C_TYPE_DATE, 6, error, "22018", none, kUntouched, kUntouched},
       {"24:00:00", SQL_VARCHAR, SQL_C_TYPE_TIME, 6, error, "22018", none, kUntouched, kUntouched},
       {"2012-05-06x", SQL_VARCHAR, SQL_C_TYPE_DATE, 6, error, "22018", none, kUntouched,
        kUntouched},
-      {"07:08:09", SQL_VARCHAR, SQL_C_TYPE_DATE, 6, error, "22018", none, kUntouched,
-       kUntouched},
-      {"2012-05-06", SQL_VARCHAR, SQL_C_TYPE_TIME, 6, error, "22018", none, kUntouched,
-       kUntouched},
+      {"07:08:09", SQL_VARCHAR, SQL_C_TYPE_DATE, 6, error, "22018", none, kUntouched, kUntouched},
+      {"2012-05-06", SQL_VARCHAR, SQL_C_TYPE_TIME, 6, error, "22018", none, kUntouched, kUntouched},
       // Character and binary data in one piece, cut, or only measured.
       {"abc", SQL_VARCHAR, SQL_C_CHAR, 10, ok, "", std::string("abc", 4), 3, 0},
       {"abcdef", SQL_VARCHAR, SQL_C_CHAR, 4, info, "01004", std::string("abc", 4), 6, 0},
@@ -202,8 +200,8 @@ TEST_F(ConversionTableTest, EveryCTypeWritesExactlyItsBytes) {
       {"abc", SQL_VARCHAR, SQL_C_CHAR, -1, error, "HY090", none, kUntouched, kUntouched},
       {"abc", SQL_VARCHAR, SQL_C_WCHAR, -2, error, "HY090", none, kUntouched, kUntouched},
       {"abc", SQL_VARCHAR, SQL_C_BINARY, -1, error, "HY090", none, kUntouched, kUntouched},
-      {"\xC3\xA9\xE2\x82\xAC", SQL_VARCHAR, SQL_C_WCHAR, 10, ok, "", wideBytes(u"\u00E9\u20AC"),
-       4, 0},
+      {"\xC3\xA9\xE2\x82\xAC", SQL_VARCHAR, SQL_C_WCHAR, 10, ok, "", wideBytes(u"\u00E9\u20AC"), 4,
+       0},
       {"\xC3\xA9\xE2\x82\xAC", SQL_VARCHAR, SQL_C_WCHAR, 1, ok, "", none, 4, 0},
       {std::string("\x01\x00\x02", 3), SQL_LONGVARBINARY, SQL_C_BINARY, 2, info, "01004",
        std::string("\x01\x00", 2), 3, 0},
@@ -228,9 +226,9 @@ TEST_F(ConversionTableTest, EveryCTypeWritesExactlyItsBytes) {
       {"1", SQL_INTEGER, 12345, 8, error, "07006", none, kUntouched, kUntouched},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << (c.text ? "\"" + c.text->substr(0, 30) + "\"" : "NULL")
-                                    << " sql " << c.sqlType << " c " << c.cType << " buffer "
-                                    << c.bufferLength);
+    SCOPED_TRACE(testing::Message()
+                 << (c.text ? "\"" + c.text->substr(0, 30) + "\"" : "NULL") << " sql " << c.sqlType
+                 << " c " << c.cType << " buffer " << c.bufferLength);
     const Outcome outcome = convert(c.text, c.sqlType, c.cType, c.bufferLength);
     EXPECT_EQ(outcome.rc, c.rc);
     EXPECT_EQ(outcome.state, c.state);

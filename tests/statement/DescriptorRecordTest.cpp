@@ -1,5 +1,3 @@
-#include "statement/DescriptorRecord.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,6 +9,7 @@
 
 #include "core/DiagnosticHeader.h"
 #include "core/Environment.h"
+#include "statement/DescriptorRecord.h"
 #include "tests/statement/TakeState.h"
 #include "tests/support/RecordingConnection.h"
 

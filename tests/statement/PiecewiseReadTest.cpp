@@ -205,13 +205,18 @@ TEST_F(PiecewiseReadTest, CodePageLengthsCountTheApplicationsBytes) {
 
   // The euro sign is one byte (0x80) in Windows Latin-1; a length asked for half-way counts the
   // rest in those bytes.
-  pieces = read("a\xC3\xA9\xE2\x82\xAC" "b", SQL_VARCHAR, SQL_C_CHAR, {3, 0, 3});
+  pieces = read(
+      "a\xC3\xA9\xE2\x82\xAC"
+      "b",
+      SQL_VARCHAR, SQL_C_CHAR, {3, 0, 3});
   ASSERT_EQ(pieces.size(), 4u);
   EXPECT_EQ(pieces[0].data, "a\xE9");
   EXPECT_EQ(pieces[0].length, 4);
   EXPECT_EQ(pieces[1].rc, SQL_SUCCESS);
   EXPECT_EQ(pieces[1].length, 2);
-  EXPECT_EQ(pieces[2].data, "\x80" "b");
+  EXPECT_EQ(pieces[2].data,
+            "\x80"
+            "b");
   EXPECT_EQ(pieces[2].length, 2);
   EXPECT_EQ(pieces[3].rc, SQL_NO_DATA);
 }

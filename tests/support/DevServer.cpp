@@ -13,10 +13,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -113,7 +113,8 @@ std::string makeRoot(std::string& serverRoot) {
 // the server has ended, its exit status in files beside the data directory. Wine detaches Unix
 // children, so the shell cannot watch its parent; instead the test program holds a FIFO open for
 // writing, and a watcher that reads it ends the server when the test program dies and the FIFO
-// closes. The shell's own output goes nowhere: it must not keep the test's output pipe open.
+// closes (the FIFO is gone before the status is written: Wine cannot delete one). The shell's own
+// output goes nowhere: it must not keep the test's output pipe open.
 struct DevServer::Process {
   std::string pidFile;
   std::string statusFile;
@@ -130,9 +131,8 @@ struct DevServer::Process {
     script += "> " + shellQuoted(serverRoot + "/server.out") + " 2> " +
               shellQuoted(serverRoot + "/server.log") + " & server=$!; echo $server > " +
               shellQuoted(serverRoot + "/server.pid") + "; (cat " + fifo +
-              "; kill -TERM $server) & watcher=$!; wait $server; status=$?; kill $watcher; "
-              "echo $status > " +
-              shellQuoted(serverRoot + "/server.status");
+              "; kill -TERM $server) & watcher=$!; wait $server; status=$?; kill $watcher; rm -f " +
+              fifo + "; echo $status > " + shellQuoted(serverRoot + "/server.status");
     pidFile = unixToWindows(serverRoot + "/server.pid");
     statusFile = unixToWindows(serverRoot + "/server.status");
     aliveFifo = unixToWindows(serverRoot + "/alive");
@@ -315,7 +315,8 @@ std::string DevServer::serverDataFile(const std::string& name) const {
 }
 
 std::string DevServer::log() const {
-  return root_.empty() ? std::string() : readFile((std::filesystem::path(root_) / "server.log").string());
+  return root_.empty() ? std::string()
+                       : readFile((std::filesystem::path(root_) / "server.log").string());
 }
 
 void DevServerTest::SetUp() {

@@ -2,8 +2,8 @@
 // The development server as a test fixture: one karvell-devserver process on a free loopback port
 // with a fresh data directory, stopped with SIGTERM when the object goes away.
 //
-// On Windows (under Wine) the server is still the Linux binary: it is started through /bin/sh and
-// its output goes to a file, because a Linux process's stdout never reaches a Windows pipe.
+// The server's output goes to files beside the data directory. On Windows (under Wine) the server
+// is still the Linux binary, started through /bin/sh; its stdout could not reach a Windows pipe.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -44,8 +44,8 @@ class DevServer {
  private:
   struct Process;
   std::unique_ptr<Process> process_;
-  std::string root_;           // the test program's name for the temporary directory
-  std::string serverRoot_;     // the server's name for it
+  std::string root_;        // the test program's name for the temporary directory
+  std::string serverRoot_;  // the server's name for it
   std::string dataDir_;
   std::string serverDataDir_;
   int port_ = 0;
@@ -70,8 +70,8 @@ class DevServerTest : public ::testing::Test {
 }  // namespace testsupport
 
 // For tests that start servers of their own instead of deriving from DevServerTest.
-#define SKIP_WITHOUT_DEVSERVER()                                     \
-  do {                                                               \
-    if (::testsupport::DevServer::executable().empty())              \
-      GTEST_SKIP() << "KARVELL_DEVSERVER names no server binary";    \
+#define SKIP_WITHOUT_DEVSERVER()                                  \
+  do {                                                            \
+    if (::testsupport::DevServer::executable().empty())           \
+      GTEST_SKIP() << "KARVELL_DEVSERVER names no server binary"; \
   } while (0)

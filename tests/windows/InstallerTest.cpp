@@ -1,5 +1,6 @@
 // The odbccp32.dll path of the installer layer, against Wine's installer (which keeps profile
-// strings in the registry of the build's private prefix).
+// strings in the registry of the build's private prefix); tests/platform, which runs under Wine
+// too, checks the configuration mode.
 #include "platform/OdbcInstaller.h"
 
 #include <gtest/gtest.h>
@@ -8,17 +9,9 @@
 #include <vector>
 
 #include "platform/LocalizedStrings.h"
+#include "tests/support/AsciiWide.h"
 
-namespace {
-
-std::vector<SQLWCHAR> wideText(const char* text) {
-  std::vector<SQLWCHAR> result;
-  for (; *text; ++text) result.push_back(static_cast<SQLWCHAR>(*text));
-  result.push_back(0);
-  return result;
-}
-
-}  // namespace
+using testsupport::asciiWide;
 
 TEST(Odbccp32, WritesAndReadsAPreferenceInTheDriverSection) {
   ASSERT_TRUE(platform::writePrivateProfileString("Karvell ODBC", "KarvodWineCheck", "narrow-1",
@@ -30,15 +23,14 @@ TEST(Odbccp32, WritesAndReadsAPreferenceInTheDriverSection) {
   EXPECT_STREQ(buffer, "narrow-1");
 
   ASSERT_TRUE(platform::writePrivateProfileStringW(
-      wideText("Karvell ODBC").data(), wideText("KarvodWineCheck").data(),
-      wideText("wide-2").data(), wideText("ODBCINST.INI").data()));
+      asciiWide("Karvell ODBC").data(), asciiWide("KarvodWineCheck").data(),
+      asciiWide("wide-2").data(), asciiWide("ODBCINST.INI").data()));
   SQLWCHAR wide[64] = {};
-  EXPECT_EQ(platform::getPrivateProfileStringW(wideText("Karvell ODBC").data(),
-                                               wideText("KarvodWineCheck").data(),
-                                               wideText("").data(), wide, 64,
-                                               wideText("ODBCINST.INI").data()),
+  EXPECT_EQ(platform::getPrivateProfileStringW(
+                asciiWide("Karvell ODBC").data(), asciiWide("KarvodWineCheck").data(),
+                asciiWide("").data(), wide, 64, asciiWide("ODBCINST.INI").data()),
             6);
-  EXPECT_EQ(std::vector<SQLWCHAR>(wide, wide + 7), wideText("wide-2"));
+  EXPECT_EQ(std::vector<SQLWCHAR>(wide, wide + 7), asciiWide("wide-2"));
 
   // A null value removes the key again.
   EXPECT_TRUE(platform::writePrivateProfileString("Karvell ODBC", "KarvodWineCheck", nullptr,
@@ -46,18 +38,6 @@ TEST(Odbccp32, WritesAndReadsAPreferenceInTheDriverSection) {
   EXPECT_EQ(platform::getPrivateProfileString("Karvell ODBC", "KarvodWineCheck", "", buffer,
                                               sizeof buffer, "ODBCINST.INI"),
             0);
-}
-
-TEST(Odbccp32, ConfigModeSwitchesAndReadsBack) {
-  unsigned short before = 99;
-  ASSERT_TRUE(platform::getConfigMode(before));
-  for (unsigned short mode : {ODBC_USER_DSN, ODBC_SYSTEM_DSN, ODBC_BOTH_DSN}) {
-    ASSERT_TRUE(platform::setConfigMode(mode));
-    unsigned short now = 99;
-    ASSERT_TRUE(platform::getConfigMode(now));
-    EXPECT_EQ(now, mode);
-  }
-  platform::setConfigMode(before);
 }
 
 TEST(LocalizedStrings, MissingStringAnswersAnEmptyText) {
