@@ -22,7 +22,7 @@ struct KvlTransport {
 constexpr std::size_t kvlTextSize = 512;  // host, user, password and error text with their NUL
 
 struct KvlConnection {
-  std::uint32_t timeout;  // seconds; 0 lets the socket waits use the connect limit
+  std::uint32_t timeout;  // seconds, sent in every request; 0: the connect and the writes wait 12 s
   platform::SocketHandle socket;
   std::uint32_t port;
   char host[kvlTextSize];
@@ -40,6 +40,10 @@ struct KvlConnection {
   std::uint8_t* payload;       // the current reply payload, until a cursor takes it
   std::uint32_t payloadLength;
   std::size_t payloadCapacity;
+  // The request being sent, header to data, so that it leaves in one write; kept for the next
+  // request unless it grew large.
+  std::uint8_t* request;
+  std::size_t requestCapacity;
   KvlPacketHeader requestHeader;
   KvlPacketHeader replyHeader;
   const KvlTransport* transport;  // null: the socket

@@ -116,8 +116,9 @@ int kvl_cursor_column_type(const KvlCursor* cursor, int column) {
 }
 
 int kvl_cursor_column_type_class(const KvlCursor* cursor, int column) {
+  if (column < 1 || static_cast<std::uint32_t>(column) > cursor->columns) return -1;
   int type = kvl_cursor_column_type(cursor, column);
-  return type == -1 || type == 1 || type == 2 || type == 4 ? type : 3;
+  return type == 1 || type == 2 || type == 4 ? type : 3;
 }
 
 const char* kvl_cursor_field(KvlCursor* cursor, int row, int column, std::uint32_t* length) {

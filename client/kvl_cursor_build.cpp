@@ -84,7 +84,7 @@ int appendReply(KvlConnection* connection, KvlCursor* cursor) {
   std::uint64_t length = connection->payloadLength;
   std::uint64_t cells = std::uint64_t{rows} * columns;
   std::uint64_t lengthsAt = first ? 4 * std::uint64_t{columns} : 0;
-  if (lengthsAt > length || 4 * cells > length - lengthsAt) return failPacketSize(connection);
+  if (lengthsAt > length || cells > (length - lengthsAt) / 4) return failPacketSize(connection);
   std::uint64_t dataAt = lengthsAt + 4 * cells;
   KvlColumn* info = nullptr;
   if (first && columns > 0) {

@@ -17,6 +17,9 @@ namespace {
 constexpr std::uint64_t maxInflation = 1032;
 // Largest data part a request header can announce, IV included.
 constexpr std::size_t maxRequestData = 0xFFFFFFFFu - kvlIvSize - 64;
+constexpr std::size_t smallRequestSize = 4096;
+// A request buffer up to this size stays with the connection; a larger one goes after its request.
+constexpr std::size_t keptRequestSize = std::size_t{64} << 10;
 
 int fail(KvlConnection* connection, int code, const char* message) {
   kvl_set_error(connection, code, message);
@@ -27,8 +30,26 @@ int failPacketSize(KvlConnection* connection) {
   return fail(connection, 840, "Wrong PACKET SIZE received from the server");
 }
 
-int failTooLarge(KvlConnection* connection) {
+int failWrite(KvlConnection* connection) {
   return fail(connection, 820, "An error occured while trying to execute sock_write");
+}
+
+void releaseRequest(KvlConnection* connection) {
+  std::free(connection->request);
+  connection->request = nullptr;
+  connection->requestCapacity = 0;
+}
+
+// Room for a whole request; what the buffer held before is not kept. Small requests of any size
+// share the first buffer.
+bool reserveRequest(KvlConnection* connection, std::size_t size) {
+  if (connection->requestCapacity >= size) return true;
+  releaseRequest(connection);
+  std::size_t capacity = std::max(size, smallRequestSize);
+  connection->request = static_cast<std::uint8_t*>(std::malloc(capacity));
+  if (connection->request == nullptr) return false;
+  connection->requestCapacity = capacity;
+  return true;
 }
 
 void releasePayload(KvlConnection* connection) {
@@ -96,29 +117,32 @@ void kvl_write_header(KvlConnection* connection, std::uint32_t payloadSize, std:
 
 int kvl_send_request(KvlConnection* connection, const std::uint8_t* lengths, std::size_t lengthBytes,
                      const std::uint8_t* data, std::size_t dataLength) {
-  if (kvl_socketwrite(connection, connection->requestHeader.bytes, sizeof connection->requestHeader) != 0) return -1;
-  if (kvl_socketwrite(connection, lengths, lengthBytes) != 0) return -1;
   // Whenever the header counts an IV one is sent, also in front of empty field data.
   bool withIv = connection->encryptionLevel != 0 && kvl_load_be32(connection->requestHeader.bytes + kvlSizeAt) != 0;
-  if (!withIv) return kvl_socketwrite(connection, data, dataLength);
-  auto* sealed = static_cast<std::uint8_t*>(std::malloc(kvlIvSize + dataLength));
-  if (sealed == nullptr) return fail(connection, -2, "Unable to allocate encbuffer");
-  kvl_random_bytes16(sealed);
-  if (dataLength > 0) std::memcpy(sealed + kvlIvSize, data, dataLength);
-  int result = -1;
-  if (kvl_aes_cbc_encrypt(sealed + kvlIvSize, dataLength, sealed, &connection->encrypt) == kvlIvSize + dataLength) {
-    result = kvl_socketwrite(connection, sealed, kvlIvSize + dataLength);
-  } else {
-    failTooLarge(connection);
+  std::size_t dataAt = sizeof connection->requestHeader + lengthBytes + (withIv ? kvlIvSize : 0);
+  std::size_t total = dataAt + dataLength;
+  if (!reserveRequest(connection, total)) return fail(connection, -2, "Unable to allocate encbuffer");
+  std::uint8_t* request = connection->request;
+  std::memcpy(request, connection->requestHeader.bytes, sizeof connection->requestHeader);
+  if (lengthBytes > 0) std::memcpy(request + sizeof connection->requestHeader, lengths, lengthBytes);
+  if (dataLength > 0) std::memcpy(request + dataAt, data, dataLength);
+  int result = 0;
+  if (withIv) {
+    std::uint8_t* iv = request + dataAt - kvlIvSize;
+    kvl_random_bytes16(iv);
+    if (kvl_aes_cbc_encrypt(request + dataAt, dataLength, iv, &connection->encrypt) != kvlIvSize + dataLength) {
+      result = failWrite(connection);
+    }
   }
-  std::free(sealed);
+  if (result == 0) result = kvl_socketwrite(connection, request, total);
+  if (connection->requestCapacity > keptRequestSize) releaseRequest(connection);
   return result;
 }
 
 int kvl_send_text_request(KvlConnection* connection, std::uint8_t command, const char* text, int flag,
                           int serverSide) {
   std::size_t length = std::strlen(text) + 1;
-  if (length > maxRequestData - 4) return failTooLarge(connection);
+  if (length > maxRequestData - 4) return failWrite(connection);
   kvl_write_header(connection, static_cast<std::uint32_t>(4 + length), 1, command, 0);
   std::uint8_t& flags = connection->requestHeader.bytes[kvlRequestFlagsAt];
   if (flag == 1 && command != kvlCommandQuery) flags |= kvlFlagValue;
@@ -129,7 +153,7 @@ int kvl_send_text_request(KvlConnection* connection, std::uint8_t command, const
 }
 
 int kvl_send_value(KvlConnection* connection, const std::uint8_t* bytes, std::size_t length, int type, int bindFlag) {
-  if (length > maxRequestData) return failTooLarge(connection);
+  if (length > maxRequestData) return failWrite(connection);
   uLong bound = compressBound(static_cast<uLong>(length));
   auto* packed = static_cast<std::uint8_t*>(std::malloc(bound));
   uLongf packedLength = bound;

@@ -73,7 +73,7 @@ enum : int {
 void kvl_write_header(KvlConnection* connection, std::uint32_t payloadSize, std::uint32_t fieldCount,
                       std::uint8_t command, std::uint8_t selector);
 // Sends the header, the clear length array and the data (behind a fresh IV when the header
-// counts one). 0 or -1.
+// counts one) in one write. 0 or -1.
 int kvl_send_request(KvlConnection* connection, const std::uint8_t* lengths, std::size_t lengthBytes,
                      const std::uint8_t* data, std::size_t dataLength);
 // One text field with its NUL. flag sets header flag 0x20 (not for queries), serverSide 0x40

@@ -35,34 +35,73 @@ platform::SocketHandle failConnect(KvlConnection* connection, platform::SocketHa
   return platform::noSocket;
 }
 
-int readExactly(KvlConnection* connection, std::uint8_t* into, std::size_t length, std::uint32_t timeout) {
+// What goes wrong in one direction, in the texts users see.
+struct Direction {
+  platform::SocketWait (*wait)(platform::SocketHandle socket, int timeoutMs);
+  int exceptionalCode;
+  const char* exceptional;
+  const char* waitFailed;
+  const char* timedOut;
+  int failedCode;
+  const char* failed;
+};
+
+const Direction reading{platform::waitReadable,
+                        830,
+                        "select returns except_fds inside kvl_socketread",
+                        "An error occured while executing kvl_socketread",
+                        "A timeout error occured inside kvl_socketread",
+                        830,
+                        "An error occured while executing sock_read"};
+const Direction writing{platform::waitWritable,
+                        802,
+                        "select returns except_fds inside kvl_socketwrite",
+                        "An error occured inside kvl_socketwrite",
+                        "A timeout error occured inside kvl_socketwrite",
+                        820,
+                        "An error occured while trying to execute sock_write"};
+
+// 1 when the socket is ready, 0 when the wait is to be repeated, -1 with the error set.
+int awaitSocket(KvlConnection* connection, const Direction& direction, int timeoutMs) {
+  switch (direction.wait(connection->socket, timeoutMs)) {
+    case platform::SocketWait::ready: return 1;
+    case platform::SocketWait::exceptional: return fail(connection, direction.exceptionalCode, direction.exceptional);
+    case platform::SocketWait::timedOut: return fail(connection, 810, direction.timedOut);
+    case platform::SocketWait::failed: break;
+  }
+  int error = kvl_socket_error(connection->socket);
+  return error != 0 ? fail(connection, error, direction.waitFailed) : 0;
+}
+
+// Moves exactly length bytes, each wait lasting at most waitMs (-1: no limit). move(viaTransport,
+// bytes, length) answers the bytes moved, 0 when the peer is gone, or a failure. 0 or -1.
+template <typename Byte, typename Move>
+int transfer(KvlConnection* connection, const Direction& direction, Byte* bytes, std::size_t length, int waitMs,
+             Move move) {
   while (length > 0) {
-    std::ptrdiff_t received;
+    std::ptrdiff_t moved = -1;
     if (connection->transport != nullptr) {
-      received = connection->transport->receive(connection, into, length);
-    } else if (connection->socket == platform::noSocket) {
-      received = -1;
-    } else {
-      platform::SocketWait wait = platform::waitReadable(connection->socket, timeout == 0 ? -1 : milliseconds(timeout));
-      if (wait == platform::SocketWait::exceptional) {
-        return fail(connection, 830, "select returns except_fds inside kvl_socketread");
-      }
-      if (wait == platform::SocketWait::failed) {
-        int error = kvl_socket_error(connection->socket);
-        if (error != 0) return fail(connection, error, "An error occured while executing kvl_socketread");
-        continue;
-      }
-      if (wait == platform::SocketWait::timedOut) {
-        return fail(connection, 810, "A timeout error occured inside kvl_socketread");
-      }
-      received = platform::receiveSome(connection->socket, into, length);
-      if (received == platform::transferPending) continue;
+      moved = move(true, bytes, length);
+    } else if (connection->socket != platform::noSocket) {
+      int ready = awaitSocket(connection, direction, waitMs);
+      if (ready < 0) return -1;
+      if (ready == 0) continue;
+      moved = move(false, bytes, length);
+      if (moved == platform::transferPending) continue;
     }
-    if (received <= 0) return fail(connection, 830, "An error occured while executing sock_read");
-    into += received;
-    length -= static_cast<std::size_t>(received);
+    if (moved < 1) return fail(connection, direction.failedCode, direction.failed);
+    bytes += moved;
+    length -= static_cast<std::size_t>(moved);
   }
   return 0;
+}
+
+int readExactly(KvlConnection* connection, std::uint8_t* into, std::size_t length, std::uint32_t timeout) {
+  return transfer(connection, reading, into, length, timeout == 0 ? -1 : milliseconds(timeout),
+                  [connection](bool viaTransport, std::uint8_t* bytes, std::size_t count) {
+                    return viaTransport ? connection->transport->receive(connection, bytes, count)
+                                        : platform::receiveSome(connection->socket, bytes, count);
+                  });
 }
 
 int readPayload(KvlConnection* connection, std::uint32_t timeout) {
@@ -128,33 +167,11 @@ void kvl_socket_close(KvlConnection* connection) {
 int kvl_socketwrite(KvlConnection* connection, const std::uint8_t* bytes, std::size_t length) {
   // A time-out of 0 waits as long as a connect may, so large statements reach a busy server.
   int waitMs = milliseconds(connection->timeout > 0 ? connection->timeout : connectLimitSeconds);
-  while (length > 0) {
-    std::ptrdiff_t sent;
-    if (connection->transport != nullptr) {
-      sent = connection->transport->send(connection, bytes, length);
-    } else if (connection->socket == platform::noSocket) {
-      sent = -1;
-    } else {
-      platform::SocketWait wait = platform::waitWritable(connection->socket, waitMs);
-      if (wait == platform::SocketWait::exceptional) {
-        return fail(connection, 802, "select returns except_fds inside kvl_socketwrite");
-      }
-      if (wait == platform::SocketWait::failed) {
-        int error = kvl_socket_error(connection->socket);
-        if (error != 0) return fail(connection, error, "An error occured inside kvl_socketwrite");
-        continue;
-      }
-      if (wait == platform::SocketWait::timedOut) {
-        return fail(connection, 810, "A timeout error occured inside kvl_socketwrite");
-      }
-      sent = platform::sendSome(connection->socket, bytes, length);
-      if (sent == platform::transferPending) continue;
-    }
-    if (sent < 1) return fail(connection, 820, "An error occured while trying to execute sock_write");
-    bytes += sent;
-    length -= static_cast<std::size_t>(sent);
-  }
-  return 0;
+  return transfer(connection, writing, bytes, length, waitMs,
+                  [connection](bool viaTransport, const std::uint8_t* at, std::size_t count) {
+                    return viaTransport ? connection->transport->send(connection, at, count)
+                                        : platform::sendSome(connection->socket, at, count);
+                  });
 }
 
 int kvl_socketread(KvlConnection* connection, int what, std::uint32_t timeout) {

@@ -94,7 +94,11 @@ void Connection::logQuery(SQLUINTEGER elapsedMilliseconds, const std::string& sq
   std::string line = traceTimestamp() + "\t" + std::to_string(elapsedMilliseconds) + "\t" + sql;
   line += '\n';
   // Opened for each line, so that several connections (and processes) can share one log; the
-  // whole line goes out in one write. The path is UTF-8 on every system.
+  // whole line goes out in one write. The path is UTF-8 on every system. Windows' C runtime
+  // appends by moving to the end and then writing, so two threads appending at once can write
+  // over each other's line: one line at a time goes out of this process.
+  static platform::Mutex appendMutex;
+  platform::MutexLock lock(appendMutex);
   std::ofstream log(std::filesystem::u8path(queryLogPath_), std::ios::out | std::ios::app);
   log.write(line.data(), static_cast<std::streamsize>(line.size()));
 }

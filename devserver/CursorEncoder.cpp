@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "devserver/BufferRelease.h"
 #include "devserver/ByteOrder.h"
 #include "devserver/Protocol.h"
 
@@ -55,15 +56,22 @@ std::uint32_t codeForDeclaredType(const char* declared) {
 
 }  // namespace
 
+void ResultBuffers::releaseIfHuge() {
+  devserver::releaseIfHuge(lengths);
+  devserver::releaseIfHuge(data);
+  devserver::releaseIfHuge(payload);
+}
+
 CursorEncoder::CursorEncoder(sqlite3_stmt* statement, bool ownsStatement,
-                             const CursorOptions& options)
+                             const CursorOptions& options, ResultBuffers& buffers)
     : statement_(statement),
       ownsStatement_(ownsStatement),
       options_(options),
       sqlColumns_(sqlite3_column_count(statement)),
       wireColumns_(static_cast<std::uint32_t>(sqlColumns_) +
                    (options.rowid && sqlColumns_ ? 1 : 0)),
-      firstClass_(static_cast<std::size_t>(sqlColumns_), SQLITE_NULL) {}
+      firstClass_(static_cast<std::size_t>(sqlColumns_), SQLITE_NULL),
+      buffers_(buffers) {}
 
 CursorEncoder::~CursorEncoder() {
   if (ownsStatement_)
@@ -86,16 +94,16 @@ CursorEncoder::Status CursorEncoder::next(ReplyFields& fields, std::string& erro
     if (options_.tableNames && sqlColumns_) fields.flags |= replyflag::kTableNames;
     buildFirstPayload();
   } else {
-    payload_.resize(lengths_.size() + data_.size());
-    std::memcpy(payload_.data(), lengths_.data(), lengths_.size());
-    if (!data_.empty()) std::memcpy(payload_.data() + lengths_.size(), data_.data(), data_.size());
+    std::vector<std::uint8_t>& payload = buffers_.payload;
+    payload.assign(buffers_.lengths.begin(), buffers_.lengths.end());
+    payload.insert(payload.end(), buffers_.data.begin(), buffers_.data.end());
   }
   return Status::kReply;
 }
 
 bool CursorEncoder::fill(std::string& error) {
-  lengths_.clear();
-  data_.clear();
+  buffers_.lengths.clear();
+  buffers_.data.clear();
   rows_ = 0;
   int rc = pending_ ? SQLITE_ROW : sqlite3_step(statement_);
   // A statement without result columns runs to its end and answers no rows.
@@ -111,7 +119,7 @@ bool CursorEncoder::fill(std::string& error) {
     }
     for (int column = 0; column < sqlColumns_; ++column) appendCell(column);
     rc = sqlite3_step(statement_);
-    if (rows_ == options_.chunkRows || data_.size() >= kChunkBytes) break;
+    if (rows_ == options_.chunkRows || buffers_.data.size() >= kChunkBytes) break;
   }
   pending_ = rc == SQLITE_ROW;
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
@@ -123,15 +131,14 @@ bool CursorEncoder::fill(std::string& error) {
 }
 
 void CursorEncoder::appendLength(std::uint32_t length) {
-  const std::size_t at = lengths_.size();
-  lengths_.resize(at + 4);
-  storeU32(lengths_.data() + at, length);
+  std::uint8_t bytes[4];
+  storeU32(bytes, length);
+  buffers_.lengths.insert(buffers_.lengths.end(), bytes, bytes + 4);
 }
 
 void CursorEncoder::appendData(const void* data, std::size_t length) {
-  const std::size_t at = data_.size();
-  data_.resize(at + length);
-  if (length) std::memcpy(data_.data() + at, data, length);
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  buffers_.data.insert(buffers_.data.end(), bytes, bytes + length);
 }
 
 void CursorEncoder::appendCell(int column) {
@@ -192,15 +199,17 @@ void CursorEncoder::buildFirstPayload() {
   }
   if (!options_.tableNames) tablesSize = 0;
 
-  payload_.resize(4 * wireColumns_ + lengths_.size() + namesSize + tablesSize + data_.size());
-  std::uint8_t* out = payload_.data();
+  const std::vector<std::uint8_t>& lengths = buffers_.lengths;
+  const std::vector<std::uint8_t>& data = buffers_.data;
+  buffers_.payload.resize(4 * wireColumns_ + lengths.size() + namesSize + tablesSize + data.size());
+  std::uint8_t* out = buffers_.payload.data();
   if (rowid) {
     storeU32(out, 1);
     out += 4;
   }
   for (int column = 0; column < sqlColumns_; ++column, out += 4) storeU32(out, typeCode(column));
-  if (!lengths_.empty()) std::memcpy(out, lengths_.data(), lengths_.size());
-  out += lengths_.size();
+  if (!lengths.empty()) std::memcpy(out, lengths.data(), lengths.size());
+  out += lengths.size();
   const auto putText = [&out](const char* text) {
     const std::size_t length = std::strlen(text) + 1;
     std::memcpy(out, text, length);
@@ -216,7 +225,7 @@ void CursorEncoder::buildFirstPayload() {
       putText(table ? table : "");
     }
   }
-  if (!data_.empty()) std::memcpy(out, data_.data(), data_.size());
+  if (!data.empty()) std::memcpy(out, data.data(), data.size());
 }
 
 }  // namespace devserver

@@ -12,6 +12,15 @@ struct sqlite3_stmt;
 
 namespace devserver {
 
+// What a session builds its results in; kept for the session's life (see BufferRelease.h).
+struct ResultBuffers {
+  std::vector<std::uint8_t> lengths;
+  std::vector<std::uint8_t> data;
+  std::vector<std::uint8_t> payload;
+
+  void releaseIfHuge();
+};
+
 struct CursorOptions {
   std::uint32_t chunkRows = 10000;
   bool tableNames = false;
@@ -20,8 +29,10 @@ struct CursorOptions {
 
 class CursorEncoder {
  public:
-  // Finalizes the statement at the end when it owns it, else only resets it.
-  CursorEncoder(sqlite3_stmt* statement, bool ownsStatement, const CursorOptions& options);
+  // Finalizes the statement at the end when it owns it, else only resets it. The buffers are the
+  // session's; one result at a time uses them.
+  CursorEncoder(sqlite3_stmt* statement, bool ownsStatement, const CursorOptions& options,
+                ResultBuffers& buffers);
   ~CursorEncoder();
   CursorEncoder(const CursorEncoder&) = delete;
   CursorEncoder& operator=(const CursorEncoder&) = delete;
@@ -30,7 +41,7 @@ class CursorEncoder {
   // The first reply, then after each acknowledgement the next chunk; kEnd once a chunked result
   // has no rows left (the end reply follows). The payload stays valid until the next call.
   Status next(ReplyFields& fields, std::string& error);
-  const std::vector<std::uint8_t>& payload() const { return payload_; }
+  const std::vector<std::uint8_t>& payload() const { return buffers_.payload; }
   // Whether the reply just built is a partial chunk with more to come.
   bool partial() const { return pending_; }
 
@@ -52,9 +63,7 @@ class CursorEncoder {
   std::uint32_t rows_ = 0;
   std::uint64_t rowNumber_ = 0;
   std::vector<int> firstClass_;  // storage class of each column's first non-NULL value
-  std::vector<std::uint8_t> lengths_;
-  std::vector<std::uint8_t> data_;
-  std::vector<std::uint8_t> payload_;
+  ResultBuffers& buffers_;
 };
 
 }  // namespace devserver

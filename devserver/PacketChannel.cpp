@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "devserver/BufferRelease.h"
 #include "devserver/ByteOrder.h"
 #include "devserver/Protocol.h"
 #include "devserver/Trace.h"
@@ -42,6 +43,9 @@ bool PacketChannel::readExact(std::uint8_t* data, std::size_t length) {
 }
 
 ReadStatus PacketChannel::read(Request& request) {
+  // The previous request and its replies are done with.
+  for (std::vector<std::uint8_t>* buffer : {&payload_, &inflated_, &compressed_, &sealed_})
+    releaseIfHuge(*buffer);
   RequestHeader& h = request.header;
   if (!readExact(h.raw.data(), kHeaderSize)) return ReadStatus::kClosed;
   const std::uint8_t* raw = h.raw.data();

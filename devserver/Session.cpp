@@ -123,6 +123,7 @@ void Session::run() {
   Request request;
   bool loggedIn = false;
   for (;;) {
+    results_.releaseIfHuge();
     switch (channel_.read(request)) {
       case ReadStatus::kClosed:
         return;
@@ -246,8 +247,7 @@ bool Session::runSql(const std::string& sql, bool wantRows) {
     const char* tail = nullptr;
     if (!db_->prepare(at, statement, tail, error)) return sqlError(error);
     if (!statement) break;
-    if (wantRows && isBlankSql(tail))
-      return sendResult(std::make_unique<CursorEncoder>(statement, true, cursorOptions()));
+    if (wantRows && isBlankSql(tail)) return sendResult(statement, true);
     const bool ok = db_->stepToEnd(statement, error);
     sqlite3_finalize(statement);
     if (!ok) return sqlError(error);
@@ -256,7 +256,9 @@ bool Session::runSql(const std::string& sql, bool wantRows) {
   return channel_.reply({});
 }
 
-bool Session::sendResult(std::unique_ptr<CursorEncoder> encoder) {
+bool Session::sendResult(sqlite3_stmt* statement, bool ownsStatement) {
+  auto encoder =
+      std::make_unique<CursorEncoder>(statement, ownsStatement, cursorOptions(), results_);
   ReplyFields fields;
   std::string error;
   if (encoder->next(fields, error) == CursorEncoder::Status::kError) return sqlError(error);
@@ -369,7 +371,7 @@ bool Session::answerRows(const std::vector<std::string>& names,
     for (const std::string& value : row)
       sqlite3_bind_text(statement, ++index, value.data(), static_cast<int>(value.size()),
                         SQLITE_TRANSIENT);
-  return sendResult(std::make_unique<CursorEncoder>(statement, true, cursorOptions()));
+  return sendResult(statement, true);
 }
 
 // The connections open besides this one, so that a test sees 0 once all others are gone.
@@ -380,7 +382,7 @@ bool Session::answerStats(bool wantRows) {
   std::string error;
   if (!db_->prepare("SELECT ? AS connections", statement, tail, error)) return sqlError(error);
   sqlite3_bind_int(statement, 1, context_.openConnections().load() - 1);
-  return sendResult(std::make_unique<CursorEncoder>(statement, true, cursorOptions()));
+  return sendResult(statement, true);
 }
 
 bool Session::answerFault(const std::string& arguments) {
@@ -465,7 +467,7 @@ bool Session::preparedStatement(const Request& request) {
       return channel_.reply({});
     default:
       if (!beginIfNeeded(error)) return sqlError(error);
-      return sendResult(std::make_unique<CursorEncoder>(prepared_, false, cursorOptions()));
+      return sendResult(prepared_, false);
   }
 }
 

@@ -41,7 +41,8 @@ class Session {
   bool answerFault(const std::string& arguments);
   bool useDatabase(const std::string& name);
   bool endTransaction(const char* sql);
-  bool sendResult(std::unique_ptr<CursorEncoder> encoder);
+  // Answers the statement's rows; a chunked result stays pending for the acknowledgements.
+  bool sendResult(sqlite3_stmt* statement, bool ownsStatement);
   bool continueResult();
   bool bindExchange(const Request& request);
   bool preparedStatement(const Request& request);
@@ -59,6 +60,7 @@ class Session {
   std::unique_ptr<Database> db_;
   std::string databaseName_;
   bool autocommit_ = true;
+  ResultBuffers results_;                   // lent to each result's encoder in turn
   std::unique_ptr<CursorEncoder> pending_;  // a chunked result waiting for acknowledgements
   FaultPlan pendingFault_;
   sqlite3_stmt* prepared_ = nullptr;       // commands 50 to 54

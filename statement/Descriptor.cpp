@@ -95,13 +95,20 @@ SQLRETURN Descriptor::setField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQ
     default:
       break;
   }
-  if (recordNumber < 0) return refuse("07009");
-  if (recordNumber > getCount()) {
-    // The columns of a result are the server's: the application cannot add any.
-    if (type_ == DescriptorType::implementationRow) return refuse("07009");
-    setCount(recordNumber);
+  DescriptorRecord* record = recordToSet(recordNumber);
+  if (record == nullptr) return SQL_ERROR;
+  return record->setField(fieldId, value, bufferLength);
+}
+
+DescriptorRecord* Descriptor::recordToSet(SQLSMALLINT recordNumber) {
+  // The columns of a result are the server's: the application cannot add any.
+  if (recordNumber < 0 ||
+      (recordNumber > getCount() && type_ == DescriptorType::implementationRow)) {
+    refuse("07009");
+    return nullptr;
   }
-  return getRecord(recordNumber)->setField(fieldId, value, bufferLength);
+  if (recordNumber > getCount()) setCount(recordNumber);
+  return getRecord(recordNumber);
 }
 
 SQLRETURN Descriptor::getField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQLPOINTER value,
@@ -146,8 +153,8 @@ SQLRETURN Descriptor::setDescRec(SQLSMALLINT recordNumber, SQLSMALLINT type, SQL
                                  SQLPOINTER dataPtr, SQLLEN* stringLengthPtr,
                                  SQLLEN* indicatorPtr) {
   diagnostics_.clear();
-  DescriptorRecord* record = getRecord(recordNumber);
-  if (record == nullptr) return refuse("07009");
+  DescriptorRecord* record = recordToSet(recordNumber);
+  if (record == nullptr) return SQL_ERROR;
   return record->setDescRec(type, subType, length, precision, scale, dataPtr, stringLengthPtr,
                             indicatorPtr);
 }

@@ -53,7 +53,9 @@ class Descriptor : public ConnectionChild {
   // record that does not exist answer "07009".
   virtual SQLRETURN getField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQLPOINTER value,
                              SQLINTEGER bufferLength, SQLINTEGER* stringLength);
-  // SQLSetDescRec and SQLGetDescRec of an existing record ("07009" for any other).
+  // SQLSetDescRec: the record number is taken as setField takes it, so that an application
+  // can bind a column of a new descriptor through it. SQLGetDescRec: of an existing record
+  // ("07009" for any other).
   virtual SQLRETURN setDescRec(SQLSMALLINT recordNumber, SQLSMALLINT type, SQLSMALLINT subType,
                                SQLLEN length, SQLSMALLINT precision, SQLSMALLINT scale,
                                SQLPOINTER dataPtr, SQLLEN* stringLengthPtr, SQLLEN* indicatorPtr);
@@ -128,6 +130,9 @@ class Descriptor : public ConnectionChild {
 
  private:
   SQLRETURN refuse(const char* sqlState);
+  // The record that a set of a record field addresses, COUNT raised to it first; null after
+  // "07009" for a negative number, or one above COUNT on the row implementation descriptor.
+  DescriptorRecord* recordToSet(SQLSMALLINT recordNumber);
   // The application descriptors a statement made itself, which process no rows of their own.
   bool isStatementApplication() const;
   std::unique_ptr<DescriptorRecord> makeRecord(const std::string& name, SQLSMALLINT sqlType,

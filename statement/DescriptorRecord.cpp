@@ -363,11 +363,13 @@ SQLRETURN DescriptorRecord::setDescRec(SQLSMALLINT type, SQLSMALLINT subType, SQ
   };
   constexpr std::size_t pointerSteps = 3;
   const std::size_t count = std::size(steps) - (isApplication(descriptorType_) ? 0 : pointerSteps);
+  SQLRETURN result = SQL_SUCCESS;
   for (std::size_t i = 0; i < count; ++i) {
     const SQLRETURN rc = setField(steps[i].fieldId, steps[i].value, 0);
-    if (rc != SQL_SUCCESS) return rc;
+    if (!SQL_SUCCEEDED(rc)) return rc;
+    if (rc == SQL_SUCCESS_WITH_INFO) result = rc;
   }
-  return SQL_SUCCESS;
+  return result;
 }
 
 SQLRETURN DescriptorRecord::getDescRec(SQLCHAR* name, SQLSMALLINT bufferLength,
@@ -557,7 +559,8 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
 
   ConversionOutcome outcome;
   std::string fixedValue;
-  SQLULEN position = piecePosition != nullptr ? *piecePosition : 0;
+  const SQLULEN startPosition = piecePosition != nullptr ? *piecePosition : 0;
+  SQLULEN position = startPosition;
   if (piecewise) {
     const TextEncodings encodings{connection_.encoding(), connection_.receiveEncoding(),
                                   connection_.isUnicodeTextTypes()};
@@ -577,12 +580,12 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
     store(indicatorPtr, SQLLEN{0});
     if (tracing) traceLine("// indicator value: 0");
   }
-  store(lengthPtr, outcome.length);
   if (tracing) {
-    if (lengthPtr != nullptr) {
-      traceLine("// length value: " + std::to_string(outcome.length));
-    }
-    traceConversion(cType, text, length, target, bufferLength, position, fixedValue);
+    traceConversion(cType, text, length, target, bufferLength, startPosition, position, fixedValue);
+  }
+  store(lengthPtr, outcome.length);
+  if (tracing && lengthPtr != nullptr) {
+    traceLine("// length value: " + std::to_string(outcome.length));
   }
   return outcome.rc;
 }
@@ -592,7 +595,8 @@ void DescriptorRecord::traceLine(const std::string& line) const {
 }
 
 void DescriptorRecord::traceConversion(SQLSMALLINT cType, const char* text, std::size_t length,
-                                       SQLPOINTER target, SQLLEN bufferLength, SQLULEN position,
+                                       SQLPOINTER target, SQLLEN bufferLength,
+                                       SQLULEN startPosition, SQLULEN position,
                                        const std::string& fixedValue) const {
   constexpr std::size_t shownBytes = 255;
   const std::string shown(text, std::min(length, shownBytes));
@@ -600,24 +604,28 @@ void DescriptorRecord::traceConversion(SQLSMALLINT cType, const char* text, std:
     traceLine("// ---> " + shown + fixedValue);
     return;
   }
+  if (cType == SQL_C_BINARY) return;
+  // A value returned whole leaves the position one past its end (PiecewiseText.h).
+  const SQLULEN reached = std::min<SQLULEN>(position, length);
   if (cType == SQL_C_CHAR) {
+    traceLine("// calculated len: " + std::to_string(reached - startPosition));
     const std::uint32_t server = connection_.encoding();
     const std::uint32_t application = connection_.receiveEncoding();
     if (server == utf8Charset && application != utf8Charset) {
       traceLine("// conversion from: " + charsetText(server) + " to: " + charsetText(application));
     } else {
       traceLine("// no conversion ");
+      if (connection_.isUnicodeTextTypes()) traceLine("// adjusting length for unicode text");
     }
     const auto shownLength =
         static_cast<SQLINTEGER>(std::min<SQLLEN>(bufferLength, static_cast<SQLLEN>(shownBytes)));
     traceLine("// ---> |" + shown + "| to SQL_C_CHAR: |" +
               boundedText(static_cast<const char*>(target), shownLength) + "|");
-  } else if (cType == SQL_C_WCHAR) {
+  } else {
     traceLine("// ---> |" + shown + "| to SQL_C_WCHAR: |" + traceAddress(target) + "|");
   }
-  const SQLULEN remaining = position < length ? length - position : 0;
-  traceLine("// bytesRemaining: " + std::to_string(remaining) + "  nextByte: " +
-            std::to_string(position) + " impOctetLength: " + std::to_string(length));
+  traceLine("// bytesRemaining: " + std::to_string(length - startPosition) + "  nextByte: " +
+            std::to_string(reached) + " impOctetLength: " + std::to_string(length));
 }
 
 SQLSMALLINT DescriptorRecord::defaultCType(SQLSMALLINT sqlType) const {

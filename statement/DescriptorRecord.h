@@ -188,8 +188,10 @@ class DescriptorRecord {
   // Stores a pointer field, freeing the array it replaces when the record owns it.
   template <typename Pointer>
   void replacePointer(Pointer& field, Pointer value);
+  // The conversion's trace lines; the piece ran from startPosition to position.
   void traceConversion(SQLSMALLINT cType, const char* text, std::size_t length, SQLPOINTER target,
-                       SQLLEN bufferLength, SQLULEN position, const std::string& fixedValue) const;
+                       SQLLEN bufferLength, SQLULEN startPosition, SQLULEN position,
+                       const std::string& fixedValue) const;
 
   // The SQL_DESC_* fields, in a block of their own so that SQLCopyDesc copies them whole.
   struct Fields {

@@ -127,14 +127,19 @@ ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t 
   const bool counted = wide || converts;
   const bool doubled = cType == SQL_C_CHAR && !converts && encodings.doubledLengths;
   if (target == nullptr || bufferLength < (wide ? 2 : 1)) {
-    // No room for data: only the length, and the piece stays where it is.
+    // No room for data: only the length, and the piece stays where it is. A buffer length of 0
+    // asks for just that; a byte given for wide text holds none of it.
     SQLLEN total = static_cast<SQLLEN>(restBytes);
     if (counted) {
       total = remembers(remainder, cType, text, position)
                   ? remainder.length
                   : convertedLength(cType, rest, restBytes, encodings);
     }
-    return {SQL_SUCCESS, nullptr, doubled ? 2 * total : total};
+    if (doubled) total *= 2;
+    if (target != nullptr && bufferLength > 0 && restBytes > 0) {
+      return {SQL_SUCCESS_WITH_INFO, "01004", total};
+    }
+    return {SQL_SUCCESS, nullptr, total};
   }
   Piece piece;
   if (cType == SQL_C_BINARY) {

@@ -7,7 +7,8 @@
 // a UTF-8 sequence or a surrogate pair in part, and reports the length of everything from the
 // piece on in the application's unit: bytes of its code page, twice the UTF-16 units, or bytes.
 // A piece that leaves some of the value answers "01004". A buffer too small for any data (or no
-// buffer) receives nothing, only that length, and the position stays.
+// buffer) receives nothing, only that length, and the position stays; it, too, answers "01004"
+// unless its length is 0, which asks for the length alone.
 #include <cstddef>
 #include <cstdint>
 

@@ -58,6 +58,13 @@ Converters& converters() {
 bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
+// Windows' code page 1252 keeps the five C1 controls it assigns no character as bytes of the same
+// value; glibc's table lacks them. Passing them through gives both builds the same bytes.
+bool isCp1252PassThrough(std::uint32_t codePage, char16_t unit) {
+  return codePage == 1252 &&
+         (unit == 0x81 || unit == 0x8D || unit == 0x8F || unit == 0x90 || unit == 0x9D);
+}
+
 }  // namespace
 
 std::uint32_t systemCodePage() { return utf8CodePage; }
@@ -82,7 +89,7 @@ CodePageOutput utf16ToCodePage(std::uint32_t codePage, const char16_t* text, std
     const char16_t* at = reinterpret_cast<const char16_t*>(in);
     const std::size_t left = inLeft / sizeof(char16_t);
     const std::size_t skip = left >= 2 && isHighSurrogate(at[0]) && isLowSurrogate(at[1]) ? 2 : 1;
-    *out++ = '?';
+    *out++ = isCp1252PassThrough(codePage, at[0]) ? static_cast<char>(at[0]) : '?';
     --outLeft;
     in += skip * sizeof(char16_t);
     inLeft -= skip * sizeof(char16_t);

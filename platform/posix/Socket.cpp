@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -10,7 +9,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace platform {
 
@@ -85,23 +83,6 @@ std::ptrdiff_t transferResult(ssize_t result) {
 }  // namespace
 
 bool startSockets() { return true; }
-
-bool resolveIpv4(const char* host, std::uint32_t& address) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (::getaddrinfo(host, nullptr, &hints, &found) == 0 && found != nullptr) {
-    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    ::freeaddrinfo(found);
-    return true;
-  }
-  if (found != nullptr) ::freeaddrinfo(found);
-  in_addr dotted{};
-  if (::inet_pton(AF_INET, host, &dotted) != 1) return false;
-  address = dotted.s_addr;
-  return true;
-}
 
 SocketHandle openStreamSocket() {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -39,23 +39,6 @@ bool startSockets() {
   return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
 
-bool resolveIpv4(const char* host, std::uint32_t& address) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (::getaddrinfo(host, nullptr, &hints, &found) == 0 && found != nullptr) {
-    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    ::freeaddrinfo(found);
-    return true;
-  }
-  if (found != nullptr) ::freeaddrinfo(found);
-  in_addr dotted{};
-  if (::inet_pton(AF_INET, host, &dotted) != 1) return false;
-  address = dotted.s_addr;
-  return true;
-}
-
 SocketHandle openStreamSocket() {
   SOCKET socket = ::socket(AF_INET, SOCK_STREAM, 0);
   if (socket == INVALID_SOCKET) return noSocket;

@@ -53,10 +53,13 @@ TEST_F(DriverPreferencesTest, PerformanceBoostReadsLikeStrtol) {
   ini.writeDriverIni(
       "[Karvell ODBC Boost1]\nPerformanceBoost=12abc\n"
       "[Karvell ODBC Boost2]\nPerformanceBoost=  -7\n"
-      "[Karvell ODBC Boost3]\nPerformanceBoost=abc\n");
+      "[Karvell ODBC Boost3]\nPerformanceBoost=abc\n"
+      "[Karvell ODBC Boost5]\nPerformanceBoost=010\n");
   EXPECT_EQ(preferencesFor("Boost1").getPerformanceBoost(), 12);
   EXPECT_EQ(preferencesFor("Boost2").getPerformanceBoost(), -7);
   EXPECT_EQ(preferencesFor("Boost3").getPerformanceBoost(), 0);
+  // Always decimal: a leading zero does not make it octal.
+  EXPECT_EQ(preferencesFor("Boost5").getPerformanceBoost(), 10);
   DriverPreferences written = preferencesFor("Boost4");
   ASSERT_TRUE(written.setPerformanceBoost(-2147483647 - 1));
   EXPECT_EQ(written.getPerformanceBoost(), -2147483647 - 1);

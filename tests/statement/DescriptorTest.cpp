@@ -235,11 +235,16 @@ TEST_F(DescriptorTest, DescRecByRecordNumber) {
   const std::unique_ptr<Descriptor> ard = make(kArd);
   char buffer[16];
   SQLLEN word = 0;
-  EXPECT_EQ(ard->setDescRec(1, SQL_C_CHAR, 0, 16, 0, 0, buffer, &word, &word), SQL_ERROR);
-  EXPECT_EQ(takeState(*ard), "07009");
-  ASSERT_EQ(ard->setCount(1), SQL_SUCCESS);
+  // Binding through SQLSetDescRec raises COUNT as SQLSetDescField does.
   ASSERT_EQ(ard->setDescRec(1, SQL_C_CHAR, 0, 16, 0, 0, buffer, &word, &word), SQL_SUCCESS);
+  EXPECT_EQ(ard->getCount(), 1);
   EXPECT_EQ(ard->getRecord(1)->getDataPtr(), buffer);
+  EXPECT_EQ(ard->setDescRec(-1, SQL_C_CHAR, 0, 16, 0, 0, buffer, &word, &word), SQL_ERROR);
+  EXPECT_EQ(takeState(*ard), "07009");
+  const std::unique_ptr<Descriptor> ird = make(kIrd);
+  EXPECT_EQ(ird->setDescRec(1, SQL_CHAR, 0, 16, 0, 0, nullptr, nullptr, nullptr), SQL_ERROR);
+  EXPECT_EQ(takeState(*ird), "07009");
+  EXPECT_EQ(ird->getCount(), 0);
 
   // An application record has no NULLABLE; the call reports the rest and succeeds.
   SQLCHAR name[8] = "x";
@@ -419,6 +424,20 @@ TEST_F(ConvertRowTest, DescRecBindsATimestampThatConvertsAsATimestamp) {
   EXPECT_EQ(value.second, 9);
   EXPECT_EQ(value.fraction, 123456000u);
   EXPECT_EQ(length, 16);
+}
+
+TEST_F(ConvertRowTest, TheBufferLengthIsTheOctetLength) {
+  // SQLSetDescRec gives OCTET_LENGTH 4 and leaves LENGTH at 255: a buffer of four bytes on the
+  // heap receives three characters and the terminator, nothing beyond.
+  auto name = std::make_unique<char[]>(4);
+  SQLLEN length = 0;
+  ASSERT_EQ(ard_->setDescRec(2, SQL_C_CHAR, 0, 4, 0, 0, name.get(), &length, &length),
+            SQL_SUCCESS);
+  ASSERT_EQ(ard_->getRecord(2)->getLength(), 255u);
+  EXPECT_EQ(fetchRow(0, "1", "abcdef", nullptr), SQL_SUCCESS_WITH_INFO);
+  EXPECT_EQ(testsupport::takeState(diagnostics_), "01004");
+  EXPECT_STREQ(name.get(), "abc");
+  EXPECT_EQ(length, 6);
 }
 
 TEST_F(ConvertRowTest, RetrieveDataOffConvertsOnlyTheBookmark) {
@@ -609,24 +628,38 @@ TEST_F(DescriptorTest, TraceShowsSizeChangesAndConversions) {
   ard.setCount(2);
   testsupport::ResultColumns result(connection, 1);
   result.add(SQL_INTEGER);
+  result.add(SQL_VARCHAR);
   result.set(1, 0, std::string("42"));
+  result.set(2, 0, std::string("abcdef"));
   SQLINTEGER value = 0;
   SQLLEN length = 0;
-  ard.setDescRec(1, SQL_C_SLONG, 0, 4, 0, 0, &value, &length, &length);
+  SQLLEN indicator = 0;
+  char text[4];
+  ard.setDescRec(1, SQL_C_SLONG, 0, 4, 0, 0, &value, &length, &indicator);
+  ard.setDescRec(2, SQL_C_CHAR, 0, sizeof text, 0, 0, text, &length, &length);
   DiagnosticHeader diagnostics(&traced.environment());
-  ASSERT_EQ(ard.convertRow(0, result.ird(), 0, SQL_RD_ON, diagnostics), SQL_SUCCESS);
+  ASSERT_EQ(ard.convertRow(0, result.ird(), 0, SQL_RD_ON, diagnostics), SQL_SUCCESS_WITH_INFO);
   const std::vector<std::string> lines = traced.lines();
-  const auto has = [&lines](const std::string& wanted) {
-    for (const std::string& line : lines) {
-      if (line == wanted) return true;
-    }
-    return false;
+  // Each line in this order, others between them.
+  const std::vector<std::string> expected = {
+      "// changing size from 1 to 3",
+      "// ---> converting imp column: 1",
+      "// buffer length: 4",
+      "// indicator value: 0",
+      "// ---> 42 to SQL_C_LONG: 42",
+      "// length value: 4",
+      "// ---> converting imp column: 2",
+      "// calculated len: 3",
+      "// no conversion ",
+      "// ---> |abcdef| to SQL_C_CHAR: |abc|",
+      "// bytesRemaining: 6  nextByte: 3 impOctetLength: 6",
+      "// length value: 6",
   };
-  EXPECT_TRUE(has("// changing size from 1 to 3"));
-  EXPECT_TRUE(has("// ---> converting imp column: 1"));
-  EXPECT_TRUE(has("// buffer length: 4"));
-  EXPECT_TRUE(has("// length value: 4"));
-  EXPECT_TRUE(has("// ---> 42 to SQL_C_LONG: 42"));
+  std::size_t next = 0;
+  for (const std::string& line : lines) {
+    if (next < expected.size() && line == expected[next]) ++next;
+  }
+  EXPECT_EQ(next, expected.size()) << "missing or out of order: " << expected[next];
 }
 
 }  // namespace

@@ -206,4 +206,14 @@ TEST_F(SqliteReferenceTest, LongValuesComeInPieces) {
   });
 }
 
+// A buffer length of 0 asks for the length alone, and one that holds only the terminator is a
+// cut; the value then comes whole, once.
+TEST_F(SqliteReferenceTest, BuffersWithoutRoomForDataLeaveTheValueToCome) {
+  compare({
+      {2, {"v", "abc", SQL_C_WCHAR, {0, 8, 8}}},
+      {2, {"v", "abc", SQL_C_CHAR, {1, 8, 8}}},
+      {2, {"b", std::string("\x00\x01\x02", 3), SQL_C_BINARY, {0, 8, 8}}},
+  });
+}
+
 }  // namespace
