@@ -17,6 +17,7 @@ namespace {
 constexpr std::uint64_t maxInflation = 1032;
 // Largest data part a request header can announce, IV included.
 constexpr std::size_t maxRequestData = 0xFFFFFFFFu - kvlIvSize - 64;
+// The request buffer's least size, so that ordinary statements of every length share one.
 constexpr std::size_t smallRequestSize = 4096;
 // A request buffer up to this size stays with the connection; a larger one goes after its request.
 constexpr std::size_t keptRequestSize = std::size_t{64} << 10;
@@ -40,8 +41,7 @@ void releaseRequest(KvlConnection* connection) {
   connection->requestCapacity = 0;
 }
 
-// Room for a whole request; what the buffer held before is not kept. Small requests of any size
-// share the first buffer.
+// Room for a whole request; what the buffer held before is not kept.
 bool reserveRequest(KvlConnection* connection, std::size_t size) {
   if (connection->requestCapacity >= size) return true;
   releaseRequest(connection);

@@ -9,9 +9,10 @@
 namespace {
 
 constexpr std::uint32_t connectLimitSeconds = 12;
-// A payload buffer grows as bytes arrive, so a header announcing gigabytes costs nothing until
+// A payload up to this size is read into one allocation of its own size; a larger one grows by
+// doubling as its bytes arrive, so a header announcing gigabytes costs no more than this until
 // the bytes are really there.
-constexpr std::size_t payloadStep = std::size_t{1} << 20;
+constexpr std::size_t payloadStep = std::size_t{16} << 20;
 
 int milliseconds(std::uint32_t seconds) {
   return static_cast<int>(std::min<std::uint64_t>(std::uint64_t{seconds} * 1000, INT_MAX));

@@ -14,6 +14,14 @@
 
 namespace devserver {
 
+namespace {
+
+// No request has more than two fields; a count far beyond that would only make the field list
+// many times larger than the request itself.
+constexpr std::uint32_t kMaxFields = 16;
+
+}  // namespace
+
 std::string Request::text(std::size_t i) const {
   const auto* data = reinterpret_cast<const char*>(field(i));
   const std::size_t length = fieldLength(i);
@@ -75,7 +83,7 @@ ReadStatus PacketChannel::splitFields(Request& request) {
   const std::uint8_t* lengths = nullptr;
   std::size_t lengthCount = 0;
   if (!valuePacket) {
-    if (h.fieldCount > length / 4) return ReadStatus::kMalformed;
+    if (h.fieldCount > kMaxFields || h.fieldCount > length / 4) return ReadStatus::kMalformed;
     lengths = data;
     lengthCount = h.fieldCount;
     data += 4 * lengthCount;
@@ -163,15 +171,11 @@ bool PacketChannel::frame(const ReplyFields& fields, std::uint8_t flags, const s
 
 bool PacketChannel::reply(const ReplyFields& fields, const std::uint8_t* payload,
                           std::size_t length, bool mayCompress) {
-  if (mayCompress && length && length >= compressMin_) {
-    compressed_.resize(compressBound(length));
-    uLongf compressedLength = compressed_.size();
-    if (compress2(compressed_.data(), &compressedLength, payload, length, Z_DEFAULT_COMPRESSION) ==
-        Z_OK)
-      return frame(fields, fields.flags | replyflag::kCompressed, compressed_.data(),
-                   compressedLength, static_cast<std::uint32_t>(length), encryptsReplies(), false,
-                   payload, length);
-  }
+  if (mayCompress && length && length >= compressMin_ &&
+      deflater_.compress(payload, length, compressed_))
+    return frame(fields, fields.flags | replyflag::kCompressed, compressed_.data(),
+                 compressed_.size(), static_cast<std::uint32_t>(length), encryptsReplies(), false,
+                 payload, length);
   return frame(fields, fields.flags, payload, length, static_cast<std::uint32_t>(length),
                encryptsReplies(), false, payload, length);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "devserver/Crypto.h"
+#include "devserver/Deflater.h"
 
 namespace devserver {
 
@@ -104,6 +105,7 @@ class PacketChannel {
   std::size_t compressMin_;
   bool clearReplies_;
   std::unique_ptr<AesKey> key_;
+  Deflater deflater_;
   std::vector<std::uint8_t> payload_;
   std::vector<std::uint8_t> inflated_;
   std::vector<std::uint8_t> compressed_;

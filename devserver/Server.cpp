@@ -85,7 +85,13 @@ void Server::run() {
     }
     if (!(waits[0].revents & POLLIN)) continue;
     const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) continue;
+    if (client < 0) {
+      // Out of descriptors or memory the connection stays queued and poll wakes at once again;
+      // a pause keeps that from spinning until a session ends.
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+        context_.sleep(0.05);
+      continue;
+    }
     const int on = 1;
     setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     std::lock_guard<std::mutex> lock(mutex_);

@@ -1,5 +1,5 @@
-// Opening and closing connections: arguments, the record's defaults, the error sink, and the
-// socket failures a connect can meet.
+// Opening and closing connections: arguments, the record's defaults, the error sink, the socket
+// failures a connect can meet, and the waits of writing and of the close.
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
@@ -14,11 +14,13 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "client/kvl.h"
 #include "client/kvl_connection.h"
 #include "client/kvl_framing.h"
+#include "client/kvl_socket.h"
 #include "tests/client/ClientMemoryPeer.h"
 
 namespace {
@@ -38,59 +40,104 @@ void closeNative(NativeSocket socket) { close(socket); }
 void makeNonBlocking(NativeSocket socket) { fcntl(socket, F_SETFL, fcntl(socket, F_GETFL, 0) | O_NONBLOCK); }
 #endif
 
-// A loopback listener whose backlog is full: further connects are never answered.
+// A listening socket on a free loopback port.
+class Listener {
+ public:
+  explicit Listener(int backlog) {
+    kvl_init();
+    socket_ = socket(AF_INET, SOCK_STREAM, 0);
+    address_.sin_family = AF_INET;
+    address_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(socket_, reinterpret_cast<sockaddr*>(&address_), sizeof address_);
+    listen(socket_, backlog);
+#ifdef _WIN32
+    int size = sizeof address_;
+#else
+    socklen_t size = sizeof address_;
+#endif
+    getsockname(socket_, reinterpret_cast<sockaddr*>(&address_), &size);
+  }
+  ~Listener() { closeNative(socket_); }
+  Listener(const Listener&) = delete;
+  Listener& operator=(const Listener&) = delete;
+
+  int port() const { return ntohs(address_.sin_port); }
+  const sockaddr_in& address() const { return address_; }
+  // The next connection already made, taken from the backlog.
+  NativeSocket accept() { return ::accept(socket_, nullptr, nullptr); }
+
+ private:
+  NativeSocket socket_;
+  sockaddr_in address_{};
+};
+
+// A listener whose backlog is full: further connects are never answered.
 class SilentListener {
  public:
-  SilentListener() {
-    kvl_init();
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(listener_, 0);
-#ifdef _WIN32
-    int size = sizeof address;
-#else
-    socklen_t size = sizeof address;
-#endif
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
+  SilentListener() : listener_(0) {
     for (int i = 0; i < 4; ++i) {
       NativeSocket filler = socket(AF_INET, SOCK_STREAM, 0);
       makeNonBlocking(filler);
-      connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
+      connect(filler, reinterpret_cast<const sockaddr*>(&listener_.address()), sizeof(sockaddr_in));
       fillers_.push_back(filler);
     }
   }
   ~SilentListener() {
     for (NativeSocket filler : fillers_) closeNative(filler);
-    closeNative(listener_);
   }
-  int port() const { return port_; }
+  int port() const { return listener_.port(); }
 
  private:
-  NativeSocket listener_;
+  Listener listener_;
   std::vector<NativeSocket> fillers_;
-  int port_ = 0;
 };
 
-// A loopback port that nothing listens on: bound once, then released.
-int closedPort() {
-  kvl_init();
-  NativeSocket probe = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-#ifdef _WIN32
-  int size = sizeof address;
-#else
-  socklen_t size = sizeof address;
-#endif
-  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
-  closeNative(probe);
-  return ntohs(address.sin_port);
+// A loopback port that nothing listens on: listened on once, then released.
+int closedPort() { return Listener(1).port(); }
+
+// The server end of a connection that reads everything after a pause and never answers.
+class SlowReader {
+ public:
+  SlowReader(NativeSocket socket, std::chrono::milliseconds pause)
+      : socket_(socket), thread_([this, pause] {
+          std::this_thread::sleep_for(pause);
+          char buffer[65536];
+          for (;;) {
+            int n = static_cast<int>(recv(socket_, buffer, sizeof buffer, 0));
+            if (n <= 0) break;
+            received_.insert(received_.end(), buffer, buffer + n);
+          }
+        }) {}
+  ~SlowReader() {
+    if (thread_.joinable()) thread_.join();
+    closeNative(socket_);
+  }
+  // Everything the client sent, once the client has closed its end.
+  const std::vector<char>& received() {
+    thread_.join();
+    return received_;
+  }
+
+ private:
+  NativeSocket socket_;
+  std::vector<char> received_;
+  std::thread thread_;
+};
+
+// A record connected to the listener, without a login.
+KvlConnection* connectedRecord(const Listener& listener, std::uint32_t timeout) {
+  KvlConnection* connection =
+      kvl_connection_new("127.0.0.1", static_cast<std::uint32_t>(listener.port()), "u", "p", timeout, 0);
+  if (connection != nullptr && kvl_socket_open(connection) == platform::noSocket) {
+    ADD_FAILURE() << kvl_error_message(connection);
+    kvl_disconnect(connection, 0);
+    return nullptr;
+  }
+  return connection;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point started) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }
 
 TEST(ClientConnection, BadArgumentsAllocateNothing) {
@@ -151,7 +198,7 @@ TEST(ClientConnection, ConnectThatIsNeverAnsweredTimesOut) {
   KvlConnection* connection = nullptr;
   auto started = std::chrono::steady_clock::now();
   EXPECT_EQ(kvl_connect(&connection, "127.0.0.1", listener.port(), "user", "password", 1, 0), -1);
-  auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  double seconds = secondsSince(started);
   ASSERT_NE(connection, nullptr);
   EXPECT_EQ(kvl_error_code(connection), 810);
   EXPECT_STREQ(kvl_error_message(connection), "Connection timeout while trying to connect");
@@ -205,6 +252,35 @@ TEST(ClientConnection, DisconnectTellsTheServerOnlyInMode1) {
   ASSERT_EQ(polite.sent().size(), 32u);
   EXPECT_EQ(polite.sent()[8], kvlCommandClose);
   EXPECT_EQ(polite.unread(), 0u);
+}
+
+TEST(ClientConnection, WriteWithTimeoutZeroWaitsForASlowReader) {
+  Listener listener(1);
+  KvlConnection* connection = connectedRecord(listener, 0);
+  ASSERT_NE(connection, nullptr);
+  SlowReader reader(listener.accept(), std::chrono::milliseconds(1500));
+  // Far more than the socket buffers hold: the write has to wait for the reader.
+  std::vector<std::uint8_t> statement(32 << 20, 'x');
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(kvl_socketwrite(connection, statement.data(), statement.size()), 0) << kvl_error_message(connection);
+  EXPECT_GE(secondsSince(started), 1.0);
+  kvl_disconnect(connection, 0);
+  EXPECT_EQ(reader.received().size(), statement.size());
+}
+
+TEST(ClientConnection, CloseToAServerThatNeverAnswersCostsOneSecond) {
+  Listener listener(1);
+  KvlConnection* connection = connectedRecord(listener, 12);
+  ASSERT_NE(connection, nullptr);
+  SlowReader reader(listener.accept(), std::chrono::milliseconds(0));
+  auto started = std::chrono::steady_clock::now();
+  kvl_disconnect(connection, 1);
+  double seconds = secondsSince(started);
+  EXPECT_GE(seconds, 0.9);
+  EXPECT_LT(seconds, 2.5);
+  const std::vector<char>& received = reader.received();
+  ASSERT_EQ(received.size(), 32u);
+  EXPECT_EQ(received[8], kvlCommandClose);
 }
 
 }  // namespace

@@ -172,6 +172,18 @@ TEST_F(ClientCursor, GettersConvertTextAndFallBackForNullOrEmpty) {
   kvl_cursor_free(cursor);
 }
 
+TEST_F(ClientCursor, TypeClassesKeepOneTwoAndFourAndFoldEveryOtherCode) {
+  const std::vector<std::uint32_t> types = {1, 2, 3, 4, 5, 0, 0xFFFFFFFFu};
+  KvlCursor* cursor = select({result(0, 7, cursorPayload(types, {}, {"a", "b", "c", "d", "e", "f", "g"}))});
+  ASSERT_NE(cursor, nullptr);
+  const int classes[] = {-1, 1, 2, 3, 4, 3, 3, 3, -1};
+  for (int column = 0; column <= 8; ++column) {
+    EXPECT_EQ(kvl_cursor_column_type_class(cursor, column), classes[column]) << column;
+  }
+  EXPECT_EQ(kvl_cursor_column_type(cursor, 7), -1) << "the code itself passes unchanged";
+  kvl_cursor_free(cursor);
+}
+
 TEST_F(ClientCursor, ErrorReplyGivesNoCursor) {
   Reply error;
   error.code = 7010;

@@ -3,12 +3,14 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "client/kvl_cts.h"
 #include "client/kvl_framing.h"
 #include "client/kvl_login.h"
 #include "client/kvl_sha1.h"
 #include "tests/client/ClientMemoryPeer.h"
+#include "tests/client/CryptoTestHex.h"
 
 namespace {
 
@@ -17,39 +19,10 @@ using clienttest::MemoryPeer;
 using clienttest::packet;
 using clienttest::Reply;
 
-std::string hexText(const std::uint8_t* bytes, std::size_t length) {
-  static const char digits[] = "0123456789abcdef";
-  std::string out;
-  for (std::size_t i = 0; i < length; ++i) {
-    out += digits[bytes[i] >> 4];
-    out += digits[bytes[i] & 15];
-  }
-  return out;
-}
-
 Bytes digestOf(const std::string& text) {
   Bytes digest(20);
   sha1_digest(digest.data(), text.data(), text.size());
   return digest;
-}
-
-// One request as the peer received it.
-struct Request {
-  const std::uint8_t* header;
-  std::vector<Bytes> fields;
-  std::size_t size;  // header and payload
-};
-
-Request parseRequest(const Bytes& sent, std::size_t at) {
-  Request request{sent.data() + at, {}, 32 + kvl_load_be32(sent.data() + at + 4)};
-  std::uint32_t count = kvl_load_be32(sent.data() + at + 16);
-  std::size_t data = at + 32 + 4 * count;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    std::uint32_t length = kvl_load_be32(sent.data() + at + 32 + 4 * i);
-    request.fields.emplace_back(sent.begin() + data, sent.begin() + data + length);
-    data += length;
-  }
-  return request;
 }
 
 Reply loginReply(Bytes payload) {
@@ -64,11 +37,11 @@ TEST(ClientLogin, ChallengeResponseAndSessionKeysMatchTheWorkedValues) {
   for (int i = 0; i < 20; ++i) challenge[i] = static_cast<std::uint8_t>(100 + i);
   std::uint8_t response[20];
   kvl_challenge_response(response, challenge, "secret");
-  EXPECT_EQ(hexText(response, 20), "e4299a21ef8cb43b214790f2dbabaa25b7e33fc6");
+  EXPECT_EQ(toHex(response, 20), "e4299a21ef8cb43b214790f2dbabaa25b7e33fc6");
 
   MemoryPeer peer;
   Bytes p2 = digestOf(std::string(reinterpret_cast<const char*>(digestOf("secret").data()), 20));
-  EXPECT_EQ(hexText(p2.data(), 20), "14e65567abdb5135d0cfd9a70b3032c179a49ee7");
+  EXPECT_EQ(toHex(p2.data(), 20), "14e65567abdb5135d0cfd9a70b3032c179a49ee7");
   std::uint8_t r[20], s[20];
   for (int i = 0; i < 20; ++i) {
     r[i] = static_cast<std::uint8_t>(i);
@@ -91,8 +64,8 @@ TEST(ClientLogin, UserNameHashStreamsAnyLength) {
   std::string longName(5000, 'n');
   char out[42];
   kvl_hashed_user_name(out, longName.c_str(), iv);
-  Bytes digest = digestOf(longName + hexText(iv, 16));
-  EXPECT_EQ(std::string(out), hexText(digest.data(), 20));
+  Bytes digest = digestOf(longName + toHex(iv, 16));
+  EXPECT_EQ(std::string(out), toHex(digest.data(), 20));
 }
 
 TEST(ClientLogin, ClearLoginSendsTheUserFieldAndTheResponse) {
@@ -118,23 +91,27 @@ TEST(ClientLogin, ClearLoginSendsTheUserFieldAndTheResponse) {
     peer.queue(packet(loginReply({})));
     ASSERT_EQ(kvl_login_clear(connection), 0) << kvl_error_message(connection);
 
-    Request first = parseRequest(peer.sent(), 0);
+    std::vector<clienttest::Packet> sent = clienttest::packets(peer.sent());
+    ASSERT_EQ(sent.size(), 2u);
+    const clienttest::Packet& first = sent[0];
     EXPECT_EQ(first.header[8], kvlCommandLogin);
     EXPECT_EQ(first.header[9], c.firstSelector);
     EXPECT_EQ(first.header[14], c.kind);
-    ASSERT_EQ(first.fields.size(), 1u);
-    EXPECT_EQ(std::string(first.fields[0].begin(), first.fields[0].end()), c.userField);
+    std::vector<Bytes> userFields = clienttest::fields(first);
+    ASSERT_EQ(userFields.size(), 1u);
+    EXPECT_EQ(std::string(userFields[0].begin(), userFields[0].end()), c.userField);
 
-    Request second = parseRequest(peer.sent(), first.size);
+    const clienttest::Packet& second = sent[1];
     EXPECT_EQ(second.header[9], c.firstSelector + 1);
     std::uint8_t response[20];
     kvl_challenge_response(response, challenge.data(), "secret");
-    ASSERT_EQ(second.fields.size(), c.token ? 2u : 1u);
-    EXPECT_EQ(second.fields[0], Bytes(response, response + 20));
+    std::vector<Bytes> proofFields = clienttest::fields(second);
+    ASSERT_EQ(proofFields.size(), c.token ? 2u : 1u);
+    EXPECT_EQ(proofFields[0], Bytes(response, response + 20));
     if (c.token) {
-      EXPECT_EQ(second.fields[1], Bytes({'t', 'o', 'k', '\0'}));
+      EXPECT_EQ(proofFields[1], Bytes({'t', 'o', 'k', '\0'}));
     }
-    EXPECT_EQ(first.size + second.size, peer.sent().size());
+    EXPECT_EQ(64 + first.body.size() + second.body.size(), peer.sent().size());
   }
 }
 
@@ -160,16 +137,19 @@ TEST(ClientLogin, EncryptedLoginProvesBothSidesAndAgreesOnTheSessionKey) {
     ASSERT_EQ(kvl_login_encrypted(connection), 0) << kvl_error_message(connection);
     EXPECT_EQ(connection->encryptionLevel, 4u);
 
-    Request first = parseRequest(peer.sent(), 0);
+    std::vector<clienttest::Packet> sent = clienttest::packets(peer.sent());
+    ASSERT_EQ(sent.size(), 2u);
+    const clienttest::Packet& first = sent[0];
     EXPECT_EQ(first.header[9], token ? 42 : 22);
     EXPECT_EQ(first.header[13], 4);
-    EXPECT_EQ(kvl_load_be32(first.header + 4), 8u + 41 + 56);
-    ASSERT_EQ(first.fields.size(), 2u);
-    Bytes sealedR = first.fields[1];
+    EXPECT_EQ(kvl_load_be32(first.header.data() + 4), 8u + 41 + 56);
+    std::vector<Bytes> firstFields = clienttest::fields(first);
+    ASSERT_EQ(firstFields.size(), 2u);
+    Bytes sealedR = firstFields[1];
     ASSERT_EQ(sealedR.size(), 56u);
-    std::string userField(first.fields[0].begin(), first.fields[0].end() - 1);
-    Bytes expectedUser = digestOf("karvell" + hexText(sealedR.data(), 16));
-    EXPECT_EQ(userField, hexText(expectedUser.data(), 20));
+    std::string userField(firstFields[0].begin(), firstFields[0].end() - 1);
+    Bytes expectedUser = digestOf("karvell" + toHex(sealedR.data(), 16));
+    EXPECT_EQ(userField, toHex(expectedUser.data(), 20));
     ASSERT_EQ(kvl_aes_cbc_decrypt(sealedR.data(), 56, &loginDecrypt), 0);
     Bytes r(sealedR.begin(), sealedR.begin() + 20);
     EXPECT_EQ(Bytes(sealedR.begin() + 20, sealedR.begin() + 40), digestOf(std::string(r.begin(), r.end())));
@@ -177,16 +157,17 @@ TEST(ClientLogin, EncryptedLoginProvesBothSidesAndAgreesOnTheSessionKey) {
     // The server derives the same key from P2, R and S, and finds P1 (and the token) under it.
     MemoryPeer server;
     ASSERT_EQ(kvl_derive_session_keys(server.connection(), 4, p2.data(), r.data(), s.data()), 32);
-    Request second = parseRequest(peer.sent(), first.size);
+    const clienttest::Packet& second = sent[1];
     EXPECT_EQ(second.header[9], token ? 43 : 23);
     EXPECT_EQ(second.header[13], 0);
-    ASSERT_EQ(second.fields.size(), token ? 2u : 1u);
-    Bytes sealedP1 = second.fields[0];
+    std::vector<Bytes> secondFields = clienttest::fields(second);
+    ASSERT_EQ(secondFields.size(), token ? 2u : 1u);
+    Bytes sealedP1 = secondFields[0];
     ASSERT_EQ(sealedP1.size(), 36u);
     ASSERT_EQ(kvl_aes_cbc_decrypt(sealedP1.data(), 36, &server.connection()->decrypt), 0);
     EXPECT_EQ(Bytes(sealedP1.begin(), sealedP1.begin() + 20), p1);
     if (token) {
-      Bytes sealedToken = second.fields[1];
+      Bytes sealedToken = secondFields[1];
       ASSERT_EQ(sealedToken.size(), std::strlen(token) + 1 + 16);
       ASSERT_EQ(kvl_aes_cbc_decrypt(sealedToken.data(), sealedToken.size(), &server.connection()->decrypt), 0);
       EXPECT_STREQ(reinterpret_cast<const char*>(sealedToken.data()), token);

@@ -37,6 +37,8 @@ class MemoryPeer {
   }
   void queue(const Bytes& bytes) { incoming_.insert(incoming_.end(), bytes.begin(), bytes.end()); }
   Bytes& sent() { return sent_; }
+  // How many writes the client made: a request leaves in one.
+  int writes() const { return writes_; }
   std::size_t unread() const { return incoming_.size() - readAt_; }
 
  private:
@@ -51,7 +53,9 @@ class MemoryPeer {
     return static_cast<std::ptrdiff_t>(n);
   }
   static std::ptrdiff_t send(KvlConnection* connection, const std::uint8_t* bytes, std::size_t length) {
-    of(connection).sent_.insert(of(connection).sent_.end(), bytes, bytes + length);
+    MemoryPeer& peer = of(connection);
+    peer.sent_.insert(peer.sent_.end(), bytes, bytes + length);
+    ++peer.writes_;
     return static_cast<std::ptrdiff_t>(length);
   }
 
@@ -60,6 +64,7 @@ class MemoryPeer {
   Bytes incoming_;
   std::size_t readAt_ = 0;
   Bytes sent_;
+  int writes_ = 0;
 };
 
 struct Reply {
@@ -99,6 +104,37 @@ inline Bytes packet(const Reply& reply) {
   putBe32(out, reply.fields);
   putBe32(out, 0);
   out.insert(out.end(), reply.payload.begin(), reply.payload.end());
+  return out;
+}
+
+// One packet as the peer received it: its header and the bytes its size announces.
+struct Packet {
+  Bytes header;
+  Bytes body;
+};
+
+// The packets of a byte stream by their announced sizes; a short last one keeps what arrived.
+inline std::vector<Packet> packets(const Bytes& stream) {
+  std::vector<Packet> out;
+  for (std::size_t at = 0; at + 32 <= stream.size();) {
+    std::size_t end = std::min<std::size_t>(stream.size(), at + 32 + kvl_load_be32(stream.data() + at + 4));
+    auto begin = stream.begin() + static_cast<std::ptrdiff_t>(at);
+    out.push_back({Bytes(begin, begin + 32), Bytes(begin + 32, stream.begin() + static_cast<std::ptrdiff_t>(end))});
+    at = end;
+  }
+  return out;
+}
+
+// The fields of a clear request: the length array, then the fields' bytes.
+inline std::vector<Bytes> fields(const Packet& packet) {
+  std::uint32_t count = kvl_load_be32(packet.header.data() + 16);
+  std::vector<Bytes> out;
+  std::size_t at = 4 * std::size_t{count};
+  for (std::uint32_t i = 0; i < count && at <= packet.body.size(); ++i) {
+    std::size_t length = std::min<std::size_t>(kvl_load_be32(packet.body.data() + 4 * i), packet.body.size() - at);
+    out.emplace_back(packet.body.begin() + at, packet.body.begin() + at + length);
+    at += length;
+  }
   return out;
 }
 

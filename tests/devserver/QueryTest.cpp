@@ -90,6 +90,25 @@ TEST_F(QueryTest, SqlErrorsAnswerTheirMessageAndLeaveTheConnectionUsable) {
   EXPECT_EQ(cells(client->query("SELECT 1")), (Table{{"1"}}));
 }
 
+// The session builds every result in the same buffers, and gives them back after a huge one.
+TEST_F(QueryTest, ResultsOfEverySizeInTurnCarryOnlyTheirOwnBytes) {
+  for (int level : {0, 2}) {
+    auto client = login(level);
+    const std::string huge = "SELECT printf('%.*c', 5000000, 'h') AS h, 'tail' AS t";
+    for (int round = 0; round < 2; ++round) {
+      const Cursor big = client->query(huge);
+      ASSERT_TRUE(big.ok) << big.error;
+      ASSERT_EQ(big.rows.size(), 1u);
+      EXPECT_EQ(*big.rows[0][0], std::string(5000000, 'h'));
+      EXPECT_EQ(*big.rows[0][1], "tail");
+      EXPECT_EQ(cells(client->query("SELECT 'small', NULL")), (Table{{"small", "NULL"}}));
+      EXPECT_EQ(cells(client->query("SELECT 1 UNION ALL SELECT 22 UNION ALL SELECT 333")),
+                (Table{{"1"}, {"22"}, {"333"}}));
+      EXPECT_EQ(client->query("SELECT 1 WHERE 0").rows.size(), 0u);
+    }
+  }
+}
+
 TEST_F(QueryTest, UnsupportedCommandsAnswerAnError) {
   auto client = login();
   for (std::uint8_t command : {4, 11, 60, 200}) {
@@ -235,6 +254,22 @@ TEST(QueryLimits, RequestsOverTheLimitAreRefusedAndClosed) {
   const Reply refused = client.read();
   EXPECT_EQ(refused.code, 7022);
   EXPECT_TRUE(client.peerClosed());
+  EXPECT_TRUE(server.stop()) << server.log();
+}
+
+// No command takes more than two fields: a request announcing hundreds is malformed, not a reason
+// to build a field list many times its size.
+TEST(QueryLimits, AbsurdFieldCountsAreMalformed) {
+  SKIP_WITHOUT_DEVSERVER();
+  testsupport::DevServer server;
+  ASSERT_TRUE(server.running());
+  WireClient client(server.port());
+  ASSERT_EQ(client.loginClear("karvell", "karvell").code, 0);
+  ASSERT_TRUE(client.send(3, 0, std::vector<Bytes>(500)));
+  const Reply refused = client.read();
+  EXPECT_EQ(refused.code, 7021);
+  EXPECT_FALSE(refused.text().empty());
+  EXPECT_EQ(client.query("SELECT 'still here'").rows.size(), 1u);
   EXPECT_TRUE(server.stop()) << server.log();
 }
 

@@ -112,9 +112,12 @@ std::string makeRoot(std::string& serverRoot) {
 // Under Wine the server runs under /bin/sh, which records the server's Unix process id and, once
 // the server has ended, its exit status in files beside the data directory. Wine detaches Unix
 // children, so the shell cannot watch its parent; instead the test program holds a FIFO open for
-// writing, and a watcher that reads it ends the server when the test program dies and the FIFO
-// closes (the FIFO is gone before the status is written: Wine cannot delete one). The shell's own
-// output goes nowhere: it must not keep the test's output pipe open.
+// writing from the moment it exists, and a watcher subshell that reads it ends the server when the
+// test program dies and the FIFO closes. The watcher reads with the shell's own `read`, so that
+// killing it once the server has ended leaves no reader behind, blocked for ever on a FIFO nobody
+// opens again. Wine opens the FIFO for reading and writing without blocking, so holding it never
+// waits for the watcher. The FIFO is gone before the status is written: Wine cannot delete one.
+// The shell's own output goes nowhere: it must not keep the test's output pipe open.
 struct DevServer::Process {
   std::string pidFile;
   std::string statusFile;
@@ -130,7 +133,7 @@ struct DevServer::Process {
     for (const auto& arg : argv) script += shellQuoted(arg) + " ";
     script += "> " + shellQuoted(serverRoot + "/server.out") + " 2> " +
               shellQuoted(serverRoot + "/server.log") + " & server=$!; echo $server > " +
-              shellQuoted(serverRoot + "/server.pid") + "; (cat " + fifo +
+              shellQuoted(serverRoot + "/server.pid") + "; (read -r line < " + fifo +
               "; kill -TERM $server) & watcher=$!; wait $server; status=$?; kill $watcher; rm -f " +
               fifo + "; echo $status > " + shellQuoted(serverRoot + "/server.status");
     pidFile = unixToWindows(serverRoot + "/server.pid");
@@ -140,10 +143,12 @@ struct DevServer::Process {
     return started;
   }
 
-  // The server listens: from now on it lives only as long as this process holds the FIFO.
-  void listening() {
-    alive = CreateFileA(aliveFifo.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                        nullptr, OPEN_EXISTING, 0, nullptr);
+  // Opens the FIFO once the shell has made it; from then on the server lives only as long as this
+  // process holds it. Called while waiting for the server to listen.
+  void holdAlive() {
+    if (alive == INVALID_HANDLE_VALUE)
+      alive = CreateFileA(aliveFifo.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, 0, nullptr);
   }
 
   // After the server has ended (the watcher is gone by then).
@@ -221,7 +226,7 @@ struct DevServer::Process {
     return true;
   }
 
-  void listening() {}
+  void holdAlive() {}
   void release() {}
   void terminate() { ::kill(pid, SIGTERM); }
   void kill() { ::kill(pid, SIGKILL); }
@@ -258,7 +263,9 @@ DevServer::DevServer(const std::vector<std::string>& extraArgs) : process_(new P
   const std::string outFile = (std::filesystem::path(root_) / "server.out").string();
   const auto limit = std::chrono::steady_clock::now() + kStartLimit;
   int status = 0;
-  while ((port_ = portFromOutput(readFile(outFile))) == 0) {
+  for (;;) {
+    process_->holdAlive();
+    if ((port_ = portFromOutput(readFile(outFile))) != 0) break;
     if (process_->ended(status)) {
       process_->started = false;
       ADD_FAILURE() << "the server ended with status " << status << " before it listened:\n"
@@ -271,7 +278,6 @@ DevServer::DevServer(const std::vector<std::string>& extraArgs) : process_(new P
     }
     std::this_thread::sleep_for(kPollStep);
   }
-  process_->listening();
 }
 
 DevServer::~DevServer() {
