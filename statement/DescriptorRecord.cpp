@@ -10,6 +10,7 @@
 #include "core/Charset.h"
 #include "core/Connection.h"
 #include "core/DiagnosticHeader.h"
+#include "core/StringAnswer.h"
 #include "core/SqlTypeClass.h"
 #include "core/TraceFormatter.h"
 #include "core/TraceWriter.h"
@@ -224,20 +225,6 @@ SQLRETURN DescriptorRecord::setNameField(SQLPOINTER value, SQLINTEGER bufferLeng
   return SQL_SUCCESS;
 }
 
-template <typename Length>
-SQLRETURN DescriptorRecord::copyOut(const std::string& text, SQLPOINTER buffer,
-                                    SQLINTEGER bufferLength, Length* stringLength) const {
-  if (buffer != nullptr && bufferLength < 0) return refuse("HY090");
-  SQLRETURN rc = SQL_SUCCESS;
-  if constexpr (sizeof(Length) == sizeof(SQLSMALLINT)) {
-    rc = copyStringToAppBufferSmallInt(buffer, stringLength, text, bufferLength, true);
-  } else {
-    rc = copyStringToAppBuffer(buffer, stringLength, text, bufferLength, true);
-  }
-  if (rc == SQL_SUCCESS_WITH_INFO) diagnostics_.post("01004", 0, "", -1, -1);
-  return rc;
-}
-
 SQLRETURN DescriptorRecord::getField(SQLSMALLINT fieldId, SQLPOINTER value, SQLINTEGER bufferLength,
                                      SQLINTEGER* stringLength) {
   const FieldRule* rule = ruleFor(fieldId);
@@ -248,14 +235,14 @@ SQLRETURN DescriptorRecord::getField(SQLSMALLINT fieldId, SQLPOINTER value, SQLI
       store(value, fields_.autoUniqueValue);
       break;
     case SQL_DESC_BASE_COLUMN_NAME:
-      return copyOut(fields_.baseColumnName, value, bufferLength, stringLength);
+      return answerString(diagnostics_, fields_.baseColumnName, value, bufferLength, stringLength);
     case SQL_DESC_BASE_TABLE_NAME:
-      return copyOut(fields_.baseTableName, value, bufferLength, stringLength);
+      return answerString(diagnostics_, fields_.baseTableName, value, bufferLength, stringLength);
     case SQL_DESC_CASE_SENSITIVE:
       store(value, fields_.caseSensitive);
       break;
     case SQL_DESC_CATALOG_NAME:
-      return copyOut(fields_.catalogName, value, bufferLength, stringLength);
+      return answerString(diagnostics_, fields_.catalogName, value, bufferLength, stringLength);
     case SQL_DESC_CONCISE_TYPE:
       store(value, fields_.conciseType);
       break;
@@ -278,18 +265,18 @@ SQLRETURN DescriptorRecord::getField(SQLSMALLINT fieldId, SQLPOINTER value, SQLI
       store(value, fields_.indicatorPtr);
       break;
     case SQL_DESC_LABEL:
-      return copyOut(fields_.label, value, bufferLength, stringLength);
+      return answerString(diagnostics_, fields_.label, value, bufferLength, stringLength);
     case SQL_DESC_LENGTH:
       store(value, fields_.length);
       break;
     case SQL_DESC_LITERAL_PREFIX:
-      return copyOut(fields_.literalPrefix, value, bufferLength, stringLength);
+      return answerString(diagnostics_, fields_.literalPrefix, value, bufferLength, stringLength);
     case SQL_DESC_LITERAL_SUFFIX:
-      return copyOut(fields_.literalSuffix, value, bufferLength, stringLength);
+      return answerString(diagnostics_, fields_.literalSuffix, value, bufferLength, stringLength);
     case SQL_DESC_LOCAL_TYPE_NAME:
-      return copyOut(fields_.localTypeName, value, bufferLength, stringLength);
+      return answerString(diagnostics_, fields_.localTypeName, value, bufferLength, stringLength);
     case SQL_DESC_NAME:
-      return copyOut(fields_.name, value, bufferLength, stringLength);
+      return answerString(diagnostics_, fields_.name, value, bufferLength, stringLength);
     case SQL_DESC_NULLABLE:
       store(value, fields_.nullable);
       break;
@@ -315,17 +302,17 @@ SQLRETURN DescriptorRecord::getField(SQLSMALLINT fieldId, SQLPOINTER value, SQLI
       store(value, fields_.scale);
       break;
     case SQL_DESC_SCHEMA_NAME:
-      return copyOut(fields_.schemaName, value, bufferLength, stringLength);
+      return answerString(diagnostics_, fields_.schemaName, value, bufferLength, stringLength);
     case SQL_DESC_SEARCHABLE:
       store(value, fields_.searchable);
       break;
     case SQL_DESC_TABLE_NAME:
-      return copyOut(fields_.tableName, value, bufferLength, stringLength);
+      return answerString(diagnostics_, fields_.tableName, value, bufferLength, stringLength);
     case SQL_DESC_TYPE:
       store(value, fields_.type);
       break;
     case SQL_DESC_TYPE_NAME:
-      return copyOut(fields_.typeName, value, bufferLength, stringLength);
+      return answerString(diagnostics_, fields_.typeName, value, bufferLength, stringLength);
     case SQL_DESC_UNNAMED:
       store(value, fields_.unnamed);
       break;
@@ -378,7 +365,7 @@ SQLRETURN DescriptorRecord::getDescRec(SQLCHAR* name, SQLSMALLINT bufferLength,
                                        SQLSMALLINT* scale, SQLSMALLINT* nullable) {
   SQLRETURN result = SQL_SUCCESS;
   if (name != nullptr || stringLength != nullptr) {
-    result = copyOut(fields_.name, name, bufferLength, stringLength);
+    result = answerString(diagnostics_, fields_.name, name, bufferLength, stringLength);
     if (result == SQL_ERROR) return result;
   }
   store(type, fields_.type);

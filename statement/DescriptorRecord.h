@@ -180,9 +180,6 @@ class DescriptorRecord {
  private:
   SQLRETURN refuse(const char* sqlState) const;
   SQLRETURN setNameField(SQLPOINTER value, SQLINTEGER bufferLength);
-  template <typename Length>
-  SQLRETURN copyOut(const std::string& text, SQLPOINTER buffer, SQLINTEGER bufferLength,
-                    Length* stringLength) const;
   void traceLine(const std::string& line) const;
   bool ownsPointers() const;
   // Stores a pointer field, freeing the array it replaces when the record owns it.
