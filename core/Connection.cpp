@@ -116,6 +116,18 @@ SQLRETURN Connection::connect(const char* dsn, SQLINTEGER dsnLength, const char*
                       stringFromSqlChars(password, passwordLength));
 }
 
+SQLRETURN Connection::driverConnect(SQLHWND window, const char* inString, SQLINTEGER inLength,
+                                    char* outString, SQLSMALLINT bufferLength,
+                                    SQLSMALLINT* outLength, SQLUSMALLINT completion) {
+  std::string completed;
+  const SQLRETURN rc =
+      driverConnect(window, stringFromSqlChars(inString, inLength), completed, completion);
+  if (!SQL_SUCCEEDED(rc)) return rc;
+  const SQLRETURN copied = answerString(diagnostics_, completed, outString, bufferLength,
+                                        outLength);
+  return copied == SQL_SUCCESS ? rc : copied;
+}
+
 SQLRETURN Connection::setConnectAttr(SQLINTEGER attribute, SQLPOINTER value,
                                      SQLINTEGER stringLength) {
   diagnostics_.clear();

@@ -57,9 +57,15 @@ class Connection {
   virtual SQLRETURN connect(const char* dsn, SQLINTEGER dsnLength, const char* user,
                             SQLINTEGER userLength, const char* password,
                             SQLINTEGER passwordLength);
+  // The completed connection string comes back whole, so the narrow and wide exports can each
+  // cut it in their own unit.
+  virtual SQLRETURN driverConnect(SQLHWND window, const std::string& inString,
+                                  std::string& outString, SQLUSMALLINT completion) = 0;
+  // The narrow form: the completed string copied as answerString does, "01004" when cut and the
+  // connect succeeded.
   virtual SQLRETURN driverConnect(SQLHWND window, const char* inString, SQLINTEGER inLength,
                                   char* outString, SQLSMALLINT bufferLength,
-                                  SQLSMALLINT* outLength, SQLUSMALLINT completion) = 0;
+                                  SQLSMALLINT* outLength, SQLUSMALLINT completion);
   virtual SQLRETURN disconnect() = 0;
 
   // String attributes are UTF-8 of `stringLength` bytes (SQL_NTS: up to the NUL); an attribute

@@ -105,6 +105,12 @@ SQLRETURN ConnectionProxy::driverConnect(SQLHWND window, const char* inString,
                                     outLength, completion);
 }
 
+SQLRETURN ConnectionProxy::driverConnect(SQLHWND window, const std::string& inString,
+                                         std::string& outString, SQLUSMALLINT completion) {
+  if (connection_ == nullptr) return refuse("HY001");
+  return connection_->driverConnect(window, inString, outString, completion);
+}
+
 SQLRETURN ConnectionProxy::disconnect() {
   if (connection_ == nullptr) return refuse("08003");
   connection_->diagnostics().clear();

@@ -50,6 +50,8 @@ class ConnectionProxy {
   SQLRETURN driverConnect(SQLHWND window, const char* inString, SQLINTEGER inLength,
                           char* outString, SQLSMALLINT bufferLength, SQLSMALLINT* outLength,
                           SQLUSMALLINT completion);
+  SQLRETURN driverConnect(SQLHWND window, const std::string& inString, std::string& outString,
+                          SQLUSMALLINT completion);
   // A successful disconnect frees the statements and descriptors made on the connection; the
   // connection itself stays attached.
   SQLRETURN disconnect();

@@ -29,8 +29,7 @@ class TransactionProbe : public Connection {
   SQLRETURN connectToDsn(const std::string&, const std::string&, const std::string&) override {
     return SQL_ERROR;
   }
-  SQLRETURN driverConnect(SQLHWND, const char*, SQLINTEGER, char*, SQLSMALLINT, SQLSMALLINT*,
-                          SQLUSMALLINT) override {
+  SQLRETURN driverConnect(SQLHWND, const std::string&, std::string&, SQLUSMALLINT) override {
     return SQL_ERROR;
   }
   SQLRETURN disconnect() override { return SQL_SUCCESS; }

@@ -32,10 +32,11 @@ class RecordingConnection : public Connection {
     return connectResult;
   }
 
-  SQLRETURN driverConnect(SQLHWND, const char* inString, SQLINTEGER inLength, char*,
-                          SQLSMALLINT, SQLSMALLINT*, SQLUSMALLINT completion) override {
-    calls.push_back("driverConnect(" + stringFromSqlChars(inString, inLength) + "," +
-                    std::to_string(completion) + ")");
+  using Connection::driverConnect;
+  SQLRETURN driverConnect(SQLHWND, const std::string& inString, std::string& outString,
+                          SQLUSMALLINT completion) override {
+    calls.push_back("driverConnect(" + inString + "," + std::to_string(completion) + ")");
+    outString = inString;
     setConnected(SQL_SUCCEEDED(connectResult));
     return connectResult;
   }
