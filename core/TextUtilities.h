@@ -43,3 +43,6 @@ std::string stripLineBreaks(const std::string& text);
 
 // The C library's white-space test for characters below 128; false for 128 and above.
 bool isAsciiSpace(char c);
+
+// '0' to '9', whatever the locale.
+inline bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }

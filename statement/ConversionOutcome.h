@@ -19,11 +19,12 @@ inline ConversionOutcome conversionFailure(const char* sqlState) {
   return {SQL_ERROR, sqlState, 0};
 }
 
-// A fixed-size value copied to the application's target, which needs no alignment; a part of
-// the source dropped on the way answers "01S07".
+// A fixed-size value copied to the application's target, which needs no alignment and may be
+// null (a column bound for its length alone); a part of the source dropped on the way answers
+// "01S07".
 inline ConversionOutcome storeFixedValue(const void* value, std::size_t size, bool partDropped,
                                          void* target) {
-  std::memcpy(target, value, size);
+  if (target != nullptr) std::memcpy(target, value, size);
   const auto length = static_cast<SQLLEN>(size);
   if (partDropped) return {SQL_SUCCESS_WITH_INFO, "01S07", length};
   return {SQL_SUCCESS, nullptr, length};

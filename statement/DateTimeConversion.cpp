@@ -62,8 +62,6 @@ struct Moment {
   bool fractionCut = false;  // non-zero digits beyond the ninth
 };
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
 class Reader {
  public:
   Reader(const char* text, std::size_t length) : p_(text), end_(text + length) {
@@ -89,16 +87,16 @@ class Reader {
   bool number(int maxDigits, int& value) {
     value = 0;
     int digits = 0;
-    for (; p_ < end_ && isDigit(*p_) && digits < maxDigits; ++p_, ++digits) {
+    for (; p_ < end_ && isAsciiDigit(*p_) && digits < maxDigits; ++p_, ++digits) {
       value = value * 10 + (*p_ - '0');
     }
-    return digits > 0 && (p_ == end_ || !isDigit(*p_));
+    return digits > 0 && (p_ == end_ || !isAsciiDigit(*p_));
   }
 
   // Digits after a point: the first nine as nanoseconds, padded on the right.
   bool fraction(Moment& moment) {
     int digits = 0;
-    for (; p_ < end_ && isDigit(*p_); ++p_, ++digits) {
+    for (; p_ < end_ && isAsciiDigit(*p_); ++p_, ++digits) {
       if (digits < 9) {
         moment.fraction = moment.fraction * 10 + static_cast<SQLUINTEGER>(*p_ - '0');
       } else if (*p_ != '0') {

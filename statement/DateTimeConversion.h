@@ -17,8 +17,8 @@
 
 bool isDateTimeCType(SQLSMALLINT cType);
 
-// `sqlType` is the column's concise type. Writes exactly the structure's size at target, which
-// needs no alignment, whatever the buffer length. With `trace` given, it receives " to " + the
-// target's name + ": " + the value written.
+// `sqlType` is the column's concise type. Writes exactly the structure's size at target (nothing
+// when it is null), which needs no alignment, whatever the buffer length. With `trace` given, it
+// receives " to " + the target's name + ": " + the value written.
 ConversionOutcome convertToDateTime(SQLSMALLINT cType, SQLSMALLINT sqlType, const char* text,
                                     std::size_t length, void* target, std::string* trace);

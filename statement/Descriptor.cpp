@@ -298,7 +298,10 @@ SQLRETURN Descriptor::convertRow(SQLULEN rowIndex, Descriptor& implementation,
   const auto rowNumber = static_cast<SQLLEN>(rowIndex + 1);
   for (std::size_t number = 0; number < records_.size(); ++number) {
     const DescriptorRecord& record = *records_[number];
-    if (record.getDataPtr() == nullptr || (number != 0 && retrieveData != SQL_RD_ON)) continue;
+    // A column bound with only a length or indicator word still receives them.
+    const bool bound = record.getDataPtr() != nullptr || record.getIndicatorPtr() != nullptr ||
+                       record.getOctetLengthPtr() != nullptr;
+    if (!bound || (number != 0 && retrieveData != SQL_RD_ON)) continue;
     const auto recordNumber = static_cast<SQLSMALLINT>(number);
     DescriptorRecord* column = implementation.getRecord(recordNumber);
     if (column == nullptr) {

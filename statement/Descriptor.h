@@ -105,7 +105,8 @@ class Descriptor : public ConnectionChild {
   // The same for a bound length or indicator array, whose column-wise elements are SQLLEN.
   virtual SQLLEN* lengthElementAddress(SQLLEN* base, SQLULEN rowIndex) const;
   // The fetch of one rowset row, called on the application row descriptor: every bound record
-  // (the bookmark record always, the others only when retrieveData is SQL_RD_ON) converts row
+  // (one with a data, length or indicator pointer: the bookmark record always, the others only
+  // when retrieveData is SQL_RD_ON) converts row
   // `implementationRow` of the implementation record of the same number into element rowIndex
   // of its buffers, with OCTET_LENGTH as the buffer length. What the conversions report is
   // posted on `diagnostics` with the record number and rowIndex + 1; the answer is SQL_ERROR

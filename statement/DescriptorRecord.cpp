@@ -104,6 +104,13 @@ void store(SQLPOINTER target, T value) {
   if (target != nullptr) std::memcpy(target, &value, sizeof value);
 }
 
+// Columns whose text is a number, a date, a time or a timestamp, which ODBC hands over as text
+// whole, never in pieces.
+bool isValueTextColumn(SQLSMALLINT sqlType) {
+  return isNumericType(sqlType) || sqlType == SQL_BIT || isDateTimeType(sqlType) ||
+         sqlType == SQL_DATE || sqlType == SQL_TIME || sqlType == SQL_TIMESTAMP;
+}
+
 std::string charsetText(std::uint32_t charset) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(charset));
@@ -520,20 +527,11 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
     return fail("07006");
   }
   if (piecewise && bufferLength < 0) return fail("HY090");
-  if (!piecewise && target == nullptr) return fail("HY009");
 
   const SQLLEN* indicators = fields_.indicatorPtr;
-  if (indicators != nullptr && indicators[implementationRow] == SQL_NULL_DATA) {
-    if (indicatorPtr == nullptr) return fail("22002");
-    store(indicatorPtr, SQLLEN{SQL_NULL_DATA});
-    if (cType == SQL_C_CHAR && bufferLength >= 1 && target != nullptr) {
-      *static_cast<char*>(target) = '\0';
-    }
-    if (tracing) traceLine("// ---> | NULL |");
-    return SQL_SUCCESS;
-  }
+  const bool isNull = indicators != nullptr && indicators[implementationRow] == SQL_NULL_DATA;
   const auto* texts = static_cast<const char* const*>(fields_.dataPtr);
-  const char* text = texts != nullptr ? texts[implementationRow] : nullptr;
+  const char* text = texts != nullptr && !isNull ? texts[implementationRow] : nullptr;
   std::size_t length = 0;
   if (text == nullptr) {
     text = "";
@@ -543,24 +541,43 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
   } else {
     length = std::strlen(text);
   }
+  // A position past the value's end: SQLGetData returned it whole before.
+  const SQLULEN startPosition = piecePosition != nullptr ? *piecePosition : 0;
+  if (startPosition > length) return SQL_NO_DATA;
+  const auto markReturned = [piecePosition, length] {
+    if (piecePosition != nullptr) *piecePosition = length + 1;
+  };
+
+  if (isNull) {
+    if (indicatorPtr == nullptr) return fail("22002");
+    store(indicatorPtr, SQLLEN{SQL_NULL_DATA});
+    if (cType == SQL_C_CHAR && bufferLength >= 1 && target != nullptr) {
+      *static_cast<char*>(target) = '\0';
+    }
+    if (tracing) traceLine("// ---> | NULL |");
+    markReturned();
+    return SQL_SUCCESS;
+  }
 
   ConversionOutcome outcome;
   std::string fixedValue;
-  const SQLULEN startPosition = piecePosition != nullptr ? *piecePosition : 0;
   SQLULEN position = startPosition;
   if (piecewise) {
     const TextEncodings encodings{connection_.encoding(), connection_.receiveEncoding(),
                                   connection_.isUnicodeTextTypes()};
-    outcome = convertPiece(cType, text, length, target, bufferLength, position, encodings,
-                           pieceRemainder_);
+    const auto convert = isValueTextColumn(fields_.conciseType) ? convertValueText : convertPiece;
+    outcome =
+        convert(cType, text, length, target, bufferLength, position, encodings, pieceRemainder_);
     if (piecePosition != nullptr) *piecePosition = position;
-  } else if (isNumericCType(cType)) {
-    outcome = convertToNumber(cType, text, length, target, tracing ? &fixedValue : nullptr);
   } else {
-    outcome = convertToDateTime(cType, fields_.conciseType, text, length, target,
-                                tracing ? &fixedValue : nullptr);
+    if (isNumericCType(cType)) {
+      outcome = convertToNumber(cType, text, length, target, tracing ? &fixedValue : nullptr);
+    } else {
+      outcome = convertToDateTime(cType, fields_.conciseType, text, length, target,
+                                  tracing ? &fixedValue : nullptr);
+    }
+    if (outcome.rc != SQL_ERROR) markReturned();
   }
-  if (outcome.rc == SQL_NO_DATA) return SQL_NO_DATA;
   if (outcome.rc == SQL_ERROR) return fail(outcome.sqlState);
   if (outcome.sqlState != nullptr) post(outcome.sqlState);
   if (indicatorPtr != nullptr) {

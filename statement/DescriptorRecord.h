@@ -90,17 +90,26 @@ class DescriptorRecord {
   // implementation record's arrays into the application's C type at `target`. SQL_ARD_TYPE
   // stands for the application record's CONCISE_TYPE and SQL_C_DEFAULT for the column's own
   // C type. Character and binary data come in pieces from `*piecePosition` (PiecewiseText.h);
-  // fixed-size types receive exactly their size whatever the buffer length. The indicator
-  // location receives 0 or SQL_NULL_DATA and the length location the length; they may be one.
-  // A NULL leaves the length alone and writes an empty string into a SQL_C_CHAR buffer.
+  // numbers, dates and times come as text whole or cut only in their fractional digits
+  // (convertValueText); fixed-size types receive exactly their size whatever the buffer length.
+  // A null target receives nothing: only the length and indicator are written (a column bound
+  // for its length alone). The indicator location receives 0 or SQL_NULL_DATA and the length
+  // location the length; they may be one. A NULL leaves the length alone and writes an empty
+  // string into a SQL_C_CHAR buffer.
   //
-  // Answers SQL_SUCCESS; SQL_SUCCESS_WITH_INFO with "01004" (a piece was cut) or "01S07" (a
-  // fraction or time dropped); SQL_NO_DATA once a value was returned whole; SQL_ERROR with
-  // "HY090" (negative buffer length for character or binary data), "HY009" (no buffer for a
-  // fixed-size type), "07009" (SQL_ARD_TYPE without an application record), "07006" (a C type
-  // or a pairing that does not convert), "22002" (a NULL without an indicator location),
-  // "22003" (a number out of the target's range) or "22018" (text that is no date or time),
-  // which leave the application's buffers alone. States are posted at `site`.
+  // `*piecePosition` (the record's nextByte for SQLGetData, 0 for each fetch) counts the bytes
+  // of the value returned so far; it becomes the value's length + 1 once the value has been
+  // returned whole, which every answer but a cut piece, a measuring call and an error does (a
+  // fixed-size value, a NULL, the last piece), and the next call answers SQL_NO_DATA.
+  //
+  // Answers SQL_SUCCESS; SQL_SUCCESS_WITH_INFO with "01004" (a piece or a fraction was cut) or
+  // "01S07" (a fraction or time dropped); SQL_NO_DATA once a value was returned whole;
+  // SQL_ERROR with "HY090" (negative buffer length for character or binary data), "07009"
+  // (SQL_ARD_TYPE without an application record), "07006" (a C type or a pairing that does not
+  // convert), "22002" (a NULL without an indicator location), "22003" (a number out of the
+  // target's range, or a number or date-time value whose whole part does not fit as text) or
+  // "22018" (text that is no date or time), which leave the application's buffers alone. States
+  // are posted at `site`.
   virtual SQLRETURN convertImpToAppValue(SQLULEN implementationRow, SQLSMALLINT cType,
                                          SQLPOINTER target, SQLLEN bufferLength, SQLLEN* lengthPtr,
                                          SQLLEN* indicatorPtr, SQLULEN* piecePosition,

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "core/Charset.h"
+#include "core/TextUtilities.h"
 #include "core/Unicode.h"
 
 namespace {
@@ -76,7 +77,14 @@ Piece plainCharacters(const char* text, std::size_t length, void* target, SQLLEN
   return {take, static_cast<SQLLEN>(take)};
 }
 
-// What the text needs in the application's unit once it is converted.
+// Whether the text goes through the application's code page on its way to SQL_C_CHAR.
+bool convertsToCodePage(SQLSMALLINT cType, const TextEncodings& encodings) {
+  return cType == SQL_C_CHAR && encodings.server == utf8Charset &&
+         encodings.application != utf8Charset;
+}
+
+// What the text needs in the application's unit once it is converted (bytes; two a UTF-16
+// unit), before any doubling.
 SQLLEN convertedLength(SQLSMALLINT cType, const char* text, std::size_t length,
                        const TextEncodings& encodings) {
   SQLLEN total = 0;
@@ -88,6 +96,7 @@ SQLLEN convertedLength(SQLSMALLINT cType, const char* text, std::size_t length,
     }
     return total;
   }
+  if (!convertsToCodePage(cType, encodings)) return static_cast<SQLLEN>(length);
   char scratch[256];
   while (length > 0) {
     std::uint32_t consumed = 0;
@@ -99,6 +108,19 @@ SQLLEN convertedLength(SQLSMALLINT cType, const char* text, std::size_t length,
     length -= consumed;
   }
   return total;
+}
+
+// The lengths of unconverted SQL_C_CHAR text reported twice over.
+bool doublesLength(SQLSMALLINT cType, const TextEncodings& encodings) {
+  return cType == SQL_C_CHAR && !convertsToCodePage(cType, encodings) && encodings.doubledLengths;
+}
+
+// Bytes of the fraction that ends the text: a point behind a digit and the digits after it.
+std::size_t trailingFraction(const char* text, std::size_t length) {
+  std::size_t point = length;
+  while (point > 0 && isAsciiDigit(text[point - 1])) --point;
+  if (point < 2 || text[point - 1] != '.' || !isAsciiDigit(text[point - 2])) return 0;
+  return length - (point - 1);
 }
 
 // Only the piece just before can have left what is remembered for a later position of the same
@@ -118,14 +140,12 @@ bool isPiecewiseCType(SQLSMALLINT cType) {
 ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t length,
                                void* target, SQLLEN bufferLength, SQLULEN& position,
                                const TextEncodings& encodings, PieceRemainder& remainder) {
-  if (position > length) return {SQL_NO_DATA, nullptr, 0};
   const char* rest = text + position;
   const std::size_t restBytes = length - static_cast<std::size_t>(position);
   const bool wide = cType == SQL_C_WCHAR;
-  const bool converts = cType == SQL_C_CHAR && encodings.server == utf8Charset &&
-                        encodings.application != utf8Charset;
+  const bool converts = convertsToCodePage(cType, encodings);
   const bool counted = wide || converts;
-  const bool doubled = cType == SQL_C_CHAR && !converts && encodings.doubledLengths;
+  const bool doubled = doublesLength(cType, encodings);
   if (target == nullptr || bufferLength < (wide ? 2 : 1)) {
     // No room for data: only the length, and the piece stays where it is. A buffer length of 0
     // asks for just that; a byte given for wide text holds none of it.
@@ -173,4 +193,33 @@ ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t 
   }
   position += piece.sourceBytes;
   return {SQL_SUCCESS_WITH_INFO, "01004", total};
+}
+
+ConversionOutcome convertValueText(SQLSMALLINT cType, const char* text, std::size_t length,
+                                   void* target, SQLLEN bufferLength, SQLULEN& position,
+                                   const TextEncodings& encodings, PieceRemainder& remainder) {
+  if (target == nullptr || bufferLength == 0) {
+    return convertPiece(cType, text, length, target, bufferLength, position, encodings, remainder);
+  }
+  // Room and needs in the application's bytes; the fraction's digits are one unit each.
+  const SQLLEN unit = cType == SQL_C_WCHAR ? 2 : 1;
+  const SQLLEN room = cType == SQL_C_BINARY ? bufferLength : (bufferLength / unit - 1) * unit;
+  const SQLLEN needed = convertedLength(cType, text, length, encodings);
+  std::size_t kept = length;
+  if (needed > room) {
+    const std::size_t fraction = cType == SQL_C_BINARY ? 0 : trailingFraction(text, length);
+    const SQLLEN whole = needed - static_cast<SQLLEN>(fraction) * unit;
+    if (whole > room) return conversionFailure("22003");
+    // The point stays only with a digit behind it.
+    const auto fractionRoom = static_cast<std::size_t>((room - whole) / unit);
+    kept = length - fraction + (fractionRoom >= 2 ? fractionRoom : 0);
+  }
+  SQLULEN start = 0;
+  ConversionOutcome outcome =
+      convertPiece(cType, text, kept, target, bufferLength, start, encodings, remainder);
+  position = length + 1;
+  if (kept < length) {
+    outcome = {SQL_SUCCESS_WITH_INFO, "01004", doublesLength(cType, encodings) ? 2 * needed : needed};
+  }
+  return outcome;
 }

@@ -33,10 +33,21 @@ struct PieceRemainder {
 
 bool isPiecewiseCType(SQLSMALLINT cType);
 
-// The next piece of the `length` bytes of text. `position` counts the source bytes returned
-// before; it advances by those this piece takes, and becomes length + 1 once the whole value
-// has been returned, after which the call answers SQL_NO_DATA (so an empty value, too, is
-// returned exactly once). BufferLength must not be negative.
+// The next piece of the `length` bytes of text. `position` (at most `length`) counts the source
+// bytes returned before; it advances by those this piece takes, and becomes length + 1 once the
+// whole value has been returned, after which the caller answers SQL_NO_DATA (so an empty value,
+// too, is returned exactly once). BufferLength must not be negative.
 ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t length,
                                void* target, SQLLEN bufferLength, SQLULEN& position,
                                const TextEncodings& encodings, PieceRemainder& remainder);
+
+// A number, date, time or timestamp as text: ODBC hands it over whole, never in pieces. When the
+// text does not fit (BufferLength-1 bytes, BufferLength/2-1 UTF-16 units, BufferLength bytes of
+// binary), only the digits of a fraction that ends it may be cut ("1234.5" as "1234", a
+// timestamp without its last fractional digits), which answers "01004" with the whole text's
+// length; when more would have to go, "22003" and nothing is written. No target or a buffer
+// length of 0 only measures, as convertPiece does. Any other answer returns the value whole:
+// `position` becomes length + 1.
+ConversionOutcome convertValueText(SQLSMALLINT cType, const char* text, std::size_t length,
+                                   void* target, SQLLEN bufferLength, SQLULEN& position,
+                                   const TextEncodings& encodings, PieceRemainder& remainder);

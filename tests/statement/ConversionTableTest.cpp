@@ -2,6 +2,7 @@
 // canary-filled buffers, so that each byte written is seen and each byte not to be written too.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <clocale>
 #include <cstdint>
 #include <cstdlib>
@@ -56,7 +57,7 @@ SQL_TIMESTAMP_STRUCT timestamp(int year, int month, int day, int hour, int minut
 }
 
 class ConversionTableTest : public ::testing::Test {
- protected:
+ public:
   struct Outcome {
     SQLRETURN rc;
     std::string state;
@@ -65,21 +66,35 @@ class ConversionTableTest : public ::testing::Test {
     SQLLEN indicator = kUntouched;
   };
 
+ protected:
   // Converts the value of a fresh column into a canary-filled buffer, with separate length and
   // indicator words.
   Outcome convert(const std::optional<std::string>& text, SQLSMALLINT sqlType, SQLSMALLINT cType,
                   SQLLEN bufferLength, const DescriptorRecord* applicationRecord = nullptr) {
+    return convertRepeatedly(text, sqlType, cType, {bufferLength}, applicationRecord).front();
+  }
+
+  // As SQLGetData converts one column call after call, one call per buffer length: the piece
+  // position carries over, each call gets a fresh buffer and fresh length and indicator words.
+  std::vector<Outcome> convertRepeatedly(const std::optional<std::string>& text,
+                                         SQLSMALLINT sqlType, SQLSMALLINT cType,
+                                         const std::vector<SQLLEN>& bufferLengths,
+                                         const DescriptorRecord* applicationRecord = nullptr) {
     testsupport::ResultColumns result(connection_, 1);
     DescriptorRecord& column = result.add(sqlType);
     result.set(1, 0, text);
-    Outcome outcome;
-    outcome.buffer.assign(kBufferSize, kCanary);
+    std::vector<Outcome> outcomes;
     SQLULEN position = 0;
-    outcome.rc = column.convertImpToAppValue(0, cType, outcome.buffer.data(), bufferLength,
-                                             &outcome.length, &outcome.indicator, &position,
-                                             {diagnostics_, 1, -1, applicationRecord});
-    outcome.state = testsupport::takeState(diagnostics_);
-    return outcome;
+    for (SQLLEN bufferLength : bufferLengths) {
+      Outcome outcome;
+      outcome.buffer.assign(kBufferSize, kCanary);
+      outcome.rc = column.convertImpToAppValue(0, cType, outcome.buffer.data(), bufferLength,
+                                               &outcome.length, &outcome.indicator, &position,
+                                               {diagnostics_, 1, -1, applicationRecord});
+      outcome.state = testsupport::takeState(diagnostics_);
+      outcomes.push_back(outcome);
+    }
+    return outcomes;
   }
 
   Environment environment_{"karvod", "karvod64.dll", "Karvell ODBC conversion test", "Ferrow",
@@ -88,22 +103,36 @@ class ConversionTableTest : public ::testing::Test {
   DiagnosticHeader diagnostics_{&environment_};
 };
 
+struct Case {
+  std::optional<std::string> text;
+  SQLSMALLINT sqlType;
+  SQLSMALLINT cType;
+  SQLLEN bufferLength;
+  SQLRETURN rc;
+  const char* state;
+  std::string written;  // from the buffer's start; every later byte keeps the canary
+  SQLLEN length;
+  SQLLEN indicator;
+};
+
+const SQLRETURN ok = SQL_SUCCESS;
+const SQLRETURN info = SQL_SUCCESS_WITH_INFO;
+const SQLRETURN error = SQL_ERROR;
+const std::string none;
+
+void expectOutcome(const ConversionTableTest::Outcome& outcome, const Case& c) {
+  EXPECT_EQ(outcome.rc, c.rc);
+  EXPECT_EQ(outcome.state, c.state);
+  EXPECT_EQ(std::string(outcome.buffer.begin(), outcome.buffer.begin() + c.written.size()),
+            c.written);
+  for (std::size_t i = c.written.size(); i < kBufferSize; ++i) {
+    ASSERT_EQ(outcome.buffer[i], kCanary) << "byte " << i << " was written";
+  }
+  EXPECT_EQ(outcome.length, c.length);
+  EXPECT_EQ(outcome.indicator, c.indicator);
+}
+
 TEST_F(ConversionTableTest, EveryCTypeWritesExactlyItsBytes) {
-  struct Case {
-    std::optional<std::string> text;
-    SQLSMALLINT sqlType;
-    SQLSMALLINT cType;
-    SQLLEN bufferLength;
-    SQLRETURN rc;
-    const char* state;
-    std::string written;  // from the buffer's start; every later byte keeps the canary
-    SQLLEN length;
-    SQLLEN indicator;
-  };
-  const SQLRETURN ok = SQL_SUCCESS;
-  const SQLRETURN info = SQL_SUCCESS_WITH_INFO;
-  const SQLRETURN error = SQL_ERROR;
-  const std::string none;
   const std::string big300 = "1" + std::string(299, '0');
   const Case cases[] = {
       // Integers: exactly their width, whatever the buffer length.
@@ -119,6 +148,22 @@ TEST_F(ConversionTableTest, EveryCTypeWritesExactlyItsBytes) {
       {"2.55e1", SQL_DOUBLE, SQL_C_SLONG, 4, info, "01S07", bytesOf<SQLINTEGER>(25), 4, 0},
       {"1e10", SQL_DOUBLE, SQL_C_SLONG, 4, error, "22003", none, kUntouched, kUntouched},
       {"12abc", SQL_VARCHAR, SQL_C_SLONG, 4, ok, "", bytesOf<SQLINTEGER>(12), 4, 0},
+      // The exponent belongs to the number only right behind its digits; integers stay exact.
+      {"9007199254740993 see", SQL_VARCHAR, SQL_C_SBIGINT, 8, ok, "",
+       bytesOf<SQLBIGINT>(9007199254740993), 8, 0},
+      {"9007199254740993e0", SQL_DOUBLE, SQL_C_SBIGINT, 8, ok, "",
+       bytesOf<SQLBIGINT>(9007199254740993), 8, 0},
+      {"1e3", SQL_DOUBLE, SQL_C_SBIGINT, 8, ok, "", bytesOf<SQLBIGINT>(1000), 8, 0},
+      {"90071992547409.93e2", SQL_DOUBLE, SQL_C_SBIGINT, 8, ok, "",
+       bytesOf<SQLBIGINT>(9007199254740993), 8, 0},
+      {"1e19", SQL_DOUBLE, SQL_C_SBIGINT, 8, error, "22003", none, kUntouched, kUntouched},
+      {"1e19", SQL_DOUBLE, SQL_C_UBIGINT, 8, ok, "", bytesOf<SQLUBIGINT>(10000000000000000000u), 8,
+       0},
+      {"0e999999999", SQL_DOUBLE, SQL_C_SLONG, 4, ok, "", bytesOf<SQLINTEGER>(0), 4, 0},
+      {"5e-1", SQL_DOUBLE, SQL_C_SLONG, 4, info, "01S07", bytesOf<SQLINTEGER>(0), 4, 0},
+      {"7e", SQL_VARCHAR, SQL_C_SLONG, 4, ok, "", bytesOf<SQLINTEGER>(7), 4, 0},
+      {"7 e3", SQL_VARCHAR, SQL_C_SLONG, 4, ok, "", bytesOf<SQLINTEGER>(7), 4, 0},
+      {"7e+x", SQL_VARCHAR, SQL_C_SLONG, 4, ok, "", bytesOf<SQLINTEGER>(7), 4, 0},
       {"  +7", SQL_VARCHAR, SQL_C_SLONG, 4, ok, "", bytesOf<SQLINTEGER>(7), 4, 0},
       {"abc", SQL_VARCHAR, SQL_C_SLONG, 4, ok, "", bytesOf<SQLINTEGER>(0), 4, 0},
       {"", SQL_VARCHAR, SQL_C_SLONG, 4, ok, "", bytesOf<SQLINTEGER>(0), 4, 0},
@@ -151,6 +196,11 @@ TEST_F(ConversionTableTest, EveryCTypeWritesExactlyItsBytes) {
       {"1e400", SQL_DOUBLE, SQL_C_DOUBLE, 8, error, "22003", none, kUntouched, kUntouched},
       {"1e-400", SQL_DOUBLE, SQL_C_DOUBLE, 8, ok, "", bytesOf<SQLDOUBLE>(0.0), 8, 0},
       {"3.5e38", SQL_DOUBLE, SQL_C_FLOAT, 4, error, "22003", none, kUntouched, kUntouched},
+      // What rounds to the largest float is in range; what rounds to infinity is not.
+      {"3.4028235e38", SQL_REAL, SQL_C_FLOAT, 4, ok, "", bytesOf<SQLREAL>(FLT_MAX), 4, 0},
+      {"3.40282346638529e+38", SQL_REAL, SQL_C_FLOAT, 4, ok, "", bytesOf<SQLREAL>(FLT_MAX), 4, 0},
+      {"-3.4028235e38", SQL_REAL, SQL_C_FLOAT, 4, ok, "", bytesOf<SQLREAL>(-FLT_MAX), 4, 0},
+      {"3.4028236e38", SQL_REAL, SQL_C_FLOAT, 4, error, "22003", none, kUntouched, kUntouched},
       // Timestamps: the fraction is nanoseconds.
       {"2012-05-06 07:08:09.5", SQL_TYPE_TIMESTAMP, SQL_C_TYPE_TIMESTAMP, 16, ok, "",
        bytesOf(timestamp(2012, 5, 6, 7, 8, 9, 500000000)), 16, 0},
@@ -210,7 +260,35 @@ TEST_F(ConversionTableTest, EveryCTypeWritesExactlyItsBytes) {
        std::string("\x01\x00", 2), 3, 0},
       {std::string("\x01\x02", 2), SQL_LONGVARBINARY, SQL_C_CHAR, 8, ok, "",
        std::string("\x01\x02", 3), 2, 0},
-      {"2012-05-06", SQL_TYPE_DATE, SQL_C_CHAR, 11, ok, "", std::string("2012-05-06", 11), 10, 0},
+      // Numbers, dates and times as text: whole, or cut only in their fractional digits.
+      {"1234.56", SQL_DECIMAL, SQL_C_CHAR, 4, error, "22003", none, kUntouched, kUntouched},
+      {"1234.56", SQL_DECIMAL, SQL_C_CHAR, 5, info, "01004", std::string("1234", 5), 7, 0},
+      {"1234.56", SQL_DECIMAL, SQL_C_CHAR, 6, info, "01004", std::string("1234", 5), 7, 0},
+      {"1234.56", SQL_DECIMAL, SQL_C_CHAR, 7, info, "01004", std::string("1234.5", 7), 7, 0},
+      {"1234.56", SQL_DECIMAL, SQL_C_CHAR, 8, ok, "", std::string("1234.56", 8), 7, 0},
+      {"-1234.56", SQL_DECIMAL, SQL_C_CHAR, 5, error, "22003", none, kUntouched, kUntouched},
+      {"123456", SQL_INTEGER, SQL_C_CHAR, 4, error, "22003", none, kUntouched, kUntouched},
+      {"123456", SQL_INTEGER, SQL_C_CHAR, 7, ok, "", std::string("123456", 7), 6, 0},
+      {"123456", SQL_INTEGER, SQL_C_CHAR, 0, ok, "", none, 6, 0},
+      {"123456", SQL_INTEGER, SQL_C_WCHAR, 8, error, "22003", none, kUntouched, kUntouched},
+      {"123456", SQL_INTEGER, SQL_C_WCHAR, 14, ok, "", wideBytes(u"123456"), 12, 0},
+      {"123456", SQL_INTEGER, SQL_C_BINARY, 4, error, "22003", none, kUntouched, kUntouched},
+      {"123456", SQL_INTEGER, SQL_C_BINARY, 6, ok, "", "123456", 6, 0},
+      {"1.5e+10", SQL_DOUBLE, SQL_C_CHAR, 7, error, "22003", none, kUntouched, kUntouched},
+      {"1", SQL_BIT, SQL_C_CHAR, 1, error, "22003", none, kUntouched, kUntouched},
+      {"1992-12-31", SQL_TYPE_DATE, SQL_C_CHAR, 10, error, "22003", none, kUntouched, kUntouched},
+      {"1992-12-31", SQL_TYPE_DATE, SQL_C_CHAR, 11, ok, "", std::string("1992-12-31", 11), 10, 0},
+      {"1992-12-31 23:59:58.123", SQL_TYPE_TIMESTAMP, SQL_C_CHAR, 18, error, "22003", none,
+       kUntouched, kUntouched},
+      {"1992-12-31 23:59:58.123", SQL_TYPE_TIMESTAMP, SQL_C_CHAR, 20, info, "01004",
+       std::string("1992-12-31 23:59:58", 20), 23, 0},
+      {"1992-12-31 23:59:58.123", SQL_TYPE_TIMESTAMP, SQL_C_CHAR, 22, info, "01004",
+       std::string("1992-12-31 23:59:58.1", 22), 23, 0},
+      {"1992-12-31 23:59:58.123", SQL_TYPE_TIMESTAMP, SQL_C_CHAR, 23, info, "01004",
+       std::string("1992-12-31 23:59:58.12", 23), 23, 0},
+      {"1992-12-31 23:59:58.123", SQL_TYPE_TIMESTAMP, SQL_C_WCHAR, 44, info, "01004",
+       wideBytes(u"1992-12-31 23:59:58.1"), 46, 0},
+      {"23:59:58", SQL_TYPE_TIME, SQL_C_WCHAR, 16, error, "22003", none, kUntouched, kUntouched},
       // NULL: the indicator, and an empty string in a character buffer.
       {std::nullopt, SQL_VARCHAR, SQL_C_CHAR, 10, ok, "", std::string(1, '\0'), kUntouched,
        SQL_NULL_DATA},
@@ -232,16 +310,48 @@ TEST_F(ConversionTableTest, EveryCTypeWritesExactlyItsBytes) {
     SCOPED_TRACE(testing::Message()
                  << (c.text ? "\"" + c.text->substr(0, 30) + "\"" : "NULL") << " sql " << c.sqlType
                  << " c " << c.cType << " buffer " << c.bufferLength);
-    const Outcome outcome = convert(c.text, c.sqlType, c.cType, c.bufferLength);
-    EXPECT_EQ(outcome.rc, c.rc);
-    EXPECT_EQ(outcome.state, c.state);
-    EXPECT_EQ(std::string(outcome.buffer.begin(), outcome.buffer.begin() + c.written.size()),
-              c.written);
-    for (std::size_t i = c.written.size(); i < kBufferSize; ++i) {
-      ASSERT_EQ(outcome.buffer[i], kCanary) << "byte " << i << " was written";
-    }
-    EXPECT_EQ(outcome.length, c.length);
-    EXPECT_EQ(outcome.indicator, c.indicator);
+    expectOutcome(convert(c.text, c.sqlType, c.cType, c.bufferLength), c);
+  }
+}
+
+TEST_F(ConversionTableTest, AValueReturnedWholeAnswersNoDataAfterwards) {
+  // The second call's buffer length stands in its row's bufferLength.
+  struct Repeated {
+    Case first;
+    Case second;
+  };
+  const auto noData = [](SQLLEN bufferLength) {
+    return Case{std::nullopt, 0, 0, bufferLength, SQL_NO_DATA, "", none, kUntouched, kUntouched};
+  };
+  const Repeated cases[] = {
+      {{"42", SQL_INTEGER, SQL_C_SLONG, 4, ok, "", bytesOf<SQLINTEGER>(42), 4, 0}, noData(4)},
+      {{std::nullopt, SQL_INTEGER, SQL_C_SLONG, 4, ok, "", none, kUntouched, SQL_NULL_DATA},
+       noData(4)},
+      {{std::nullopt, SQL_VARCHAR, SQL_C_CHAR, 4, ok, "", std::string(1, '\0'), kUntouched,
+        SQL_NULL_DATA},
+       noData(4)},
+      {{"2012-05-06", SQL_TYPE_DATE, SQL_C_TYPE_DATE, 6, ok, "", bytesOf(date(2012, 5, 6)), 6, 0},
+       noData(6)},
+      {{"", SQL_VARCHAR, SQL_C_CHAR, 4, ok, "", std::string(1, '\0'), 0, 0}, noData(4)},
+      {{"12.5", SQL_DECIMAL, SQL_C_SLONG, 4, info, "01S07", bytesOf<SQLINTEGER>(12), 4, 0},
+       noData(4)},
+      // Numbers as text are no pieces: what the first call cut does not follow.
+      {{"1234.56", SQL_DECIMAL, SQL_C_CHAR, 5, info, "01004", std::string("1234", 5), 7, 0},
+       noData(16)},
+      // A measuring call returns nothing yet, nor does one that failed.
+      {{"123456", SQL_INTEGER, SQL_C_CHAR, 0, ok, "", none, 6, 0},
+       {std::nullopt, 0, 0, 16, ok, "", std::string("123456", 7), 6, 0}},
+      {{"123456", SQL_INTEGER, SQL_C_CHAR, 4, error, "22003", none, kUntouched, kUntouched},
+       {std::nullopt, 0, 0, 16, ok, "", std::string("123456", 7), 6, 0}},
+  };
+  for (const Repeated& c : cases) {
+    const Case& first = c.first;
+    SCOPED_TRACE(testing::Message() << (first.text ? *first.text : "NULL") << " c " << first.cType
+                                    << " buffer " << first.bufferLength);
+    const std::vector<Outcome> outcomes = convertRepeatedly(
+        first.text, first.sqlType, first.cType, {first.bufferLength, c.second.bufferLength});
+    expectOutcome(outcomes[0], first);
+    expectOutcome(outcomes[1], c.second);
   }
 }
 

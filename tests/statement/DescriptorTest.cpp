@@ -25,6 +25,8 @@ constexpr DescriptorType kAllKinds[] = {kExplicit, kApd, kArd, kIpd, kIrd};
 
 SQLPOINTER asValue(SQLLEN value) { return reinterpret_cast<SQLPOINTER>(value); }
 
+constexpr SQLLEN kUnset = -777;
+
 class DescriptorTest : public ::testing::Test {
  protected:
   std::unique_ptr<Descriptor> make(DescriptorType type) {
@@ -438,6 +440,26 @@ TEST_F(ConvertRowTest, TheBufferLengthIsTheOctetLength) {
   EXPECT_EQ(testsupport::takeState(diagnostics_), "01004");
   EXPECT_STREQ(name.get(), "abc");
   EXPECT_EQ(length, 6);
+}
+
+TEST_F(ConvertRowTest, ColumnsBoundForTheirLengthAloneReceiveIt) {
+  // No data pointer: the length of a number, of a text and of a date, and NULL's indicator.
+  SQLLEN idLength = kUnset, nameLength = kUnset, seenLength = kUnset;
+  ASSERT_EQ(ard_->setField(1, SQL_DESC_CONCISE_TYPE, asValue(SQL_C_SLONG), 0), SQL_SUCCESS);
+  ASSERT_EQ(ard_->setField(1, SQL_DESC_INDICATOR_PTR, &idLength, 0), SQL_SUCCESS);
+  ASSERT_EQ(ard_->setField(2, SQL_DESC_CONCISE_TYPE, asValue(SQL_C_CHAR), 0), SQL_SUCCESS);
+  ASSERT_EQ(ard_->setField(2, SQL_DESC_OCTET_LENGTH_PTR, &nameLength, 0), SQL_SUCCESS);
+  ASSERT_EQ(ard_->setField(3, SQL_DESC_CONCISE_TYPE, asValue(SQL_C_TYPE_DATE), 0), SQL_SUCCESS);
+  ASSERT_EQ(ard_->setField(3, SQL_DESC_INDICATOR_PTR, &seenLength, 0), SQL_SUCCESS);
+  ASSERT_EQ(ard_->setField(3, SQL_DESC_OCTET_LENGTH_PTR, &seenLength, 0), SQL_SUCCESS);
+  EXPECT_EQ(fetchRow(0, "7", "abcdef", "2012-05-06 00:00:00"), SQL_SUCCESS);
+  EXPECT_EQ(idLength, 0);  // the indicator word alone
+  EXPECT_EQ(nameLength, 6);
+  EXPECT_EQ(seenLength, 6);
+  EXPECT_EQ(fetchRow(0, nullptr, "abc", nullptr), SQL_SUCCESS);
+  EXPECT_EQ(idLength, SQL_NULL_DATA);
+  EXPECT_EQ(nameLength, 3);
+  EXPECT_EQ(seenLength, SQL_NULL_DATA);
 }
 
 TEST_F(ConvertRowTest, RetrieveDataOffConvertsOnlyTheBookmark) {
