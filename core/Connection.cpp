@@ -533,13 +533,18 @@ TraceWriter& Connection::traceStream() const { return environment_->traceStream(
 Environment* Connection::environment() const { return environment_; }
 
 void Connection::freeChildren() {
-  std::vector<ConnectionChild*> children;
-  {
-    platform::MutexLock lock(childrenMutex_);
-    children.swap(children_);
+  // One at a time, so that the children still registered hear of a descriptor that goes; each
+  // is deleted outside the lock, since its destructor leaves the registry.
+  for (;;) {
+    ConnectionChild* child = nullptr;
+    {
+      platform::MutexLock lock(childrenMutex_);
+      if (children_.empty()) return;
+      child = children_.back();
+      children_.pop_back();
+    }
+    delete child;
   }
-  // Outside the lock: each child leaves the (now empty) registry from its destructor.
-  for (ConnectionChild* child : children) delete child;
 }
 
 void Connection::addChild(ConnectionChild* child) {
@@ -551,6 +556,11 @@ void Connection::removeChild(ConnectionChild* child) {
   platform::MutexLock lock(childrenMutex_);
   auto found = std::find(children_.begin(), children_.end(), child);
   if (found != children_.end()) children_.erase(found);
+}
+
+void Connection::descriptorFreed(const Descriptor* descriptor) {
+  platform::MutexLock lock(childrenMutex_);
+  for (ConnectionChild* child : children_) child->descriptorFreed(descriptor);
 }
 
 void Connection::post(const char* sqlState) {

@@ -184,6 +184,7 @@ class Connection {
   friend class ConnectionChild;
   void addChild(ConnectionChild* child);
   void removeChild(ConnectionChild* child);
+  void descriptorFreed(const Descriptor* descriptor);
   // Posts a driver state: native error 0, the standard text, no row or column.
   void post(const char* sqlState);
   SQLRETURN clampTimeout(SQLUINTEGER seconds, SQLUINTEGER limit, SQLUINTEGER& field);

@@ -9,3 +9,9 @@ ConnectionChild::ConnectionChild(Connection* connection) : registry_(connection)
 ConnectionChild::~ConnectionChild() {
   if (registry_ != nullptr) registry_->removeChild(this);
 }
+
+void ConnectionChild::descriptorFreed(const Descriptor*) {}
+
+void ConnectionChild::announceDescriptorFreed(const Descriptor* descriptor) {
+  if (registry_ != nullptr) registry_->descriptorFreed(descriptor);
+}

@@ -4,6 +4,7 @@
 // allocated, so each one registers with its connection, which frees the ones still there.
 
 class Connection;
+class Descriptor;
 
 class ConnectionChild {
  public:
@@ -14,6 +15,14 @@ class ConnectionChild {
   virtual ~ConnectionChild();
   ConnectionChild(const ConnectionChild&) = delete;
   ConnectionChild& operator=(const ConnectionChild&) = delete;
+
+  // An explicitly allocated descriptor of the same connection is going (ODBC frees it while
+  // statements may still use it); nothing here.
+  virtual void descriptorFreed(const Descriptor* descriptor);
+
+ protected:
+  // Tells every other child of the connection that this descriptor is going.
+  void announceDescriptorFreed(const Descriptor* descriptor);
 
  private:
   Connection* registry_;

@@ -34,7 +34,9 @@ Descriptor::Descriptor(Connection* owner, DescriptorType type)
   setCount(0);
 }
 
-Descriptor::~Descriptor() = default;
+Descriptor::~Descriptor() {
+  if (type_ == DescriptorType::explicitlyAllocated) announceDescriptorFreed(this);
+}
 
 bool Descriptor::isTracing() const { return owner_->isTracing(); }
 

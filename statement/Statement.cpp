@@ -1,0 +1,363 @@
+#include "statement/Statement.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "core/AppBuffer.h"
+#include "core/Connection.h"
+#include "core/Environment.h"
+#include "core/StringAnswer.h"
+#include "core/TraceWriter.h"
+#include "platform/Clock.h"
+#include "statement/Descriptor.h"
+#include "statement/Recordset.h"
+#include "statement/SqlTextScanner.h"
+
+namespace {
+
+// The application's SQL text; other negative lengths than SQL_NTS are refused
+// by the callers.
+bool isValidTextLength(SQLINTEGER length) { return length >= 0 || length == SQL_NTS; }
+
+// Bytes of a NUL-terminated chunk: UTF-16 units up to a zero unit for wide
+// data.
+std::size_t terminatedLength(const void* data, SQLSMALLINT cType) {
+  if (cType != SQL_C_WCHAR) return std::strlen(static_cast<const char*>(data));
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  std::size_t length = 0;
+  while (bytes[length] != 0 || bytes[length + 1] != 0) length += 2;
+  return length;
+}
+
+// A data-at-execution indicator: SQL_DATA_AT_EXEC or
+// SQL_LEN_DATA_AT_EXEC(length).
+bool isDataAtExecution(SQLLEN indicator) {
+  return indicator == SQL_DATA_AT_EXEC || indicator <= SQL_LEN_DATA_AT_EXEC_OFFSET;
+}
+
+}  // namespace
+
+Statement::Statement(Connection* connection)
+    : ConnectionChild(connection),
+      connection_(connection),
+      diagnostics_(connection->environment()),
+      ipd_(new Descriptor(connection, DescriptorType::implementationParameter)),
+      ird_(new Descriptor(connection, DescriptorType::implementationRow)),
+      implicitApd_(new Descriptor(connection, DescriptorType::applicationParameter)),
+      implicitArd_(new Descriptor(connection, DescriptorType::applicationRow)) {
+  apd_ = implicitApd_.get();
+  ard_ = implicitArd_.get();
+}
+
+// The row source goes first: it may still refer to the descriptors.
+Statement::~Statement() { recordset_.reset(); }
+
+bool Statement::isTracing() const { return connection_->isTracing(); }
+
+TraceWriter& Statement::traceStream() const { return connection_->traceStream(); }
+
+Connection* Statement::connection() const { return connection_; }
+
+Environment* Statement::environment() const { return connection_->environment(); }
+
+DiagnosticHeader& Statement::diagnostics() { return diagnostics_; }
+
+Recordset* Statement::recordset() const { return recordset_.get(); }
+
+SQLUINTEGER Statement::state() const { return state_; }
+
+void Statement::startQueryTimer() {
+  platform::TimeOfDay now{};
+  platform::getTimeOfDay(&now, nullptr);
+  queryTimerSeconds_ = static_cast<std::uint32_t>(now.seconds);
+  queryTimerMicroseconds_ = static_cast<std::uint32_t>(now.microseconds);
+}
+
+void Statement::logQueryIfSlow(const std::string& text) {
+  platform::TimeOfDay now{};
+  platform::getTimeOfDay(&now, nullptr);
+  // Differences of the 32-bit stamps, so that the seconds' wrap cancels out.
+  const auto seconds =
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(now.seconds) - queryTimerSeconds_);
+  const auto microseconds = static_cast<std::int32_t>(static_cast<std::uint32_t>(now.microseconds) -
+                                                      queryTimerMicroseconds_);
+  const std::int32_t elapsed = seconds * 1000 + microseconds / 1000;
+  if (elapsed >= static_cast<std::int32_t>(connection_->queryLogThreshold())) {
+    connection_->logQuery(static_cast<SQLUINTEGER>(elapsed), text);
+  }
+}
+
+SQLRETURN Statement::post(const char* sqlState) { return post(sqlState, ""); }
+
+SQLRETURN Statement::post(const char* sqlState, const char* message) {
+  diagnostics_.post(sqlState, 0, message, SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
+  return SQL_ERROR;
+}
+
+bool Statement::behavesAsOdbc3() const { return environment()->odbcVersion() != SQL_OV_ODBC2; }
+
+void Statement::installRecordset(Recordset* recordset) { recordset_.reset(recordset); }
+
+void Statement::resetResult() {
+  recordset_.reset();
+  ird_->clearRecords();
+  rowsFetched_ = 0;
+  rowsetRows_ = -1;
+  beforeStart_ = true;
+  afterEnd_ = false;
+}
+
+void Statement::descriptorFreed(const Descriptor* descriptor) {
+  if (apd_ == descriptor) apd_ = implicitApd_.get();
+  if (ard_ == descriptor) ard_ = implicitArd_.get();
+}
+
+SQLRETURN Statement::prepare(const char* text, SQLINTEGER length) {
+  diagnostics_.clear();
+  if (!isValidTextLength(length)) return post("HY090");
+  resetResult();
+  preparedSql_ = stringFromSqlChars(text, length);
+  const std::int32_t markers = countOutsideQuotes(preparedSql_, "?");
+  if (markers > std::numeric_limits<SQLSMALLINT>::max()) return post("07009");
+  ipd_->setCount(static_cast<SQLSMALLINT>(markers));
+  declareCursor(preparedSql_);
+  if (isTracing()) traceStream().writeLine("// prepared SQL: " + preparedSql_);
+  state_ = statePrepared;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Statement::execute() {
+  diagnostics_.clear();
+  if (isTracing()) traceStream().writeLine("// executing prepared SQL: " + preparedSql_);
+  sqlText_ = preparedSql_;
+  ipd_->freeDataBuffers();
+  putDataBuffer_ = nullptr;
+  resetResult();
+  return runAndOpen(sqlText_);
+}
+
+SQLRETURN Statement::execDirect(const char* text, SQLINTEGER length) {
+  diagnostics_.clear();
+  if (!isValidTextLength(length)) return post("HY090");
+  sqlText_ = stringFromSqlChars(text, length);
+  ipd_->freeDataBuffers();
+  putDataBuffer_ = nullptr;
+  resetResult();
+  declareCursor(sqlText_);
+  return runAndOpen(sqlText_);
+}
+
+SQLRETURN Statement::runAndOpen(const std::string& text) {
+  const SQLRETURN executed = executeSql(text);
+  if (!SQL_SUCCEEDED(executed)) return executed;
+  SQLRETURN rc = openCursor();
+  if (!SQL_SUCCEEDED(rc)) return rc;
+  state_ = recordset_ ? stateResultSet : stateExecuted;
+  // A warning of the execution stays visible in the return code.
+  if (executed == SQL_SUCCESS_WITH_INFO) rc = SQL_SUCCESS_WITH_INFO;
+  return rc;
+}
+
+SQLRETURN Statement::executeText(const char* text) { return executeSql(std::string(text)); }
+
+SQLRETURN Statement::executeSql(const std::string&) { return SQL_SUCCESS; }
+
+SQLRETURN Statement::executeFinalizedQuery(const std::string&, SQLULEN) { return SQL_SUCCESS; }
+
+SQLRETURN Statement::executeParameterSets(const std::string& text) {
+  const SQLULEN sets = apd_->getArraySize();
+  // Data at execution gathers one value per parameter, so it cannot serve
+  // several sets; the refusal comes before any set is sent.
+  if (sets > 1) {
+    for (SQLULEN set = 0; set < sets; ++set) {
+      if (needsParameterData(set)) return post("HYC00");
+    }
+  }
+  const std::vector<std::size_t> markers = findAllOutsideQuotes(text, "?");
+  std::string finalText;
+  SQLRETURN rc = SQL_SUCCESS;
+  for (SQLULEN set = 0; set < sets; ++set) {
+    if (needsParameterData(set)) return SQL_NEED_DATA;
+    rc = substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
+    if (rc != SQL_SUCCESS) return rc;
+    const bool logging = connection_->isQueryLogEnabled();
+    if (logging) startQueryTimer();
+    rc = executeFinalizedQuery(finalText, set);
+    if (logging) logQueryIfSlow(finalText);
+  }
+  return rc;
+}
+
+SQLUSMALLINT Statement::parameterNeedingData(SQLULEN set) {
+  const SQLSMALLINT count = apd_->getCount();
+  for (SQLSMALLINT parameter = 1; parameter <= count; ++parameter) {
+    const DescriptorRecord* application = apd_->getRecord(parameter);
+    const DescriptorRecord* implementation = ipd_->getRecord(parameter);
+    if (application == nullptr || implementation == nullptr) continue;
+    const SQLLEN* indicator = apd_->lengthElementAddress(application->getIndicatorPtr(), set);
+    if (indicator == nullptr || !isDataAtExecution(*indicator)) continue;
+    if (implementation->getDataPtr() == nullptr && implementation->getIndicatorPtr() == nullptr) {
+      return static_cast<SQLUSMALLINT>(parameter);
+    }
+  }
+  return 0;
+}
+
+bool Statement::needsParameterData(SQLULEN set) { return parameterNeedingData(set) != 0; }
+
+SQLRETURN Statement::declareCursor(std::string& text) {
+  serverCursorDeclared_ = false;
+  if (concurrency_ == SQL_CONCUR_READ_ONLY && cursorName_.empty()) return SQL_SUCCESS;
+  if (connection_->suppressDeclareCursor()) return SQL_SUCCESS;
+  if (startsWithKeyword(text.c_str(), "select") == nullptr) return SQL_SUCCESS;
+  text = "declare " + cursorName() + " cursor for " + text;
+  serverCursorDeclared_ = true;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Statement::paramData(SQLPOINTER* value) {
+  diagnostics_.clear();
+  dataAtExecParameter_ = parameterNeedingData(0);
+  putDataBuffer_ = nullptr;
+  if (dataAtExecParameter_ == 0) return runAndOpen(sqlText_);
+  if (value != nullptr) *value = apd_->getRecord(dataAtExecParameter_)->getDataPtr();
+  return SQL_NEED_DATA;
+}
+
+SQLRETURN Statement::putData(SQLPOINTER data, SQLLEN lengthOrIndicator) {
+  diagnostics_.clear();
+  if (dataAtExecParameter_ == 0) return SQL_SUCCESS;
+  if (lengthOrIndicator < 0 && lengthOrIndicator != SQL_NTS && lengthOrIndicator != SQL_NULL_DATA) {
+    return post("HY090");
+  }
+  if (data == nullptr && lengthOrIndicator != 0 && lengthOrIndicator != SQL_NULL_DATA) {
+    return post("HY009");
+  }
+  DescriptorRecord& record = *ipd_->getRecord(dataAtExecParameter_);
+  SQLLEN* gathered = record.getIndicatorPtr();
+  if (gathered == nullptr) {
+    gathered = static_cast<SQLLEN*>(std::malloc(sizeof(SQLLEN)));
+    if (gathered == nullptr) return post("HY001");
+    *gathered = 0;
+    record.setIndicatorPtr(gathered);
+  }
+  auto* buffer = static_cast<char*>(record.getDataPtr());
+  if (lengthOrIndicator == SQL_NULL_DATA) {
+    // NULL after data keeps the data; NULL first makes the value NULL until
+    // data comes.
+    if (buffer == nullptr) *gathered = SQL_NULL_DATA;
+    return SQL_SUCCESS;
+  }
+  const SQLSMALLINT cType = apd_->getRecord(dataAtExecParameter_)->getConciseType();
+  const std::size_t chunk = lengthOrIndicator == SQL_NTS
+                                ? terminatedLength(data, cType)
+                                : static_cast<std::size_t>(lengthOrIndicator);
+  const std::size_t held = buffer == nullptr ? 0 : static_cast<std::size_t>(*gathered);
+  // Two zero bytes end the value, for narrow and wide text alike.
+  constexpr std::size_t terminator = 2;
+  if (chunk > std::numeric_limits<std::size_t>::max() / 2 - held - terminator) {
+    return post("HY001");
+  }
+  const std::size_t needed = held + chunk + terminator;
+  const std::size_t capacity =
+      buffer != nullptr && buffer == putDataBuffer_ ? putDataCapacity_ : held;
+  if (buffer == nullptr || needed > capacity) {
+    // Geometric growth keeps many small chunks linear; the record frees the
+    // buffer it held.
+    const std::size_t grown = std::max(needed, capacity * 2);
+    auto* larger = static_cast<char*>(std::malloc(grown));
+    if (larger == nullptr) return post("HY001");
+    if (held > 0) std::memcpy(larger, buffer, held);
+    record.setDataPtr(larger);
+    buffer = larger;
+    putDataBuffer_ = larger;
+    putDataCapacity_ = grown;
+  }
+  if (chunk > 0) std::memcpy(buffer + held, data, chunk);
+  std::memset(buffer + held + chunk, 0, terminator);
+  *gathered = static_cast<SQLLEN>(held + chunk);
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Statement::freeStmt(SQLUSMALLINT option) {
+  diagnostics_.clear();
+  if (option != SQL_CLOSE && option != SQL_DROP && option != SQL_UNBIND &&
+      option != SQL_RESET_PARAMS) {
+    return post("HY092");
+  }
+  // A dropped statement leaves an explicitly allocated descriptor as it is:
+  // other statements may share it.
+  if (option == SQL_UNBIND || (option == SQL_DROP && ard_ == implicitArd_.get())) {
+    ard_->setCount(0);
+  }
+  if (option == SQL_RESET_PARAMS || (option == SQL_DROP && apd_ == implicitApd_.get())) {
+    apd_->setCount(0);
+  }
+  if (option == SQL_RESET_PARAMS || option == SQL_DROP) ipd_->setCount(0);
+  if (option == SQL_UNBIND || option == SQL_RESET_PARAMS) return SQL_SUCCESS;
+  const SQLRETURN rc = closeResultSet();
+  if (option == SQL_DROP) preparedSql_.clear();
+  return rc;
+}
+
+SQLRETURN Statement::closeCursor() {
+  diagnostics_.clear();
+  if (recordset_) return closeResultSet();
+  if (behavesAsOdbc3()) return post("24000");
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Statement::closeResultSet() {
+  if (recordset_) recordset_->close();
+  beforeStart_ = true;
+  afterEnd_ = false;
+  if (serverCursorDeclared_) {
+    ird_->clearRecords();
+    rowsFetched_ = 0;
+    executeFinalizedQuery("close " + cursorName_, 0);
+  }
+  cursorName_.clear();
+  state_ = stateClosed;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Statement::cancel() { return SQL_SUCCESS; }
+
+SQLRETURN Statement::moreResults() {
+  diagnostics_.clear();
+  beforeStart_ = true;
+  afterEnd_ = false;
+  return SQL_NO_DATA;
+}
+
+std::string Statement::cursorName() {
+  if (cursorName_.empty()) {
+    cursorName_ =
+        "SQL_CUR" + std::to_string(reinterpret_cast<std::uintptr_t>(this) + cursorCounter_);
+    ++cursorCounter_;
+  }
+  return cursorName_;
+}
+
+SQLRETURN Statement::getCursorName(char* name, SQLSMALLINT bufferLength, SQLSMALLINT* nameLength) {
+  return answerString(diagnostics_, cursorName(), name, bufferLength, nameLength);
+}
+
+SQLRETURN Statement::setCursorName(const char* name, SQLINTEGER length) {
+  diagnostics_.clear();
+  if (!isValidTextLength(length)) return post("HY090");
+  if (state_ >= stateExecuted) return post("24000");
+  std::string text = stringFromSqlChars(name, length);
+  const SQLUSMALLINT limit = connection_->getInfoMaxCursorNameLen();
+  if (limit > 0 && text.size() > limit) return post("34000");
+  cursorName_ = std::move(text);
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Statement::error(char* sqlState, SQLINTEGER* nativeError, char* messageText,
+                           SQLSMALLINT bufferLength, SQLSMALLINT* textLength) {
+  const SQLRETURN rc = getDiagRec(1, sqlState, nativeError, messageText, bufferLength, textLength);
+  if (SQL_SUCCEEDED(rc)) diagnostics_.clear();
+  return rc;
+}

@@ -1,0 +1,493 @@
+#pragma once
+// The statement handle object: one virtual operation per statement-level ODBC
+// function and per statement attribute. It owns the ODBC state machine, its
+// four implicit descriptors and its current row source; the server back end
+// derives from it and overrides the execution hooks (executeSql,
+// executeFinalizedQuery) and the literal formats of parameter substitution.
+//
+// The class spreads over several files: Statement.cpp (execution, data at
+// execution, closing, cursor names), StatementResults.cpp (result description,
+// SQLGetData, binding, the attribute routing), StatementAttributes.cpp (the
+// per-attribute setters and getters), StatementParameters.cpp (parameter
+// literals), StatementFetch.cpp (fetch and rowsets), StatementPositioned.cpp,
+// StatementCatalog.cpp and StatementRows.cpp.
+//
+// Text is UTF-8 throughout. Refusals post their state with an empty message
+// (the state's standard text), native error 0, column and row unknown. Every
+// ODBC operation but cancel, getCursorName and the diagnostic readers begins by
+// clearing the statement's diagnostics.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/ConnectionChild.h"
+#include "core/DiagnosticHeader.h"
+#include "platform/Odbc.h"
+
+class Connection;
+class Descriptor;
+class Environment;
+class Recordset;
+class TraceWriter;
+
+// A cell of a catalog or type-information row: absent is SQL NULL.
+using OptionalText = std::optional<std::string>;
+using OptionalShort = std::optional<SQLSMALLINT>;
+using OptionalInt = std::optional<SQLINTEGER>;
+
+class Statement : public ConnectionChild {
+ public:
+  // The statement's states (field state_).
+  static constexpr SQLUINTEGER stateClosed = 0;
+  static constexpr SQLUINTEGER statePrepared = 1;
+  static constexpr SQLUINTEGER stateExecuted = 3;
+  static constexpr SQLUINTEGER stateResultSet = 4;
+  static constexpr SQLUINTEGER stateFetched = 5;
+
+  // Registers with the connection, which frees the statement when the
+  // application does not.
+  explicit Statement(Connection* connection);
+  ~Statement() override;
+
+  virtual bool isTracing() const;
+  // The connection's trace; callers test isTracing() first.
+  virtual TraceWriter& traceStream() const;
+  virtual Connection* connection() const;
+  virtual Environment* environment() const;
+  // Hands the text to the connection's query log when the time since
+  // startQueryTimer reaches the connection's threshold.
+  virtual void logQueryIfSlow(const std::string& text);
+  virtual void startQueryTimer();
+  virtual DiagnosticHeader& diagnostics();
+
+  // SQLFreeStmt: SQL_CLOSE, SQL_DROP, SQL_UNBIND, SQL_RESET_PARAMS ("HY092" for
+  // others). SQL_DROP leaves an explicitly allocated application descriptor as
+  // it is: other statements may share it.
+  virtual SQLRETURN freeStmt(SQLUSMALLINT option);
+  // SQLSetStmtAttr / SQLGetStmtAttr: routed to the per-attribute setters and
+  // getters below. Unknown attributes are accepted and ignored (nothing written
+  // on get).
+  virtual SQLRETURN setStmtAttr(SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER stringLength);
+  virtual SQLRETURN getStmtAttr(SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER bufferLength,
+                                SQLINTEGER* stringLength);
+  // SQLGetDiagRec with the connection's DBMS name in the message prefix.
+  virtual SQLRETURN getDiagRec(SQLSMALLINT recordNumber, char* sqlState, SQLINTEGER* nativeError,
+                               char* messageText, SQLSMALLINT bufferLength,
+                               SQLSMALLINT* textLength);
+  // SQLGetDiagField; SQL_DIAG_CONNECTION_NAME and SQL_DIAG_SERVER_NAME are the
+  // connection's data source name.
+  virtual SQLRETURN getDiagField(SQLSMALLINT recordNumber, SQLSMALLINT identifier, SQLPOINTER value,
+                                 SQLSMALLINT bufferLength, SQLSMALLINT* stringLength);
+  // SQLError: the newest record, after which all records are gone (also when
+  // the message was cut), so that an SQLError loop ends.
+  virtual SQLRETURN error(char* sqlState, SQLINTEGER* nativeError, char* messageText,
+                          SQLSMALLINT bufferLength, SQLSMALLINT* textLength);
+  virtual SQLRETURN getTypeInfo(SQLSMALLINT dataType);
+  // SQLColAttribute / SQLColAttributes; a cut string answers "01004".
+  virtual SQLRETURN colAttribute(SQLUSMALLINT column, SQLUSMALLINT field,
+                                 SQLPOINTER characterAttribute, SQLSMALLINT bufferLength,
+                                 SQLSMALLINT* stringLength, SQLLEN* numericAttribute);
+  // SQLDescribeCol; a cut name answers "01004".
+  virtual SQLRETURN describeCol(SQLUSMALLINT column, char* name, SQLSMALLINT bufferLength,
+                                SQLSMALLINT* nameLength, SQLSMALLINT* dataType, SQLULEN* columnSize,
+                                SQLSMALLINT* decimalDigits, SQLSMALLINT* nullable);
+  virtual SQLRETURN bindCol(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOINTER target,
+                            SQLLEN bufferLength, SQLLEN* lengthPtr);
+  // The length/indicator word is installed as both OCTET_LENGTH_PTR and
+  // INDICATOR_PTR and read when the statement executes.
+  virtual SQLRETURN bindParameter(SQLUSMALLINT parameter, SQLSMALLINT ioType, SQLSMALLINT valueType,
+                                  SQLSMALLINT parameterType, SQLULEN columnSize,
+                                  SQLSMALLINT decimalDigits, SQLPOINTER value, SQLLEN bufferLength,
+                                  SQLLEN* lengthPtr);
+  // Rewrites a query into a server cursor declaration when positioned
+  // operations need one and the connection allows it.
+  virtual SQLRETURN declareCursor(std::string& text);
+  // Installs the row source over a declared server cursor.
+  virtual SQLRETURN openCursor();
+  // Hook: runs one final text (parameters substituted) for parameter set `set`.
+  // Nothing here.
+  virtual SQLRETURN executeFinalizedQuery(const std::string& text, SQLULEN set);
+  // SQLExecDirect. Lengths are byte counts or SQL_NTS; other negative lengths
+  // answer "HY090".
+  virtual SQLRETURN execDirect(const char* text, SQLINTEGER length);
+  // The back end's internal statements.
+  virtual SQLRETURN executeText(const char* text);
+  // Hook: runs the statement text, every parameter set. Nothing here.
+  virtual SQLRETURN executeSql(const std::string& text);
+  virtual SQLRETURN execute();
+  // SQLCancel: touches nothing at all, since it may come from another thread
+  // while a call on this statement runs.
+  virtual SQLRETURN cancel();
+  virtual SQLRETURN paramData(SQLPOINTER* value);
+  virtual SQLRETURN putData(SQLPOINTER data, SQLLEN lengthOrIndicator);
+  virtual SQLRETURN fetch();
+  virtual SQLRETURN fetchScroll(SQLSMALLINT orientation, SQLLEN offset);
+  virtual SQLRETURN extendedFetch(SQLUSMALLINT orientation, SQLLEN row, SQLULEN* rowCount,
+                                  SQLUSMALLINT* rowStatus);
+  virtual SQLRETURN moreResults();
+  virtual SQLRETURN numResultCols(SQLSMALLINT* count);
+  virtual SQLRETURN rowCount(SQLLEN* count);
+  virtual SQLRETURN getData(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOINTER target,
+                            SQLLEN bufferLength, SQLLEN* lengthOrIndicator);
+  virtual SQLRETURN prepare(const char* text, SQLINTEGER length);
+  virtual SQLRETURN describeParam(SQLUSMALLINT parameter, SQLSMALLINT* dataType, SQLULEN* size,
+                                  SQLSMALLINT* decimalDigits, SQLSMALLINT* nullable);
+  virtual SQLRETURN numParams(SQLSMALLINT* count);
+
+  // Catalog functions: each name is text and a length in bytes or SQL_NTS.
+  virtual SQLRETURN columnPrivileges(const char* catalog, SQLSMALLINT catalogLength,
+                                     const char* schema, SQLSMALLINT schemaLength,
+                                     const char* table, SQLSMALLINT tableLength, const char* column,
+                                     SQLSMALLINT columnLength);
+  virtual SQLRETURN columns(const char* catalog, SQLSMALLINT catalogLength, const char* schema,
+                            SQLSMALLINT schemaLength, const char* table, SQLSMALLINT tableLength,
+                            const char* column, SQLSMALLINT columnLength);
+  virtual SQLRETURN foreignKeys(const char* pkCatalog, SQLSMALLINT pkCatalogLength,
+                                const char* pkSchema, SQLSMALLINT pkSchemaLength,
+                                const char* pkTable, SQLSMALLINT pkTableLength,
+                                const char* fkCatalog, SQLSMALLINT fkCatalogLength,
+                                const char* fkSchema, SQLSMALLINT fkSchemaLength,
+                                const char* fkTable, SQLSMALLINT fkTableLength);
+  virtual SQLRETURN primaryKeys(const char* catalog, SQLSMALLINT catalogLength, const char* schema,
+                                SQLSMALLINT schemaLength, const char* table,
+                                SQLSMALLINT tableLength);
+  virtual SQLRETURN procedureColumns(const char* catalog, SQLSMALLINT catalogLength,
+                                     const char* schema, SQLSMALLINT schemaLength,
+                                     const char* procedure, SQLSMALLINT procedureLength,
+                                     const char* column, SQLSMALLINT columnLength);
+  virtual SQLRETURN procedures(const char* catalog, SQLSMALLINT catalogLength, const char* schema,
+                               SQLSMALLINT schemaLength, const char* procedure,
+                               SQLSMALLINT procedureLength);
+  virtual SQLRETURN specialColumns(SQLUSMALLINT identifierType, const char* catalog,
+                                   SQLSMALLINT catalogLength, const char* schema,
+                                   SQLSMALLINT schemaLength, const char* table,
+                                   SQLSMALLINT tableLength, SQLUSMALLINT scope,
+                                   SQLUSMALLINT nullable);
+  virtual SQLRETURN statistics(const char* catalog, SQLSMALLINT catalogLength, const char* schema,
+                               SQLSMALLINT schemaLength, const char* table, SQLSMALLINT tableLength,
+                               SQLUSMALLINT unique, SQLUSMALLINT reserved);
+  virtual SQLRETURN tablePrivileges(const char* catalog, SQLSMALLINT catalogLength,
+                                    const char* schema, SQLSMALLINT schemaLength, const char* table,
+                                    SQLSMALLINT tableLength);
+  virtual SQLRETURN tables(const char* catalog, SQLSMALLINT catalogLength, const char* schema,
+                           SQLSMALLINT schemaLength, const char* table, SQLSMALLINT tableLength,
+                           const char* tableType, SQLSMALLINT tableTypeLength);
+
+  // The cursor name, generated ("SQL_CUR" and a number unique in the process)
+  // when none is set.
+  virtual std::string cursorName();
+  // SQLGetCursorName; a cut name answers "01004". Keeps the diagnostics of the
+  // last call.
+  virtual SQLRETURN getCursorName(char* name, SQLSMALLINT bufferLength, SQLSMALLINT* nameLength);
+  virtual SQLRETURN setCursorName(const char* name, SQLINTEGER length);
+  virtual SQLRETURN setPos(SQLSETPOSIROW row, SQLUSMALLINT operation, SQLUSMALLINT lockType);
+  virtual SQLRETURN bulkOperations(SQLUSMALLINT operation);
+  // SQLCloseCursor: "24000" without a row source under ODBC 3 behaviour.
+  virtual SQLRETURN closeCursor();
+  // Closes the row source (it stays installed) and the server cursor; state 0.
+  virtual SQLRETURN closeResultSet();
+  virtual SQLRETURN insertRow(SQLUINTEGER row, SQLUSMALLINT lockType);
+  virtual SQLRETURN deleteRow(SQLULEN row, SQLUSMALLINT lockType);
+  virtual SQLRETURN updateRow(SQLULEN row, SQLUSMALLINT lockType);
+
+  // The fetch machinery: orientations, then the moves of the row source.
+  virtual SQLRETURN fetchRowset();
+  virtual SQLRETURN fetchRowsetRow();
+  virtual SQLRETURN fetchNext();
+  virtual SQLRETURN fetchPrior();
+  virtual SQLRETURN fetchFirst();
+  virtual SQLRETURN fetchLast();
+  virtual SQLRETURN fetchRelative(SQLLEN offset);
+  virtual SQLRETURN fetchAbsolute(SQLLEN offset);
+  virtual SQLRETURN fetchBookmark(SQLLEN offset);
+  virtual SQLRETURN moveNext();
+  virtual SQLRETURN movePrior();
+  virtual SQLRETURN moveRelative(SQLLEN offset);
+  virtual SQLRETURN moveAbsolute(SQLLEN row);
+  virtual SQLRETURN moveFirst();
+  virtual SQLRETURN moveLast();
+
+  // Type-information rows: the 19 SQLGetTypeInfo columns, then one operation
+  // per SQL type (nothing here; the back end adds the types its server offers).
+  virtual SQLRETURN addTypeInfoRow(const OptionalText& typeName, OptionalShort dataType,
+                                   OptionalInt columnSize, const OptionalText& literalPrefix,
+                                   const OptionalText& literalSuffix,
+                                   const OptionalText& createParams, OptionalShort nullable,
+                                   OptionalShort caseSensitive, OptionalShort searchable,
+                                   OptionalShort unsignedAttribute, OptionalShort fixedPrecScale,
+                                   OptionalShort autoUniqueValue, const OptionalText& localTypeName,
+                                   OptionalShort minimumScale, OptionalShort maximumScale,
+                                   OptionalShort sqlDataType, OptionalShort sqlDatetimeSub,
+                                   OptionalInt numPrecRadix, OptionalShort intervalPrecision);
+  virtual SQLRETURN addAllTypeInfo();
+  virtual SQLRETURN addTypeInfoChar();
+  virtual SQLRETURN addTypeInfoVarchar();
+  virtual SQLRETURN addTypeInfoLongVarchar();
+  virtual SQLRETURN addTypeInfoWChar();
+  virtual SQLRETURN addTypeInfoWVarchar();
+  virtual SQLRETURN addTypeInfoWLongVarchar();
+  virtual SQLRETURN addTypeInfoDecimal();
+  virtual SQLRETURN addTypeInfoNumeric();
+  virtual SQLRETURN addTypeInfoSmallint();
+  virtual SQLRETURN addTypeInfoInteger();
+  virtual SQLRETURN addTypeInfoReal();
+  virtual SQLRETURN addTypeInfoFloat();
+  virtual SQLRETURN addTypeInfoDouble();
+  virtual SQLRETURN addTypeInfoBit();
+  virtual SQLRETURN addTypeInfoTinyint();
+  virtual SQLRETURN addTypeInfoBigint();
+  virtual SQLRETURN addTypeInfoBinary();
+  virtual SQLRETURN addTypeInfoVarbinary();
+  virtual SQLRETURN addTypeInfoLongVarbinary();
+  virtual SQLRETURN addTypeInfoDate();
+  virtual SQLRETURN addTypeInfoTime();
+  virtual SQLRETURN addTypeInfoTimestamp();
+  virtual SQLRETURN addTypeInfoIntervalMonth();
+  virtual SQLRETURN addTypeInfoIntervalYear();
+  virtual SQLRETURN addTypeInfoIntervalYearToMonth();
+  virtual SQLRETURN addTypeInfoIntervalDay();
+  virtual SQLRETURN addTypeInfoIntervalHour();
+  virtual SQLRETURN addTypeInfoIntervalMinute();
+  virtual SQLRETURN addTypeInfoIntervalSecond();
+  virtual SQLRETURN addTypeInfoIntervalDayToHour();
+  virtual SQLRETURN addTypeInfoIntervalDayToMinute();
+  virtual SQLRETURN addTypeInfoIntervalDayToSecond();
+  virtual SQLRETURN addTypeInfoIntervalHourToMinute();
+  virtual SQLRETURN addTypeInfoIntervalHourToSecond();
+  virtual SQLRETURN addTypeInfoIntervalMinuteToSecond();
+  virtual SQLRETURN addTypeInfoGuid();
+  // Catalog rows, one cell per declared column in order. The last six cells of
+  // addColumnsRow are written only under ODBC 3 behaviour.
+  virtual SQLRETURN addColumnsRow(const OptionalText& catalog, const OptionalText& schema,
+                                  const OptionalText& table, const OptionalText& column,
+                                  OptionalShort dataType, const OptionalText& typeName,
+                                  OptionalInt columnSize, OptionalInt bufferLength,
+                                  OptionalShort decimalDigits, OptionalShort numPrecRadix,
+                                  OptionalShort nullable, const OptionalText& remarks,
+                                  const OptionalText& columnDefault, OptionalShort sqlDataType,
+                                  OptionalShort datetimeSub, OptionalInt charOctetLength,
+                                  OptionalInt ordinalPosition, const OptionalText& isNullable);
+  virtual SQLRETURN addTablesRow(const OptionalText& catalog, const OptionalText& schema,
+                                 const OptionalText& table, const OptionalText& tableType,
+                                 const OptionalText& remarks);
+  virtual SQLRETURN addStatisticsRow(const OptionalText& catalog, const OptionalText& schema,
+                                     const OptionalText& table, OptionalShort nonUnique,
+                                     const OptionalText& indexQualifier,
+                                     const OptionalText& indexName, OptionalShort type,
+                                     OptionalShort ordinalPosition, const OptionalText& column,
+                                     const OptionalText& ascOrDesc, OptionalInt cardinality,
+                                     OptionalInt pages, const OptionalText& filterCondition);
+  virtual SQLRETURN addSpecialColumnsRow(OptionalShort scope, const OptionalText& column,
+                                         OptionalShort dataType, const OptionalText& typeName,
+                                         OptionalInt columnSize, OptionalInt bufferLength,
+                                         OptionalShort decimalDigits, OptionalShort pseudoColumn);
+  virtual SQLRETURN addPrimaryKeysRow(const OptionalText& catalog, const OptionalText& schema,
+                                      const OptionalText& table, const OptionalText& column,
+                                      OptionalShort keySequence, const OptionalText& keyName);
+  virtual SQLRETURN addColumnPrivilegesRow(const OptionalText& catalog, const OptionalText& schema,
+                                           const OptionalText& table, const OptionalText& column,
+                                           const OptionalText& grantor, const OptionalText& grantee,
+                                           const OptionalText& privilege,
+                                           const OptionalText& isGrantable);
+  virtual SQLRETURN addTablePrivilegesRow(const OptionalText& catalog, const OptionalText& schema,
+                                          const OptionalText& table, const OptionalText& grantor,
+                                          const OptionalText& grantee,
+                                          const OptionalText& privilege,
+                                          const OptionalText& isGrantable);
+
+  // The table a positioned insert, update or delete addresses: the name after
+  // FROM.
+  virtual std::string tableNameFromQuery(const std::string& text);
+
+  // Parameter substitution. True when a data-at-execution parameter of set
+  // `set` has no data yet (the element of its indicator array for that set,
+  // bind offset included).
+  virtual bool needsParameterData(SQLULEN set);
+  virtual std::string formatDateLiteral(const SQL_DATE_STRUCT& date, SQLSMALLINT sqlType);
+  virtual std::string formatTimeLiteral(const SQL_TIME_STRUCT& time, SQLSMALLINT sqlType);
+  virtual std::string formatTimestampLiteral(const SQL_TIMESTAMP_STRUCT& timestamp,
+                                             SQLSMALLINT sqlType);
+  // The text with its quotes made harmless inside a quoted literal.
+  virtual std::string escapeQuotes(const std::string& text);
+  // The literal text of parameter `parameter` of set `set` (isNull for SQL
+  // NULL): SQL_SUCCESS, SQL_NEED_DATA while its data at execution is missing,
+  // or SQL_ERROR with its state posted.
+  virtual SQLRETURN formatParameterValue(SQLUSMALLINT parameter, Descriptor& apd, Descriptor& ipd,
+                                         SQLULEN set, std::string& text, bool& isNull);
+  // Address of the value of parameter `parameter` in set `set`, with its NULL
+  // and needs-data marks and its length or indicator.
+  virtual SQLPOINTER parameterData(SQLUSMALLINT parameter, Descriptor& apd, Descriptor& ipd,
+                                   SQLULEN set, bool& isNull, bool& needsData, SQLLEN& length);
+  virtual void quoteLiteral(std::string& text, SQLSMALLINT cType, SQLSMALLINT sqlType);
+  // Writes into finalText the template with each marker (at the positions found
+  // once per execution) replaced by the literal of its parameter in set `set`.
+  // SQL_SUCCESS, SQL_NEED_DATA, or SQL_ERROR with its state posted; nothing
+  // must be sent unless it succeeded.
+  virtual SQLRETURN substituteParameters(const std::string& sqlTemplate,
+                                         const std::vector<std::size_t>& markers, Descriptor& apd,
+                                         Descriptor& ipd, SQLULEN set, std::string& finalText);
+  // Two lower-case hexadecimal digits per byte.
+  virtual std::string hexEncode(const unsigned char* bytes, std::size_t length);
+
+  // Attribute setters.
+  virtual SQLRETURN setAppParamDesc(Descriptor* descriptor);
+  virtual SQLRETURN setAppRowDesc(Descriptor* descriptor);
+  virtual SQLRETURN setAsyncEnable(SQLUINTEGER value);
+  virtual SQLRETURN setConcurrency(SQLUINTEGER value);
+  virtual SQLRETURN setCursorScrollable(SQLUINTEGER value);
+  virtual SQLRETURN setCursorSensitivity(SQLUINTEGER value);
+  virtual SQLRETURN setCursorType(SQLUINTEGER value);
+  virtual SQLRETURN setEnableAutoIpd(SQLUINTEGER value);
+  virtual SQLRETURN setFetchBookmarkPtr(SQLPOINTER value);
+  virtual SQLRETURN setKeysetSize(SQLULEN value);
+  virtual SQLRETURN setMaxLength(SQLULEN value);
+  virtual SQLRETURN setMaxRows(SQLULEN value);
+  virtual SQLRETURN setMetadataId(SQLUINTEGER value);
+  virtual SQLRETURN setNoscan(SQLUINTEGER value);
+  virtual SQLRETURN setParamBindOffsetPtr(SQLLEN* value);
+  virtual SQLRETURN setParamBindType(SQLUINTEGER value);
+  virtual SQLRETURN setParamOperationPtr(SQLUSMALLINT* value);
+  virtual SQLRETURN setParamStatusPtr(SQLUSMALLINT* value);
+  virtual SQLRETURN setParamsProcessedPtr(SQLULEN* value);
+  virtual SQLRETURN setParamsetSize(SQLULEN value);
+  virtual SQLRETURN setQueryTimeout(SQLUINTEGER value);
+  virtual SQLRETURN setRetrieveData(SQLUINTEGER value);
+  virtual SQLRETURN setRowArraySize(SQLULEN value);
+  virtual SQLRETURN setRowBindOffsetPtr(SQLLEN* value);
+  virtual SQLRETURN setRowBindType(SQLUINTEGER value);
+  virtual SQLRETURN setRowOperationPtr(SQLUSMALLINT* value);
+  virtual SQLRETURN setRowStatusPtr(SQLUSMALLINT* value);
+  virtual SQLRETURN setRowsFetchedPtr(SQLULEN* value);
+  virtual SQLRETURN setSimulateCursor(SQLUINTEGER value);
+  virtual SQLRETURN setUseBookmarks(SQLUINTEGER value);
+
+  // Attribute getters.
+  virtual Descriptor* appParamDesc() const;
+  virtual Descriptor* appRowDesc() const;
+  virtual SQLUINTEGER asyncEnable() const;
+  virtual SQLUINTEGER concurrency() const;
+  virtual SQLUINTEGER cursorScrollable() const;
+  virtual SQLUINTEGER cursorSensitivity() const;
+  virtual SQLUINTEGER cursorType() const;
+  virtual SQLUINTEGER enableAutoIpd() const;
+  virtual SQLPOINTER fetchBookmarkPtr() const;
+  virtual Descriptor* impParamDesc() const;
+  virtual Descriptor* impRowDesc() const;
+  virtual SQLULEN keysetSize() const;
+  virtual SQLULEN maxLength() const;
+  virtual SQLULEN maxRows() const;
+  virtual SQLUINTEGER metadataId() const;
+  virtual SQLUINTEGER noscan() const;
+  virtual SQLLEN* paramBindOffsetPtr() const;
+  virtual SQLUINTEGER paramBindType() const;
+  virtual SQLUSMALLINT* paramOperationPtr() const;
+  virtual SQLUSMALLINT* paramStatusPtr() const;
+  virtual SQLULEN* paramsProcessedPtr() const;
+  virtual SQLULEN paramsetSize() const;
+  virtual SQLUINTEGER queryTimeout() const;
+  virtual SQLUINTEGER retrieveData() const;
+  virtual SQLULEN rowArraySize() const;
+  virtual SQLLEN* rowBindOffsetPtr() const;
+  virtual SQLUINTEGER rowBindType() const;
+  virtual SQLULEN rowNumber() const;
+  virtual SQLUSMALLINT* rowOperationPtr() const;
+  virtual SQLUSMALLINT* rowStatusPtr() const;
+  virtual SQLULEN* rowsFetchedPtr() const;
+  virtual SQLUINTEGER simulateCursor() const;
+  virtual SQLUINTEGER useBookmarks() const;
+  // The SQL_CA1_* and SQL_CA2_* masks the connection reports for the current
+  // cursor type.
+  virtual SQLUINTEGER cursorAttributes1();
+  virtual SQLUINTEGER cursorAttributes2();
+  virtual SQLULEN rowsFetchedTotal() const;
+  // SQLRowCount's answer, also stored through the rows-fetched pointer when one
+  // is set.
+  virtual void setRowCount(SQLLEN count);
+
+  // An explicitly allocated descriptor of the connection is going: the
+  // statement falls back to its own application descriptors where it used that
+  // one.
+  void descriptorFreed(const Descriptor* descriptor) override;
+
+  // The row source, null without a result.
+  Recordset* recordset() const;
+  SQLUINTEGER state() const;
+
+ protected:
+  // Posts a driver state with an empty message; answers SQL_ERROR for the
+  // refusals' tail call.
+  SQLRETURN post(const char* sqlState);
+  SQLRETURN post(const char* sqlState, const char* message);
+  // Every ODBC version but 2 behaves as ODBC 3 (3.80 included): catalog shapes,
+  // closeCursor.
+  bool behavesAsOdbc3() const;
+  // Replaces the row source; the old one is deleted.
+  void installRecordset(Recordset* recordset);
+  // Executes the text once per parameter set as the back ends do: refuses data
+  // at execution with more than one set ("HYC00"), answers SQL_NEED_DATA while
+  // data at execution is missing, substitutes each set's literals and hands the
+  // final text to executeFinalizedQuery, timing it for the query log. Answers
+  // the last set's result.
+  SQLRETURN executeParameterSets(const std::string& text);
+  // The first parameter of set `set` whose data at execution is missing; 0 when
+  // none.
+  SQLUSMALLINT parameterNeedingData(SQLULEN set);
+
+  Connection* connection_;
+  DiagnosticHeader diagnostics_;
+  std::uint32_t queryTimerSeconds_ = 0;
+  std::uint32_t queryTimerMicroseconds_ = 0;
+  Descriptor* apd_ = nullptr;
+  Descriptor* ard_ = nullptr;
+  std::unique_ptr<Descriptor> ipd_;
+  std::unique_ptr<Descriptor> ird_;
+  SQLUSMALLINT dataAtExecParameter_ = 0;
+  std::unique_ptr<Recordset> recordset_;
+  std::unique_ptr<Descriptor> implicitApd_;
+  std::unique_ptr<Descriptor> implicitArd_;
+  SQLUINTEGER asyncEnable_ = SQL_ASYNC_ENABLE_OFF;
+  SQLUINTEGER concurrency_ = SQL_CONCUR_READ_ONLY;
+  SQLUINTEGER cursorScrollable_ = SQL_NONSCROLLABLE;
+  SQLUINTEGER cursorSensitivity_ = SQL_UNSPECIFIED;
+  SQLUINTEGER cursorType_ = SQL_CURSOR_FORWARD_ONLY;
+  SQLUINTEGER enableAutoIpd_ = SQL_FALSE;
+  SQLPOINTER fetchBookmarkPtr_ = nullptr;
+  SQLULEN keysetSize_ = 0;
+  SQLULEN maxLength_ = 0;
+  SQLULEN maxRows_ = 0;
+  SQLUINTEGER metadataId_ = SQL_FALSE;
+  SQLUINTEGER noscan_ = SQL_NOSCAN_OFF;
+  SQLUINTEGER queryTimeout_ = 0;
+  SQLUINTEGER retrieveData_ = SQL_RD_ON;
+  SQLULEN rowNumber_ = 0;
+  SQLUINTEGER simulateCursor_ = 0;
+  SQLUINTEGER useBookmarks_ = SQL_UB_OFF;
+  bool serverCursorDeclared_ = false;
+  std::uint64_t cursorCounter_ = 0;
+  SQLUINTEGER state_ = stateClosed;
+  bool beforeStart_ = true;
+  bool afterEnd_ = false;
+  SQLLEN rowsetRows_ = -1;
+  SQLULEN pendingAdvance_ = 0;
+  std::string cursorName_;
+  std::string preparedSql_;
+  std::string sqlText_;
+  SQLLEN rowCount_ = -1;
+  SQLULEN rowsFetched_ = 0;
+
+ private:
+  // Clears the IRD and the delivered-row count and deletes the row source: a
+  // new execution describes its own result.
+  void resetResult();
+  // Runs the text and, when it succeeded, opens the server cursor and sets the
+  // state.
+  SQLRETURN runAndOpen(const std::string& text);
+
+  // Room in the buffer putData gathers into (the IPD record's DATA_PTR when it
+  // is this one).
+  void* putDataBuffer_ = nullptr;
+  std::size_t putDataCapacity_ = 0;
+};

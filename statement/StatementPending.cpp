@@ -1,0 +1,450 @@
+// Operations whose bodies are still being written; each answers "HYC00"
+// (optional feature not implemented) or an empty answer until its own file
+// replaces it.
+#include <string>
+
+#include "statement/Descriptor.h"
+#include "statement/Statement.h"
+
+SQLRETURN Statement::setStmtAttr(SQLINTEGER, SQLPOINTER, SQLINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::getStmtAttr(SQLINTEGER, SQLPOINTER, SQLINTEGER, SQLINTEGER*) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::getTypeInfo(SQLSMALLINT) { return post("HYC00"); }
+
+SQLRETURN Statement::colAttribute(SQLUSMALLINT, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT*,
+                                  SQLLEN*) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::describeCol(SQLUSMALLINT, char*, SQLSMALLINT, SQLSMALLINT*, SQLSMALLINT*,
+                                 SQLULEN*, SQLSMALLINT*, SQLSMALLINT*) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::bindCol(SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::bindParameter(SQLUSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLULEN,
+                                   SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::openCursor() {
+  if (!serverCursorDeclared_) return SQL_SUCCESS;
+  return post("HYC00");
+}
+
+SQLRETURN Statement::fetch() { return post("HYC00"); }
+
+SQLRETURN Statement::fetchScroll(SQLSMALLINT, SQLLEN) { return post("HYC00"); }
+
+SQLRETURN Statement::extendedFetch(SQLUSMALLINT, SQLLEN, SQLULEN*, SQLUSMALLINT*) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::numResultCols(SQLSMALLINT*) { return post("HYC00"); }
+
+SQLRETURN Statement::rowCount(SQLLEN*) { return post("HYC00"); }
+
+SQLRETURN Statement::getData(SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::describeParam(SQLUSMALLINT, SQLSMALLINT*, SQLULEN*, SQLSMALLINT*,
+                                   SQLSMALLINT*) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::numParams(SQLSMALLINT*) { return post("HYC00"); }
+
+SQLRETURN Statement::columnPrivileges(const char*, SQLSMALLINT, const char*, SQLSMALLINT,
+                                      const char*, SQLSMALLINT, const char*, SQLSMALLINT) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::columns(const char*, SQLSMALLINT, const char*, SQLSMALLINT, const char*,
+                             SQLSMALLINT, const char*, SQLSMALLINT) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::foreignKeys(const char*, SQLSMALLINT, const char*, SQLSMALLINT, const char*,
+                                 SQLSMALLINT, const char*, SQLSMALLINT, const char*, SQLSMALLINT,
+                                 const char*, SQLSMALLINT) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::primaryKeys(const char*, SQLSMALLINT, const char*, SQLSMALLINT, const char*,
+                                 SQLSMALLINT) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::procedureColumns(const char*, SQLSMALLINT, const char*, SQLSMALLINT,
+                                      const char*, SQLSMALLINT, const char*, SQLSMALLINT) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::procedures(const char*, SQLSMALLINT, const char*, SQLSMALLINT, const char*,
+                                SQLSMALLINT) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::specialColumns(SQLUSMALLINT, const char*, SQLSMALLINT, const char*,
+                                    SQLSMALLINT, const char*, SQLSMALLINT, SQLUSMALLINT,
+                                    SQLUSMALLINT) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::statistics(const char*, SQLSMALLINT, const char*, SQLSMALLINT, const char*,
+                                SQLSMALLINT, SQLUSMALLINT, SQLUSMALLINT) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::tablePrivileges(const char*, SQLSMALLINT, const char*, SQLSMALLINT,
+                                     const char*, SQLSMALLINT) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::tables(const char*, SQLSMALLINT, const char*, SQLSMALLINT, const char*,
+                            SQLSMALLINT, const char*, SQLSMALLINT) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::setPos(SQLSETPOSIROW, SQLUSMALLINT, SQLUSMALLINT) { return post("HYC00"); }
+
+SQLRETURN Statement::bulkOperations(SQLUSMALLINT) { return post("HYC00"); }
+
+SQLRETURN Statement::insertRow(SQLUINTEGER, SQLUSMALLINT) { return post("HYC00"); }
+
+SQLRETURN Statement::deleteRow(SQLULEN, SQLUSMALLINT) { return post("HYC00"); }
+
+SQLRETURN Statement::updateRow(SQLULEN, SQLUSMALLINT) { return post("HYC00"); }
+
+SQLRETURN Statement::fetchRowset() { return post("HYC00"); }
+
+SQLRETURN Statement::fetchRowsetRow() { return post("HYC00"); }
+
+SQLRETURN Statement::fetchNext() { return post("HYC00"); }
+
+SQLRETURN Statement::fetchPrior() { return post("HYC00"); }
+
+SQLRETURN Statement::fetchFirst() { return post("HYC00"); }
+
+SQLRETURN Statement::fetchLast() { return post("HYC00"); }
+
+SQLRETURN Statement::fetchRelative(SQLLEN) { return post("HYC00"); }
+
+SQLRETURN Statement::fetchAbsolute(SQLLEN) { return post("HYC00"); }
+
+SQLRETURN Statement::fetchBookmark(SQLLEN) { return post("HYC00"); }
+
+SQLRETURN Statement::moveNext() { return post("HYC00"); }
+
+SQLRETURN Statement::movePrior() { return post("HYC00"); }
+
+SQLRETURN Statement::moveRelative(SQLLEN) { return post("HYC00"); }
+
+SQLRETURN Statement::moveAbsolute(SQLLEN) { return post("HYC00"); }
+
+SQLRETURN Statement::moveFirst() { return post("HYC00"); }
+
+SQLRETURN Statement::moveLast() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoRow(const OptionalText&, OptionalShort, OptionalInt,
+                                    const OptionalText&, const OptionalText&, const OptionalText&,
+                                    OptionalShort, OptionalShort, OptionalShort, OptionalShort,
+                                    OptionalShort, OptionalShort, const OptionalText&,
+                                    OptionalShort, OptionalShort, OptionalShort, OptionalShort,
+                                    OptionalInt, OptionalShort) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::addAllTypeInfo() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoChar() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoVarchar() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoLongVarchar() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoWChar() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoWVarchar() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoWLongVarchar() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoDecimal() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoNumeric() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoSmallint() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoInteger() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoReal() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoFloat() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoDouble() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoBit() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoTinyint() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoBigint() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoBinary() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoVarbinary() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoLongVarbinary() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoDate() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoTime() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoTimestamp() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalMonth() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalYear() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalYearToMonth() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalDay() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalHour() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalMinute() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalSecond() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalDayToHour() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalDayToMinute() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalDayToSecond() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalHourToMinute() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalHourToSecond() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoIntervalMinuteToSecond() { return post("HYC00"); }
+
+SQLRETURN Statement::addTypeInfoGuid() { return post("HYC00"); }
+
+SQLRETURN Statement::addColumnsRow(const OptionalText&, const OptionalText&, const OptionalText&,
+                                   const OptionalText&, OptionalShort, const OptionalText&,
+                                   OptionalInt, OptionalInt, OptionalShort, OptionalShort,
+                                   OptionalShort, const OptionalText&, const OptionalText&,
+                                   OptionalShort, OptionalShort, OptionalInt, OptionalInt,
+                                   const OptionalText&) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::addTablesRow(const OptionalText&, const OptionalText&, const OptionalText&,
+                                  const OptionalText&, const OptionalText&) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::addStatisticsRow(const OptionalText&, const OptionalText&, const OptionalText&,
+                                      OptionalShort, const OptionalText&, const OptionalText&,
+                                      OptionalShort, OptionalShort, const OptionalText&,
+                                      const OptionalText&, OptionalInt, OptionalInt,
+                                      const OptionalText&) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::addSpecialColumnsRow(OptionalShort, const OptionalText&, OptionalShort,
+                                          const OptionalText&, OptionalInt, OptionalInt,
+                                          OptionalShort, OptionalShort) {
+  return post("HYC00");
+}
+
+SQLRETURN Statement::addPrimaryKeysRow(const OptionalText&, const OptionalText&,
+                                       const OptionalText&, const OptionalText&, OptionalShort,
+                                       const OptionalText&) {
+  return post("HYC00");
+}
+
+SQLRETURN
+Statement::addColumnPrivilegesRow(const OptionalText&, const OptionalText&, const OptionalText&,
+                                  const OptionalText&, const OptionalText&, const OptionalText&,
+                                  const OptionalText&, const OptionalText&) {
+  return post("HYC00");
+}
+
+SQLRETURN
+Statement::addTablePrivilegesRow(const OptionalText&, const OptionalText&, const OptionalText&,
+                                 const OptionalText&, const OptionalText&, const OptionalText&,
+                                 const OptionalText&) {
+  return post("HYC00");
+}
+
+std::string Statement::tableNameFromQuery(const std::string&) { return std::string(); }
+
+std::string Statement::formatDateLiteral(const SQL_DATE_STRUCT&, SQLSMALLINT) {
+  return std::string();
+}
+
+std::string Statement::formatTimeLiteral(const SQL_TIME_STRUCT&, SQLSMALLINT) {
+  return std::string();
+}
+
+std::string Statement::formatTimestampLiteral(const SQL_TIMESTAMP_STRUCT&, SQLSMALLINT) {
+  return std::string();
+}
+
+std::string Statement::escapeQuotes(const std::string&) { return std::string(); }
+
+SQLRETURN Statement::formatParameterValue(SQLUSMALLINT, Descriptor&, Descriptor&, SQLULEN,
+                                          std::string&, bool&) {
+  return post("HYC00");
+}
+
+SQLPOINTER Statement::parameterData(SQLUSMALLINT, Descriptor&, Descriptor&, SQLULEN, bool&, bool&,
+                                    SQLLEN&) {
+  return nullptr;
+}
+
+void Statement::quoteLiteral(std::string&, SQLSMALLINT, SQLSMALLINT) {}
+
+SQLRETURN Statement::substituteParameters(const std::string&, const std::vector<std::size_t>&,
+                                          Descriptor&, Descriptor&, SQLULEN, std::string&) {
+  return post("HYC00");
+}
+
+std::string Statement::hexEncode(const unsigned char*, std::size_t) { return std::string(); }
+
+SQLRETURN Statement::setAppParamDesc(Descriptor*) { return post("HYC00"); }
+
+SQLRETURN Statement::setAppRowDesc(Descriptor*) { return post("HYC00"); }
+
+SQLRETURN Statement::setAsyncEnable(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setConcurrency(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setCursorScrollable(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setCursorSensitivity(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setCursorType(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setEnableAutoIpd(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setFetchBookmarkPtr(SQLPOINTER) { return post("HYC00"); }
+
+SQLRETURN Statement::setKeysetSize(SQLULEN) { return post("HYC00"); }
+
+SQLRETURN Statement::setMaxLength(SQLULEN) { return post("HYC00"); }
+
+SQLRETURN Statement::setMaxRows(SQLULEN) { return post("HYC00"); }
+
+SQLRETURN Statement::setMetadataId(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setNoscan(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setParamBindOffsetPtr(SQLLEN*) { return post("HYC00"); }
+
+SQLRETURN Statement::setParamBindType(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setParamOperationPtr(SQLUSMALLINT*) { return post("HYC00"); }
+
+SQLRETURN Statement::setParamStatusPtr(SQLUSMALLINT*) { return post("HYC00"); }
+
+SQLRETURN Statement::setParamsProcessedPtr(SQLULEN*) { return post("HYC00"); }
+
+SQLRETURN Statement::setParamsetSize(SQLULEN) { return post("HYC00"); }
+
+SQLRETURN Statement::setQueryTimeout(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setRetrieveData(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setRowArraySize(SQLULEN) { return post("HYC00"); }
+
+SQLRETURN Statement::setRowBindOffsetPtr(SQLLEN*) { return post("HYC00"); }
+
+SQLRETURN Statement::setRowBindType(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setRowOperationPtr(SQLUSMALLINT*) { return post("HYC00"); }
+
+SQLRETURN Statement::setRowStatusPtr(SQLUSMALLINT*) { return post("HYC00"); }
+
+SQLRETURN Statement::setRowsFetchedPtr(SQLULEN*) { return post("HYC00"); }
+
+SQLRETURN Statement::setSimulateCursor(SQLUINTEGER) { return post("HYC00"); }
+
+SQLRETURN Statement::setUseBookmarks(SQLUINTEGER) { return post("HYC00"); }
+
+Descriptor* Statement::appParamDesc() const { return nullptr; }
+
+Descriptor* Statement::appRowDesc() const { return nullptr; }
+
+SQLUINTEGER Statement::asyncEnable() const { return 0; }
+
+SQLUINTEGER Statement::concurrency() const { return 0; }
+
+SQLUINTEGER Statement::cursorScrollable() const { return 0; }
+
+SQLUINTEGER Statement::cursorSensitivity() const { return 0; }
+
+SQLUINTEGER Statement::cursorType() const { return 0; }
+
+SQLUINTEGER Statement::enableAutoIpd() const { return 0; }
+
+SQLPOINTER Statement::fetchBookmarkPtr() const { return nullptr; }
+
+Descriptor* Statement::impParamDesc() const { return nullptr; }
+
+Descriptor* Statement::impRowDesc() const { return nullptr; }
+
+SQLULEN Statement::keysetSize() const { return 0; }
+
+SQLULEN Statement::maxLength() const { return 0; }
+
+SQLULEN Statement::maxRows() const { return 0; }
+
+SQLUINTEGER Statement::metadataId() const { return 0; }
+
+SQLUINTEGER Statement::noscan() const { return 0; }
+
+SQLLEN* Statement::paramBindOffsetPtr() const { return nullptr; }
+
+SQLUINTEGER Statement::paramBindType() const { return 0; }
+
+SQLUSMALLINT* Statement::paramOperationPtr() const { return nullptr; }
+
+SQLUSMALLINT* Statement::paramStatusPtr() const { return nullptr; }
+
+SQLULEN* Statement::paramsProcessedPtr() const { return nullptr; }
+
+SQLULEN Statement::paramsetSize() const { return 0; }
+
+SQLUINTEGER Statement::queryTimeout() const { return 0; }
+
+SQLUINTEGER Statement::retrieveData() const { return 0; }
+
+SQLULEN Statement::rowArraySize() const { return 0; }
+
+SQLLEN* Statement::rowBindOffsetPtr() const { return nullptr; }
+
+SQLUINTEGER Statement::rowBindType() const { return 0; }
+
+SQLULEN Statement::rowNumber() const { return 0; }
+
+SQLUSMALLINT* Statement::rowOperationPtr() const { return nullptr; }
+
+SQLUSMALLINT* Statement::rowStatusPtr() const { return nullptr; }
+
+SQLULEN* Statement::rowsFetchedPtr() const { return nullptr; }
+
+SQLUINTEGER Statement::simulateCursor() const { return 0; }
+
+SQLUINTEGER Statement::useBookmarks() const { return 0; }
+
+SQLUINTEGER Statement::cursorAttributes1() { return 0; }
+
+SQLUINTEGER Statement::cursorAttributes2() { return 0; }
