@@ -20,8 +20,6 @@ SQLRETURN worseOf(SQLRETURN a, SQLRETURN b) {
   return SQL_SUCCESS;
 }
 
-constexpr SQLLEN maximumCount = 32767;
-
 }  // namespace
 
 Descriptor::Descriptor(Connection* owner, DescriptorType type)
@@ -71,6 +69,12 @@ SQLRETURN Descriptor::refuse(const char* sqlState) {
 SQLRETURN Descriptor::setField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQLPOINTER value,
                                SQLINTEGER bufferLength) {
   diagnostics_.clear();
+  // The row implementation descriptor describes the server's result; the application sets only
+  // where the fetch reports to.
+  if (type_ == DescriptorType::implementationRow && fieldId != SQL_DESC_ARRAY_STATUS_PTR &&
+      fieldId != SQL_DESC_ROWS_PROCESSED_PTR) {
+    return refuse("HY016");
+  }
   switch (fieldId) {
     case SQL_DESC_ARRAY_SIZE:
       if (isImplementation()) return refuse("HY091");
@@ -87,7 +91,6 @@ SQLRETURN Descriptor::setField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQ
       if (isStatementApplication()) return refuse("HY091");
       return setRowsProcessedPtr(static_cast<SQLULEN*>(value));
     case SQL_DESC_COUNT: {
-      if (type_ == DescriptorType::implementationRow) return refuse("HY091");
       const auto count = reinterpret_cast<SQLLEN>(value);
       if (count < 0 || count > maximumCount) return refuse("07009");
       return setCount(static_cast<SQLSMALLINT>(count));
@@ -103,14 +106,27 @@ SQLRETURN Descriptor::setField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQ
 }
 
 DescriptorRecord* Descriptor::recordToSet(SQLSMALLINT recordNumber) {
-  // The columns of a result are the server's: the application cannot add any.
-  if (recordNumber < 0 ||
-      (recordNumber > getCount() && type_ == DescriptorType::implementationRow)) {
+  if (!isRecordNumber(recordNumber)) {
     refuse("07009");
     return nullptr;
   }
   if (recordNumber > getCount()) setCount(recordNumber);
   return getRecord(recordNumber);
+}
+
+bool Descriptor::isRecordNumber(SQLSMALLINT recordNumber) const {
+  // A parameter has no bookmark.
+  return recordNumber > 0 ||
+         (recordNumber == 0 && type_ != DescriptorType::implementationParameter);
+}
+
+SQLRETURN Descriptor::recordToRead(SQLSMALLINT recordNumber, DescriptorRecord*& record) {
+  record = nullptr;
+  if (!isRecordNumber(recordNumber)) return refuse("07009");
+  // Past the last record: applications walk the records until this answer.
+  if (recordNumber > getCount()) return SQL_NO_DATA;
+  record = getRecord(recordNumber);
+  return SQL_SUCCESS;
 }
 
 SQLRETURN Descriptor::getField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQLPOINTER value,
@@ -145,8 +161,9 @@ SQLRETURN Descriptor::getField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQ
     default:
       break;
   }
-  DescriptorRecord* record = getRecord(recordNumber);
-  if (record == nullptr) return refuse("07009");
+  DescriptorRecord* record = nullptr;
+  const SQLRETURN found = recordToRead(recordNumber, record);
+  if (record == nullptr) return found;
   return record->getField(fieldId, value, bufferLength, stringLength);
 }
 
@@ -155,6 +172,7 @@ SQLRETURN Descriptor::setDescRec(SQLSMALLINT recordNumber, SQLSMALLINT type, SQL
                                  SQLPOINTER dataPtr, SQLLEN* stringLengthPtr,
                                  SQLLEN* indicatorPtr) {
   diagnostics_.clear();
+  if (type_ == DescriptorType::implementationRow) return refuse("HY016");
   DescriptorRecord* record = recordToSet(recordNumber);
   if (record == nullptr) return SQL_ERROR;
   return record->setDescRec(type, subType, length, precision, scale, dataPtr, stringLengthPtr,
@@ -166,8 +184,9 @@ SQLRETURN Descriptor::getDescRec(SQLSMALLINT recordNumber, SQLCHAR* name, SQLSMA
                                  SQLLEN* length, SQLSMALLINT* precision, SQLSMALLINT* scale,
                                  SQLSMALLINT* nullable) {
   diagnostics_.clear();
-  DescriptorRecord* record = getRecord(recordNumber);
-  if (record == nullptr) return refuse("07009");
+  DescriptorRecord* record = nullptr;
+  const SQLRETURN found = recordToRead(recordNumber, record);
+  if (record == nullptr) return found;
   return record->getDescRec(name, bufferLength, stringLength, type, subType, length, precision,
                             scale, nullable);
 }
@@ -208,14 +227,15 @@ std::unique_ptr<DescriptorRecord> Descriptor::makeRecord(const std::string& name
                                             nullable, isUnsigned);
 }
 
-DescriptorRecord& Descriptor::addRecordWithTypeName(const std::string& name, SQLSMALLINT sqlType,
+DescriptorRecord* Descriptor::addRecordWithTypeName(const std::string& name, SQLSMALLINT sqlType,
                                                     const std::string& typeName,
                                                     SQLSMALLINT nullable, bool isUnsigned) {
+  if (getCount() == maximumCount) return nullptr;
   records_.push_back(makeRecord(name, sqlType, typeName, nullable, isUnsigned));
-  return *records_.back();
+  return records_.back().get();
 }
 
-DescriptorRecord& Descriptor::addRecord(const std::string& name, SQLSMALLINT sqlType,
+DescriptorRecord* Descriptor::addRecord(const std::string& name, SQLSMALLINT sqlType,
                                         SQLSMALLINT nullable, bool isUnsigned) {
   return addRecordWithTypeName(name, sqlType, "", nullable, isUnsigned);
 }

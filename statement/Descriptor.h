@@ -20,6 +20,9 @@ class TraceWriter;
 
 class Descriptor : public ConnectionChild {
  public:
+  // The most records after the bookmark record: COUNT is a SQLSMALLINT.
+  static constexpr SQLSMALLINT maximumCount = 32767;
+
   // An explicitly allocated descriptor registers with its connection, which frees it when the
   // application does not; a statement's own descriptors belong to the statement.
   Descriptor(Connection* owner, DescriptorType type);
@@ -39,23 +42,24 @@ class Descriptor : public ConnectionChild {
   virtual SQLRETURN getDiagField(SQLSMALLINT recordNumber, SQLSMALLINT identifier, SQLPOINTER value,
                                  SQLSMALLINT bufferLength, SQLSMALLINT* stringLength);
 
-  // SQLSetDescField. Header fields ignore the record number; ARRAY_SIZE, BIND_OFFSET_PTR and
-  // BIND_TYPE are refused ("HY091") on implementation descriptors, ROWS_PROCESSED_PTR on the
-  // statement's application descriptors, COUNT on the row implementation descriptor and
-  // ALLOC_TYPE everywhere; a COUNT below 0 or above 32767 answers "07009". A record field of a
-  // record above COUNT raises COUNT to it first, except on the row implementation descriptor,
-  // which answers "07009" as it does for a record number below 0. Record fields follow
-  // DescriptorRecord::setField.
+  // SQLSetDescField. On the row implementation descriptor only ARRAY_STATUS_PTR and
+  // ROWS_PROCESSED_PTR are set; every other field answers "HY016". Header fields ignore the
+  // record number; ARRAY_SIZE, BIND_OFFSET_PTR and BIND_TYPE are refused ("HY091") on the
+  // parameter implementation descriptor, ROWS_PROCESSED_PTR on the statement's application
+  // descriptors and ALLOC_TYPE everywhere; a COUNT below 0 or above 32767 answers "07009". A
+  // record field of a record above COUNT raises COUNT to it first; a record number below 0, or 0
+  // on the parameter implementation descriptor (a parameter has no bookmark), answers "07009".
+  // Record fields follow DescriptorRecord::setField.
   virtual SQLRETURN setField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQLPOINTER value,
                              SQLINTEGER bufferLength);
   // SQLGetDescField: header fields with their ODBC width (the length is not written), refused
-  // as for setField except COUNT and ALLOC_TYPE, which every kind answers; record fields of a
-  // record that does not exist answer "07009".
+  // as for setField except COUNT and ALLOC_TYPE, which every kind answers. A record field of a
+  // record above COUNT answers SQL_NO_DATA; record numbers that setField refuses answer "07009".
   virtual SQLRETURN getField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQLPOINTER value,
                              SQLINTEGER bufferLength, SQLINTEGER* stringLength);
   // SQLSetDescRec: the record number is taken as setField takes it, so that an application
-  // can bind a column of a new descriptor through it. SQLGetDescRec: of an existing record
-  // ("07009" for any other).
+  // can bind a column of a new descriptor through it ("HY016" on the row implementation
+  // descriptor). SQLGetDescRec: the record numbers as getField takes them.
   virtual SQLRETURN setDescRec(SQLSMALLINT recordNumber, SQLSMALLINT type, SQLSMALLINT subType,
                                SQLLEN length, SQLSMALLINT precision, SQLSMALLINT scale,
                                SQLPOINTER dataPtr, SQLLEN* stringLengthPtr, SQLLEN* indicatorPtr);
@@ -74,11 +78,12 @@ class Descriptor : public ConnectionChild {
   virtual SQLRETURN copy(const Descriptor& source);
 
   // A new record behind the last one, describing a result column; the type name is "" for
-  // addRecord.
-  virtual DescriptorRecord& addRecordWithTypeName(const std::string& name, SQLSMALLINT sqlType,
+  // addRecord. Null, and nothing added, once COUNT is maximumCount: a result of more columns
+  // than SQLSMALLINT counts cannot be described, and the caller refuses the query.
+  virtual DescriptorRecord* addRecordWithTypeName(const std::string& name, SQLSMALLINT sqlType,
                                                   const std::string& typeName, SQLSMALLINT nullable,
                                                   bool isUnsigned);
-  virtual DescriptorRecord& addRecord(const std::string& name, SQLSMALLINT sqlType,
+  virtual DescriptorRecord* addRecord(const std::string& name, SQLSMALLINT sqlType,
                                       SQLSMALLINT nullable, bool isUnsigned);
 
   virtual SQLRETURN setArraySize(SQLULEN value);
@@ -132,8 +137,13 @@ class Descriptor : public ConnectionChild {
  private:
   SQLRETURN refuse(const char* sqlState);
   // The record that a set of a record field addresses, COUNT raised to it first; null after
-  // "07009" for a negative number, or one above COUNT on the row implementation descriptor.
+  // "07009" for a number that names no record.
   DescriptorRecord* recordToSet(SQLSMALLINT recordNumber);
+  // Whether the number can name a record of this descriptor.
+  bool isRecordNumber(SQLSMALLINT recordNumber) const;
+  // The record a read addresses; null with "07009" posted (SQL_ERROR) for a number that names
+  // no record, or with SQL_NO_DATA past COUNT.
+  SQLRETURN recordToRead(SQLSMALLINT recordNumber, DescriptorRecord*& record);
   // The application descriptors a statement made itself, which process no rows of their own.
   bool isStatementApplication() const;
   std::unique_ptr<DescriptorRecord> makeRecord(const std::string& name, SQLSMALLINT sqlType,

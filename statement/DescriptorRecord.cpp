@@ -10,8 +10,8 @@
 #include "core/Charset.h"
 #include "core/Connection.h"
 #include "core/DiagnosticHeader.h"
-#include "core/StringAnswer.h"
 #include "core/SqlTypeClass.h"
+#include "core/StringAnswer.h"
 #include "core/TraceFormatter.h"
 #include "core/TraceWriter.h"
 #include "statement/DateTimeConversion.h"
@@ -57,7 +57,7 @@ constexpr FieldRule fieldRules[] = {
     {SQL_DESC_LITERAL_PREFIX, 0, kE | kIrd},
     {SQL_DESC_LITERAL_SUFFIX, 0, kE | kIrd},
     {SQL_DESC_LOCAL_TYPE_NAME, 0, kE | kIpd | kIrd},
-    {SQL_DESC_NAME, kE | kIpd | kIrd, kE | kIpd | kIrd},
+    {SQL_DESC_NAME, kE | kIpd, kE | kIpd | kIrd},
     {SQL_DESC_NULLABLE, 0, kE | kIpd | kIrd},
     {SQL_DESC_NUM_PREC_RADIX, kAllButIrd, kAll},
     {SQL_DESC_OCTET_LENGTH, kAllButIrd, kAll},
@@ -102,6 +102,12 @@ SQLPOINTER asPointer(SQLLEN value) { return reinterpret_cast<SQLPOINTER>(value);
 template <typename T>
 void store(SQLPOINTER target, T value) {
   if (target != nullptr) std::memcpy(target, &value, sizeof value);
+}
+
+bool hasSeconds(SQLSMALLINT intervalType) {
+  return intervalType == SQL_INTERVAL_SECOND || intervalType == SQL_INTERVAL_DAY_TO_SECOND ||
+         intervalType == SQL_INTERVAL_HOUR_TO_SECOND ||
+         intervalType == SQL_INTERVAL_MINUTE_TO_SECOND;
 }
 
 // Columns whose text is a number, a date, a time or a timestamp, which ODBC hands over as text
@@ -163,6 +169,38 @@ void DescriptorRecord::applyTypeDefaults() {
   }
 }
 
+void DescriptorRecord::applySetTypeDefaults() {
+  // The driver's precision of SQL_DECIMAL and SQL_NUMERIC, and of SQL_FLOAT, as its type
+  // information gives them.
+  constexpr SQLSMALLINT decimalPrecision = 10;
+  constexpr SQLSMALLINT floatPrecision = 15;
+  constexpr SQLSMALLINT secondsPrecision = 6;
+  constexpr SQLINTEGER leadingPrecision = 2;
+  switch (fields_.type) {
+    case SQL_DATETIME:
+      fields_.precision = fields_.datetimeIntervalCode == SQL_CODE_TIMESTAMP ? secondsPrecision : 0;
+      break;
+    case SQL_INTERVAL:
+      fields_.datetimeIntervalPrecision = leadingPrecision;
+      if (hasSeconds(fields_.conciseType)) fields_.precision = secondsPrecision;
+      break;
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+      fields_.precision = decimalPrecision;
+      fields_.scale = 0;
+      break;
+    case SQL_FLOAT:
+      fields_.precision = floatPrecision;
+      break;
+    default:
+      if (isTextType(fields_.type)) {
+        fields_.length = 1;
+        fields_.precision = 0;
+      }
+      break;
+  }
+}
+
 SQLRETURN DescriptorRecord::refuse(const char* sqlState) const {
   diagnostics_.post(sqlState, 0, "", -1, -1);
   return SQL_ERROR;
@@ -179,12 +217,15 @@ SQLRETURN DescriptorRecord::setField(SQLSMALLINT fieldId, SQLPOINTER value,
   switch (fieldId) {
     case SQL_DESC_CONCISE_TYPE:
       setConciseType(fromPointer<SQLSMALLINT>(value));
+      applySetTypeDefaults();
       break;
     case SQL_DESC_DATA_PTR:
       setDataPtr(value);
       break;
     case SQL_DESC_DATETIME_INTERVAL_CODE:
       setDatetimeIntervalCode(fromPointer<SQLSMALLINT>(value));
+      // The code completes the type of a date-time or interval record.
+      if (fields_.type == SQL_DATETIME || fields_.type == SQL_INTERVAL) applySetTypeDefaults();
       break;
     case SQL_DESC_DATETIME_INTERVAL_PRECISION:
       setDatetimeIntervalPrecision(fromPointer<SQLINTEGER>(value));
@@ -216,6 +257,7 @@ SQLRETURN DescriptorRecord::setField(SQLSMALLINT fieldId, SQLPOINTER value,
       break;
     case SQL_DESC_TYPE:
       setType(fromPointer<SQLSMALLINT>(value));
+      applySetTypeDefaults();
       break;
     case SQL_DESC_UNNAMED:
       setUnnamed(fromPointer<SQLSMALLINT>(value));
@@ -644,11 +686,7 @@ SQLRETURN DescriptorRecord::getColumnSizeAndDigits(SQLULEN* columnSize,
   if (isBinaryType(fields_.type) || fields_.type == SQL_BIT || fields_.type == SQL_DATETIME) {
     digits = 0;
   } else if (fields_.type == SQL_INTERVAL) {
-    const bool withSeconds = fields_.conciseType == SQL_INTERVAL_SECOND ||
-                             fields_.conciseType == SQL_INTERVAL_DAY_TO_SECOND ||
-                             fields_.conciseType == SQL_INTERVAL_HOUR_TO_SECOND ||
-                             fields_.conciseType == SQL_INTERVAL_MINUTE_TO_SECOND;
-    digits = withSeconds ? fields_.precision : 0;
+    digits = hasSeconds(fields_.conciseType) ? fields_.precision : 0;
   }
   if (columnSize != nullptr) *columnSize = size;
   if (decimalDigits != nullptr) *decimalDigits = digits;

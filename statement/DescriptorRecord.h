@@ -58,7 +58,12 @@ class DescriptorRecord {
   // SQLSetDescField for one record field. Integer values travel in the pointer itself; NAME is
   // `bufferLength` bytes of text, or up to its NUL for SQL_NTS. Setting any field but the three
   // pointers unbinds a record of an application descriptor, also when the field is refused.
-  // Identifiers that name no record field are accepted and ignored.
+  // Setting TYPE or CONCISE_TYPE (and DATETIME_INTERVAL_CODE under a date-time or interval
+  // TYPE) gives the fields that go with the type their ODBC defaults: LENGTH 1 and PRECISION 0
+  // for character types; PRECISION 10 and SCALE 0 for SQL_DECIMAL and SQL_NUMERIC; PRECISION 15
+  // for SQL_FLOAT; PRECISION 6 for timestamps and 0 for dates and times; for intervals
+  // DATETIME_INTERVAL_PRECISION 2 and, with seconds, PRECISION 6. The typed setters below set
+  // only their own fields. Identifiers that name no record field are accepted and ignored.
   virtual SQLRETURN setField(SQLSMALLINT fieldId, SQLPOINTER value, SQLINTEGER bufferLength);
   // SQLGetDescField for one record field, written with the field's ODBC width. A string that
   // does not fit is cut with a NUL inside the buffer, its full length is reported and "01004"
@@ -188,6 +193,8 @@ class DescriptorRecord {
 
  private:
   SQLRETURN refuse(const char* sqlState) const;
+  // The ODBC defaults that setting TYPE or CONCISE_TYPE brings (setField).
+  void applySetTypeDefaults();
   SQLRETURN setNameField(SQLPOINTER value, SQLINTEGER bufferLength);
   void traceLine(const std::string& line) const;
   bool ownsPointers() const;

@@ -219,7 +219,8 @@ ConversionOutcome convertValueText(SQLSMALLINT cType, const char* text, std::siz
       convertPiece(cType, text, kept, target, bufferLength, start, encodings, remainder);
   position = length + 1;
   if (kept < length) {
-    outcome = {SQL_SUCCESS_WITH_INFO, "01004", doublesLength(cType, encodings) ? 2 * needed : needed};
+    outcome = {SQL_SUCCESS_WITH_INFO, "01004",
+               doublesLength(cType, encodings) ? 2 * needed : needed};
   }
   return outcome;
 }

@@ -87,7 +87,8 @@ TEST_F(DescriptorTest, HeaderFieldsBySettingAndReadingKind) {
       const std::unique_ptr<Descriptor> d = make(kind);
       const bool setRefused = std::strchr(c.setRefusedOn, letter) != nullptr;
       EXPECT_EQ(d->setField(0, c.field, c.value, 0), setRefused ? SQL_ERROR : SQL_SUCCESS);
-      EXPECT_EQ(takeState(*d), setRefused ? "HY091" : "");
+      // The row implementation descriptor is the server's to describe.
+      EXPECT_EQ(takeState(*d), !setRefused ? "" : kind == kIrd ? "HY016" : "HY091");
 
       const bool getRefused = std::strchr(c.getRefusedOn, letter) != nullptr;
       SQLULEN read = 0xDEAD;
@@ -141,15 +142,144 @@ TEST_F(DescriptorTest, RecordFieldsGrowTheCountAndHeaderFieldsDoNot) {
   EXPECT_EQ(takeState(*d), "HY091");
   EXPECT_EQ(d->getCount(), 7);
 
-  // Reading a record above COUNT, or below 0, is refused.
+  // Reading a record above COUNT finds no data; one below 0 is refused.
   SQLSMALLINT type = 0;
-  EXPECT_EQ(d->getField(8, SQL_DESC_TYPE, &type, 0, nullptr), SQL_ERROR);
-  EXPECT_EQ(takeState(*d), "07009");
+  EXPECT_EQ(d->getField(8, SQL_DESC_TYPE, &type, 0, nullptr), SQL_NO_DATA);
+  EXPECT_EQ(takeState(*d), "");
   EXPECT_EQ(d->getField(-1, SQL_DESC_TYPE, &type, 0, nullptr), SQL_ERROR);
   EXPECT_EQ(takeState(*d), "07009");
   EXPECT_EQ(d->setField(-1, SQL_DESC_TYPE, asValue(SQL_C_CHAR), 0), SQL_ERROR);
   EXPECT_EQ(takeState(*d), "07009");
   EXPECT_EQ(d->getCount(), 7);
+}
+
+TEST_F(DescriptorTest, RecordNumbersAndImplementationRowSetsByKind) {
+  enum class Call { getField, getDescRec, setField, setDescRec };
+  struct Case {
+    DescriptorType kind;
+    Call call;
+    SQLSMALLINT record;
+    SQLSMALLINT field;  // for the field forms
+    SQLRETURN rc;
+    const char* state;
+  };
+  const Case cases[] = {
+      // Past COUNT (2): no data, so that tools can walk the records until it.
+      {kArd, Call::getField, 3, SQL_DESC_TYPE, SQL_NO_DATA, ""},
+      {kIrd, Call::getField, 3, SQL_DESC_NAME, SQL_NO_DATA, ""},
+      {kIpd, Call::getDescRec, 3, 0, SQL_NO_DATA, ""},
+      {kExplicit, Call::getDescRec, 3, 0, SQL_NO_DATA, ""},
+      {kIrd, Call::getDescRec, 2, 0, SQL_SUCCESS, ""},
+      {kArd, Call::getField, -1, SQL_DESC_TYPE, SQL_ERROR, "07009"},
+      // A parameter has no bookmark record.
+      {kIpd, Call::getField, 0, SQL_DESC_TYPE, SQL_ERROR, "07009"},
+      {kIpd, Call::getDescRec, 0, 0, SQL_ERROR, "07009"},
+      {kIpd, Call::setField, 0, SQL_DESC_TYPE, SQL_ERROR, "07009"},
+      {kIpd, Call::getField, 0, SQL_DESC_COUNT, SQL_SUCCESS, ""},
+      {kApd, Call::getField, 0, SQL_DESC_TYPE, SQL_SUCCESS, ""},
+      {kIrd, Call::getField, 0, SQL_DESC_TYPE, SQL_SUCCESS, ""},
+      // The row implementation descriptor takes only where the fetch reports to.
+      {kIrd, Call::setField, 1, SQL_DESC_NAME, SQL_ERROR, "HY016"},
+      {kIrd, Call::setField, 1, SQL_DESC_TYPE, SQL_ERROR, "HY016"},
+      {kIrd, Call::setField, 5, SQL_DESC_TYPE, SQL_ERROR, "HY016"},
+      {kIrd, Call::setField, 0, SQL_DESC_COUNT, SQL_ERROR, "HY016"},
+      {kIrd, Call::setField, 0, SQL_DESC_ARRAY_SIZE, SQL_ERROR, "HY016"},
+      {kIrd, Call::setField, 0, SQL_DESC_ARRAY_STATUS_PTR, SQL_SUCCESS, ""},
+      {kIrd, Call::setField, 0, SQL_DESC_ROWS_PROCESSED_PTR, SQL_SUCCESS, ""},
+      {kIrd, Call::setDescRec, 1, 0, SQL_ERROR, "HY016"},
+      {kIpd, Call::setField, 1, SQL_DESC_NAME, SQL_SUCCESS, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << "kind " << static_cast<int>(c.kind) << " call " << static_cast<int>(c.call)
+                 << " record " << c.record << " field " << c.field);
+    const std::unique_ptr<Descriptor> d = make(c.kind);
+    if (c.kind == kIrd) {
+      d->addRecord("a", SQL_INTEGER, SQL_NULLABLE, false);
+      d->addRecord("b", SQL_VARCHAR, SQL_NULLABLE, false);
+    } else {
+      ASSERT_EQ(d->setCount(2), SQL_SUCCESS);
+    }
+    SQLULEN value = 0;
+    SQLCHAR name[8];
+    SQLRETURN rc = SQL_ERROR;
+    switch (c.call) {
+      case Call::getField:
+        rc = d->getField(c.record, c.field, &value, sizeof value, nullptr);
+        break;
+      case Call::getDescRec:
+        rc = d->getDescRec(c.record, name, sizeof name, nullptr, nullptr, nullptr, nullptr, nullptr,
+                           nullptr, nullptr);
+        break;
+      case Call::setField:
+        rc =
+            d->setField(c.record, c.field,
+                        c.field == SQL_DESC_NAME ? static_cast<SQLPOINTER>(name) : &value, SQL_NTS);
+        break;
+      case Call::setDescRec:
+        rc = d->setDescRec(c.record, SQL_CHAR, 0, 8, 0, 0, nullptr, nullptr, nullptr);
+        break;
+    }
+    EXPECT_EQ(rc, c.rc);
+    EXPECT_EQ(takeState(*d), c.state);
+    EXPECT_EQ(d->getCount(), 2) << "the records stay as they were";
+  }
+}
+
+TEST_F(DescriptorTest, SettingTheTypeGivesItsFieldsTheirDefaults) {
+  struct Case {
+    SQLSMALLINT field;  // SQL_DESC_TYPE or SQL_DESC_CONCISE_TYPE
+    SQLSMALLINT type;
+    SQLSMALLINT code;  // set after the type when not 0
+    SQLULEN length;
+    SQLSMALLINT precision;
+    SQLSMALLINT scale;
+    SQLINTEGER intervalPrecision;
+  };
+  // What the record held before: LENGTH 99, PRECISION 7, SCALE 3, interval precision 5.
+  const Case cases[] = {
+      {SQL_DESC_TYPE, SQL_CHAR, 0, 1, 0, 3, 5},
+      {SQL_DESC_CONCISE_TYPE, SQL_VARCHAR, 0, 1, 0, 3, 5},
+      {SQL_DESC_CONCISE_TYPE, SQL_WLONGVARCHAR, 0, 1, 0, 3, 5},
+      {SQL_DESC_TYPE, SQL_DECIMAL, 0, 99, 10, 0, 5},
+      {SQL_DESC_CONCISE_TYPE, SQL_NUMERIC, 0, 99, 10, 0, 5},
+      {SQL_DESC_TYPE, SQL_FLOAT, 0, 99, 15, 3, 5},
+      {SQL_DESC_CONCISE_TYPE, SQL_TYPE_TIMESTAMP, 0, 99, 6, 3, 5},
+      {SQL_DESC_CONCISE_TYPE, SQL_TYPE_DATE, 0, 99, 0, 3, 5},
+      {SQL_DESC_TYPE, SQL_DATETIME, SQL_CODE_TIMESTAMP, 99, 6, 3, 5},
+      {SQL_DESC_TYPE, SQL_DATETIME, SQL_CODE_TIME, 99, 0, 3, 5},
+      {SQL_DESC_CONCISE_TYPE, SQL_INTERVAL_DAY_TO_SECOND, 0, 99, 6, 3, 2},
+      {SQL_DESC_CONCISE_TYPE, SQL_INTERVAL_YEAR, 0, 99, 7, 3, 2},
+      {SQL_DESC_TYPE, SQL_INTERVAL, SQL_CODE_MINUTE_TO_SECOND, 99, 6, 3, 2},
+      // Types without defaults leave the fields alone.
+      {SQL_DESC_CONCISE_TYPE, SQL_INTEGER, 0, 99, 7, 3, 5},
+      {SQL_DESC_CONCISE_TYPE, SQL_C_BINARY, 0, 99, 7, 3, 5},
+  };
+  for (DescriptorType kind : {kArd, kIpd, kExplicit}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << " type " << c.type
+                                      << " code " << c.code);
+      const std::unique_ptr<Descriptor> d = make(kind);
+      ASSERT_EQ(d->setField(1, SQL_DESC_LENGTH, asValue(99), 0), SQL_SUCCESS);
+      ASSERT_EQ(d->setField(1, SQL_DESC_PRECISION, asValue(7), 0), SQL_SUCCESS);
+      ASSERT_EQ(d->setField(1, SQL_DESC_SCALE, asValue(3), 0), SQL_SUCCESS);
+      ASSERT_EQ(d->setField(1, SQL_DESC_DATETIME_INTERVAL_PRECISION, asValue(5), 0), SQL_SUCCESS);
+      ASSERT_EQ(d->setField(1, c.field, asValue(c.type), 0), SQL_SUCCESS);
+      if (c.code != 0) {
+        ASSERT_EQ(d->setField(1, SQL_DESC_DATETIME_INTERVAL_CODE, asValue(c.code), 0), SQL_SUCCESS);
+      }
+      const DescriptorRecord& r = *d->getRecord(1);
+      EXPECT_EQ(r.getLength(), c.length);
+      EXPECT_EQ(r.getPrecision(), c.precision);
+      EXPECT_EQ(r.getScale(), c.scale);
+      EXPECT_EQ(r.getDatetimeIntervalPrecision(), c.intervalPrecision);
+    }
+  }
+  // SQLSetDescRec sets the type first, so that its own precision and scale stand.
+  const std::unique_ptr<Descriptor> ard = make(kArd);
+  ASSERT_EQ(ard->setDescRec(1, SQL_DECIMAL, 0, 20, 12, 4, nullptr, nullptr, nullptr), SQL_SUCCESS);
+  EXPECT_EQ(ard->getRecord(1)->getPrecision(), 12);
+  EXPECT_EQ(ard->getRecord(1)->getScale(), 4);
 }
 
 TEST_F(DescriptorTest, CountShrinksGrowsAndRefusesWhatIsNoCount) {
@@ -180,22 +310,17 @@ TEST_F(DescriptorTest, CountShrinksGrowsAndRefusesWhatIsNoCount) {
   ird->addRecord("id", SQL_INTEGER, SQL_NO_NULLS, false);
   ird->addRecord("name", SQL_VARCHAR, SQL_NULLABLE, false);
   EXPECT_EQ(ird->setField(0, SQL_DESC_COUNT, asValue(1), 0), SQL_ERROR);
-  EXPECT_EQ(takeState(*ird), "HY091");
+  EXPECT_EQ(takeState(*ird), "HY016");
   SQLSMALLINT count = 0;
   EXPECT_EQ(ird->getField(0, SQL_DESC_COUNT, &count, 0, nullptr), SQL_SUCCESS);
   EXPECT_EQ(count, 2);
-  EXPECT_EQ(ird->setField(3, SQL_DESC_NAME, const_cast<char*>("x"), SQL_NTS), SQL_ERROR);
-  EXPECT_EQ(takeState(*ird), "07009");
-  EXPECT_EQ(ird->getCount(), 2);
-  EXPECT_EQ(ird->setField(2, SQL_DESC_NAME, const_cast<char*>("label"), SQL_NTS), SQL_SUCCESS);
-  EXPECT_EQ(ird->getRecord(2)->getName(), "label");
 }
 
 TEST_F(DescriptorTest, AddedRecordsDescribeTheResult) {
   const std::unique_ptr<Descriptor> ird = make(kIrd);
-  DescriptorRecord& id = ird->addRecord("id", SQL_INTEGER, SQL_NO_NULLS, true);
+  DescriptorRecord& id = *ird->addRecord("id", SQL_INTEGER, SQL_NO_NULLS, true);
   DescriptorRecord& name =
-      ird->addRecordWithTypeName("name", SQL_VARCHAR, "text", SQL_NULLABLE, false);
+      *ird->addRecordWithTypeName("name", SQL_VARCHAR, "text", SQL_NULLABLE, false);
   EXPECT_EQ(ird->getCount(), 2);
   EXPECT_EQ(ird->getRecord(1), &id);
   EXPECT_EQ(ird->getRecord(2), &name);
@@ -207,6 +332,19 @@ TEST_F(DescriptorTest, AddedRecordsDescribeTheResult) {
   EXPECT_EQ(name.getCaseSensitive(), SQL_TRUE);
   ird->clearRecords();
   EXPECT_EQ(ird->getCount(), 0);
+}
+
+TEST_F(DescriptorTest, NoRecordBeyondWhatCountCanHold) {
+  const std::unique_ptr<Descriptor> ird = make(kIrd);
+  for (int column = 1; column <= Descriptor::maximumCount; ++column) {
+    ASSERT_NE(ird->addRecord("c", SQL_INTEGER, SQL_NULLABLE, false), nullptr) << column;
+  }
+  EXPECT_EQ(ird->addRecord("c", SQL_INTEGER, SQL_NULLABLE, false), nullptr);
+  EXPECT_EQ(ird->addRecordWithTypeName("c", SQL_INTEGER, "int", SQL_NULLABLE, false), nullptr);
+  EXPECT_EQ(ird->getCount(), 32767);
+  SQLSMALLINT count = 0;
+  EXPECT_EQ(ird->getField(0, SQL_DESC_COUNT, &count, 0, nullptr), SQL_SUCCESS);
+  EXPECT_EQ(count, 32767);
 }
 
 TEST_F(DescriptorTest, TypeAndIntervalCodeDeriveTheConciseType) {
@@ -245,7 +383,7 @@ TEST_F(DescriptorTest, DescRecByRecordNumber) {
   EXPECT_EQ(takeState(*ard), "07009");
   const std::unique_ptr<Descriptor> ird = make(kIrd);
   EXPECT_EQ(ird->setDescRec(1, SQL_CHAR, 0, 16, 0, 0, nullptr, nullptr, nullptr), SQL_ERROR);
-  EXPECT_EQ(takeState(*ird), "07009");
+  EXPECT_EQ(takeState(*ird), "HY016");
   EXPECT_EQ(ird->getCount(), 0);
 
   // An application record has no NULLABLE; the call reports the rest and succeeds.
@@ -261,8 +399,8 @@ TEST_F(DescriptorTest, DescRecByRecordNumber) {
   EXPECT_EQ(nullable, 77);
   EXPECT_EQ(ard->getDescRec(2, name, sizeof name, &nameLength, &type, &subType, &length, &precision,
                             &scale, &nullable),
-            SQL_ERROR);
-  EXPECT_EQ(takeState(*ard), "07009");
+            SQL_NO_DATA);
+  EXPECT_EQ(takeState(*ard), "");
   EXPECT_EQ(ard->getDescRec(-1, name, sizeof name, nullptr, nullptr, nullptr, nullptr, nullptr,
                             nullptr, nullptr),
             SQL_ERROR);
@@ -429,13 +567,12 @@ TEST_F(ConvertRowTest, DescRecBindsATimestampThatConvertsAsATimestamp) {
 }
 
 TEST_F(ConvertRowTest, TheBufferLengthIsTheOctetLength) {
-  // SQLSetDescRec gives OCTET_LENGTH 4 and leaves LENGTH at 255: a buffer of four bytes on the
-  // heap receives three characters and the terminator, nothing beyond.
+  // SQLSetDescRec gives OCTET_LENGTH 4 and LENGTH the type's default 1: a buffer of four bytes on
+  // the heap receives three characters and the terminator, nothing beyond.
   auto name = std::make_unique<char[]>(4);
   SQLLEN length = 0;
-  ASSERT_EQ(ard_->setDescRec(2, SQL_C_CHAR, 0, 4, 0, 0, name.get(), &length, &length),
-            SQL_SUCCESS);
-  ASSERT_EQ(ard_->getRecord(2)->getLength(), 255u);
+  ASSERT_EQ(ard_->setDescRec(2, SQL_C_CHAR, 0, 4, 0, 0, name.get(), &length, &length), SQL_SUCCESS);
+  ASSERT_EQ(ard_->getRecord(2)->getLength(), 1u);
   EXPECT_EQ(fetchRow(0, "1", "abcdef", nullptr), SQL_SUCCESS_WITH_INFO);
   EXPECT_EQ(testsupport::takeState(diagnostics_), "01004");
   EXPECT_STREQ(name.get(), "abc");
@@ -614,8 +751,8 @@ TEST_F(DescriptorTest, DriverArraysAreReleasedAndApplicationBuffersKept) {
 
 TEST_F(DescriptorTest, ResetNextBytesStartsEveryColumnAgain) {
   const std::unique_ptr<Descriptor> ird = make(kIrd);
-  ird->addRecord("a", SQL_VARCHAR, SQL_NULLABLE, false).setNextByte(5);
-  ird->addRecord("b", SQL_VARCHAR, SQL_NULLABLE, false).setNextByte(9);
+  ird->addRecord("a", SQL_VARCHAR, SQL_NULLABLE, false)->setNextByte(5);
+  ird->addRecord("b", SQL_VARCHAR, SQL_NULLABLE, false)->setNextByte(9);
   ird->resetNextBytes();
   EXPECT_EQ(ird->getRecord(1)->nextByte(), 0u);
   EXPECT_EQ(ird->getRecord(2)->nextByte(), 0u);

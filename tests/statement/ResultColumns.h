@@ -24,7 +24,7 @@ class ResultColumns {
   // A new column, numbered from 1, with every value NULL.
   DescriptorRecord& add(SQLSMALLINT sqlType) {
     DescriptorRecord& record =
-        ird_.addRecord("c" + std::to_string(ird_.getCount() + 1), sqlType, SQL_NULLABLE, false);
+        *ird_.addRecord("c" + std::to_string(ird_.getCount() + 1), sqlType, SQL_NULLABLE, false);
     giveArrays(ird_.getCount());
     return record;
   }
