@@ -1,37 +1,11 @@
-// Operations whose bodies are still being written; each answers "HYC00"
-// (optional feature not implemented) or an empty answer until its own file
-// replaces it.
+// Operations whose bodies are still being written; each answers "HYC00" (optional feature not
+// implemented) or an empty answer until its own file replaces it.
 #include <string>
 
 #include "statement/Descriptor.h"
 #include "statement/Statement.h"
 
-SQLRETURN Statement::setStmtAttr(SQLINTEGER, SQLPOINTER, SQLINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::getStmtAttr(SQLINTEGER, SQLPOINTER, SQLINTEGER, SQLINTEGER*) {
-  return post("HYC00");
-}
-
 SQLRETURN Statement::getTypeInfo(SQLSMALLINT) { return post("HYC00"); }
-
-SQLRETURN Statement::colAttribute(SQLUSMALLINT, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT*,
-                                  SQLLEN*) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::describeCol(SQLUSMALLINT, char*, SQLSMALLINT, SQLSMALLINT*, SQLSMALLINT*,
-                                 SQLULEN*, SQLSMALLINT*, SQLSMALLINT*) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::bindCol(SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::bindParameter(SQLUSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLULEN,
-                                   SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*) {
-  return post("HYC00");
-}
 
 SQLRETURN Statement::openCursor() {
   if (!serverCursorDeclared_) return SQL_SUCCESS;
@@ -45,21 +19,6 @@ SQLRETURN Statement::fetchScroll(SQLSMALLINT, SQLLEN) { return post("HYC00"); }
 SQLRETURN Statement::extendedFetch(SQLUSMALLINT, SQLLEN, SQLULEN*, SQLUSMALLINT*) {
   return post("HYC00");
 }
-
-SQLRETURN Statement::numResultCols(SQLSMALLINT*) { return post("HYC00"); }
-
-SQLRETURN Statement::rowCount(SQLLEN*) { return post("HYC00"); }
-
-SQLRETURN Statement::getData(SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::describeParam(SQLUSMALLINT, SQLSMALLINT*, SQLULEN*, SQLSMALLINT*,
-                                   SQLSMALLINT*) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::numParams(SQLSMALLINT*) { return post("HYC00"); }
 
 SQLRETURN Statement::columnPrivileges(const char*, SQLSMALLINT, const char*, SQLSMALLINT,
                                       const char*, SQLSMALLINT, const char*, SQLSMALLINT) {
@@ -318,133 +277,3 @@ SQLRETURN Statement::substituteParameters(const std::string&, const std::vector<
 }
 
 std::string Statement::hexEncode(const unsigned char*, std::size_t) { return std::string(); }
-
-SQLRETURN Statement::setAppParamDesc(Descriptor*) { return post("HYC00"); }
-
-SQLRETURN Statement::setAppRowDesc(Descriptor*) { return post("HYC00"); }
-
-SQLRETURN Statement::setAsyncEnable(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setConcurrency(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setCursorScrollable(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setCursorSensitivity(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setCursorType(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setEnableAutoIpd(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setFetchBookmarkPtr(SQLPOINTER) { return post("HYC00"); }
-
-SQLRETURN Statement::setKeysetSize(SQLULEN) { return post("HYC00"); }
-
-SQLRETURN Statement::setMaxLength(SQLULEN) { return post("HYC00"); }
-
-SQLRETURN Statement::setMaxRows(SQLULEN) { return post("HYC00"); }
-
-SQLRETURN Statement::setMetadataId(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setNoscan(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setParamBindOffsetPtr(SQLLEN*) { return post("HYC00"); }
-
-SQLRETURN Statement::setParamBindType(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setParamOperationPtr(SQLUSMALLINT*) { return post("HYC00"); }
-
-SQLRETURN Statement::setParamStatusPtr(SQLUSMALLINT*) { return post("HYC00"); }
-
-SQLRETURN Statement::setParamsProcessedPtr(SQLULEN*) { return post("HYC00"); }
-
-SQLRETURN Statement::setParamsetSize(SQLULEN) { return post("HYC00"); }
-
-SQLRETURN Statement::setQueryTimeout(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setRetrieveData(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setRowArraySize(SQLULEN) { return post("HYC00"); }
-
-SQLRETURN Statement::setRowBindOffsetPtr(SQLLEN*) { return post("HYC00"); }
-
-SQLRETURN Statement::setRowBindType(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setRowOperationPtr(SQLUSMALLINT*) { return post("HYC00"); }
-
-SQLRETURN Statement::setRowStatusPtr(SQLUSMALLINT*) { return post("HYC00"); }
-
-SQLRETURN Statement::setRowsFetchedPtr(SQLULEN*) { return post("HYC00"); }
-
-SQLRETURN Statement::setSimulateCursor(SQLUINTEGER) { return post("HYC00"); }
-
-SQLRETURN Statement::setUseBookmarks(SQLUINTEGER) { return post("HYC00"); }
-
-Descriptor* Statement::appParamDesc() const { return nullptr; }
-
-Descriptor* Statement::appRowDesc() const { return nullptr; }
-
-SQLUINTEGER Statement::asyncEnable() const { return 0; }
-
-SQLUINTEGER Statement::concurrency() const { return 0; }
-
-SQLUINTEGER Statement::cursorScrollable() const { return 0; }
-
-SQLUINTEGER Statement::cursorSensitivity() const { return 0; }
-
-SQLUINTEGER Statement::cursorType() const { return 0; }
-
-SQLUINTEGER Statement::enableAutoIpd() const { return 0; }
-
-SQLPOINTER Statement::fetchBookmarkPtr() const { return nullptr; }
-
-Descriptor* Statement::impParamDesc() const { return nullptr; }
-
-Descriptor* Statement::impRowDesc() const { return nullptr; }
-
-SQLULEN Statement::keysetSize() const { return 0; }
-
-SQLULEN Statement::maxLength() const { return 0; }
-
-SQLULEN Statement::maxRows() const { return 0; }
-
-SQLUINTEGER Statement::metadataId() const { return 0; }
-
-SQLUINTEGER Statement::noscan() const { return 0; }
-
-SQLLEN* Statement::paramBindOffsetPtr() const { return nullptr; }
-
-SQLUINTEGER Statement::paramBindType() const { return 0; }
-
-SQLUSMALLINT* Statement::paramOperationPtr() const { return nullptr; }
-
-SQLUSMALLINT* Statement::paramStatusPtr() const { return nullptr; }
-
-SQLULEN* Statement::paramsProcessedPtr() const { return nullptr; }
-
-SQLULEN Statement::paramsetSize() const { return 0; }
-
-SQLUINTEGER Statement::queryTimeout() const { return 0; }
-
-SQLUINTEGER Statement::retrieveData() const { return 0; }
-
-SQLULEN Statement::rowArraySize() const { return 0; }
-
-SQLLEN* Statement::rowBindOffsetPtr() const { return nullptr; }
-
-SQLUINTEGER Statement::rowBindType() const { return 0; }
-
-SQLULEN Statement::rowNumber() const { return 0; }
-
-SQLUSMALLINT* Statement::rowOperationPtr() const { return nullptr; }
-
-SQLUSMALLINT* Statement::rowStatusPtr() const { return nullptr; }
-
-SQLULEN* Statement::rowsFetchedPtr() const { return nullptr; }
-
-SQLUINTEGER Statement::simulateCursor() const { return 0; }
-
-SQLUINTEGER Statement::useBookmarks() const { return 0; }
-
-SQLUINTEGER Statement::cursorAttributes1() { return 0; }
-
-SQLUINTEGER Statement::cursorAttributes2() { return 0; }
