@@ -78,12 +78,6 @@ void forEachOccurrence(std::string_view text, std::string_view pattern, const Qu
   }
 }
 
-bool isIdentifierByte(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  return b >= 0x80 || (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
-         b == '_' || b == '$';
-}
-
 // A case-insensitive keyword at i whose next byte satisfies followedBy; the keyword must not
 // end the text.
 template <typename FollowedBy>
@@ -320,4 +314,10 @@ const char* startsWithKeyword(const char* text, const char* keyword) {
   const std::size_t after = i + word.size();
   if (after < sql.size() && isIdentifierByte(sql[after])) return nullptr;
   return text + i;
+}
+
+bool isIdentifierByte(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return b >= 0x80 || (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
+         b == '_' || b == '$';
 }

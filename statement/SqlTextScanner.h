@@ -57,6 +57,9 @@ std::vector<std::string> splitString(std::string_view text, std::string_view del
 // First byte of the text that is not white space.
 const char* skipSpaces(const char* text);
 
+// A byte that continues a name or a number: [A-Za-z0-9_$] or a byte of 0x80 and above.
+bool isIdentifierByte(char c);
+
 // Position of the keyword when the text, after white space and comments, begins with it and
 // the byte after it is not part of an identifier ([A-Za-z0-9_$] or a byte of 0x80 and above);
 // otherwise null. "SELECT*FROM t" and "select(1)" start with SELECT, "selected" does not.
