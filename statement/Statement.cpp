@@ -1,5 +1,6 @@
 #include "statement/Statement.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -99,6 +100,22 @@ bool Statement::behavesAsOdbc3() const { return environment()->odbcVersion() != 
 
 void Statement::installRecordset(Recordset* recordset) { recordset_.reset(recordset); }
 
+SQLRETURN Statement::giveRowBuffers() {
+  const std::size_t entries = std::max<SQLULEN>(1, ird_->getArraySize());
+  const SQLSMALLINT count = ird_->getCount();
+  for (SQLSMALLINT column = 1; column <= count; ++column) {
+    void* indicators = std::calloc(entries, sizeof(SQLLEN));
+    void* lengths = std::calloc(entries, sizeof(SQLLEN));
+    void* values = std::calloc(entries, sizeof(char*));
+    // The record owns what it is given, also while the others are missing.
+    ird_->setIndicatorPtr(column, static_cast<SQLLEN*>(indicators));
+    ird_->setOctetLengthPtr(column, static_cast<SQLLEN*>(lengths));
+    ird_->setDataPtr(column, values);
+    if (indicators == nullptr || lengths == nullptr || values == nullptr) return post("HY001");
+  }
+  return SQL_SUCCESS;
+}
+
 void Statement::resetResult() {
   recordset_.reset();
   ird_->clearRecords();
@@ -179,12 +196,16 @@ SQLRETURN Statement::executeParameterSets(const std::string& text) {
   SQLRETURN rc = SQL_SUCCESS;
   for (SQLULEN set = 0; set < sets; ++set) {
     if (needsParameterData(set)) return SQL_NEED_DATA;
-    rc = substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
-    if (rc != SQL_SUCCESS) return rc;
+    // A text without markers is final as it is, whatever is bound.
+    if (!markers.empty()) {
+      rc = substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
+      if (rc != SQL_SUCCESS) return rc;
+    }
+    const std::string& sent = markers.empty() ? text : finalText;
     const bool logging = connection_->isQueryLogEnabled();
     if (logging) startQueryTimer();
-    rc = executeFinalizedQuery(finalText, set);
-    if (logging) logQueryIfSlow(finalText);
+    rc = executeFinalizedQuery(sent, set);
+    if (logging) logQueryIfSlow(sent);
   }
   return rc;
 }

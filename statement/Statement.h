@@ -426,6 +426,10 @@ class Statement : public ConnectionChild {
   bool behavesAsOdbc3() const;
   // Replaces the row source; the old one is deleted.
   void installRecordset(Recordset* recordset);
+  // Gives every IRD record the arrays a row source writes into (indicators, byte lengths, value
+  // pointers: 8-byte entries, as many as the IRD's array size and at least one); "HY001" when
+  // memory runs out.
+  SQLRETURN giveRowBuffers();
   // Executes the text once per parameter set as the back ends do: refuses data
   // at execution with more than one set ("HYC00"), answers SQL_NEED_DATA while
   // data at execution is missing, substitutes each set's literals and hands the
