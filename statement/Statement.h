@@ -490,6 +490,22 @@ class Statement : public ConnectionChild {
   // state.
   SQLRETURN runAndOpen(const std::string& text);
 
+  // Fetch positioning (StatementFetch.cpp). Moves answer SQL_SUCCESS on the first row of the new
+  // rowset, SQL_SUCCESS_WITH_INFO there with "01S06" posted, SQL_NO_DATA with the cursor before
+  // the start or after the end, or SQL_ERROR when the row source cannot move that way.
+  // The rowset after a move, and the cursor flags.
+  SQLRETURN fetchMoved(SQLRETURN moved);
+  // No rowset: the cursor stands before the start or after the end.
+  SQLRETURN noRowset(bool beforeStart);
+  // The rowset that starts `rows` rows before the current one.
+  SQLRETURN moveBack(SQLULEN rows);
+  SQLRETURN moveBeforeStart();
+  // The rowset asked for began before the first row: the first rowset, with "01S06".
+  SQLRETURN moveFirstEarly();
+  // The rowset that ends on the last row; with fewer rows than a rowset it starts on row 1, with
+  // "01S06" when `shortRowsetWarns`.
+  SQLRETURN moveToLastRowset(bool shortRowsetWarns);
+
   // Room in the buffer putData gathers into (the IPD record's DATA_PTR when it
   // is this one).
   void* putDataBuffer_ = nullptr;

@@ -12,14 +12,6 @@ SQLRETURN Statement::openCursor() {
   return post("HYC00");
 }
 
-SQLRETURN Statement::fetch() { return post("HYC00"); }
-
-SQLRETURN Statement::fetchScroll(SQLSMALLINT, SQLLEN) { return post("HYC00"); }
-
-SQLRETURN Statement::extendedFetch(SQLUSMALLINT, SQLLEN, SQLULEN*, SQLUSMALLINT*) {
-  return post("HYC00");
-}
-
 SQLRETURN Statement::columnPrivileges(const char*, SQLSMALLINT, const char*, SQLSMALLINT,
                                       const char*, SQLSMALLINT, const char*, SQLSMALLINT) {
   return post("HYC00");
@@ -81,36 +73,6 @@ SQLRETURN Statement::insertRow(SQLUINTEGER, SQLUSMALLINT) { return post("HYC00")
 SQLRETURN Statement::deleteRow(SQLULEN, SQLUSMALLINT) { return post("HYC00"); }
 
 SQLRETURN Statement::updateRow(SQLULEN, SQLUSMALLINT) { return post("HYC00"); }
-
-SQLRETURN Statement::fetchRowset() { return post("HYC00"); }
-
-SQLRETURN Statement::fetchRowsetRow() { return post("HYC00"); }
-
-SQLRETURN Statement::fetchNext() { return post("HYC00"); }
-
-SQLRETURN Statement::fetchPrior() { return post("HYC00"); }
-
-SQLRETURN Statement::fetchFirst() { return post("HYC00"); }
-
-SQLRETURN Statement::fetchLast() { return post("HYC00"); }
-
-SQLRETURN Statement::fetchRelative(SQLLEN) { return post("HYC00"); }
-
-SQLRETURN Statement::fetchAbsolute(SQLLEN) { return post("HYC00"); }
-
-SQLRETURN Statement::fetchBookmark(SQLLEN) { return post("HYC00"); }
-
-SQLRETURN Statement::moveNext() { return post("HYC00"); }
-
-SQLRETURN Statement::movePrior() { return post("HYC00"); }
-
-SQLRETURN Statement::moveRelative(SQLLEN) { return post("HYC00"); }
-
-SQLRETURN Statement::moveAbsolute(SQLLEN) { return post("HYC00"); }
-
-SQLRETURN Statement::moveFirst() { return post("HYC00"); }
-
-SQLRETURN Statement::moveLast() { return post("HYC00"); }
 
 std::string Statement::tableNameFromQuery(const std::string&) { return std::string(); }
 
