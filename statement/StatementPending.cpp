@@ -75,36 +75,3 @@ SQLRETURN Statement::deleteRow(SQLULEN, SQLUSMALLINT) { return post("HYC00"); }
 SQLRETURN Statement::updateRow(SQLULEN, SQLUSMALLINT) { return post("HYC00"); }
 
 std::string Statement::tableNameFromQuery(const std::string&) { return std::string(); }
-
-std::string Statement::formatDateLiteral(const SQL_DATE_STRUCT&, SQLSMALLINT) {
-  return std::string();
-}
-
-std::string Statement::formatTimeLiteral(const SQL_TIME_STRUCT&, SQLSMALLINT) {
-  return std::string();
-}
-
-std::string Statement::formatTimestampLiteral(const SQL_TIMESTAMP_STRUCT&, SQLSMALLINT) {
-  return std::string();
-}
-
-std::string Statement::escapeQuotes(const std::string&) { return std::string(); }
-
-SQLRETURN Statement::formatParameterValue(SQLUSMALLINT, Descriptor&, Descriptor&, SQLULEN,
-                                          std::string&, bool&) {
-  return post("HYC00");
-}
-
-SQLPOINTER Statement::parameterData(SQLUSMALLINT, Descriptor&, Descriptor&, SQLULEN, bool&, bool&,
-                                    SQLLEN&) {
-  return nullptr;
-}
-
-void Statement::quoteLiteral(std::string&, SQLSMALLINT, SQLSMALLINT) {}
-
-SQLRETURN Statement::substituteParameters(const std::string&, const std::vector<std::size_t>&,
-                                          Descriptor&, Descriptor&, SQLULEN, std::string&) {
-  return post("HYC00");
-}
-
-std::string Statement::hexEncode(const unsigned char*, std::size_t) { return std::string(); }
