@@ -22,6 +22,18 @@ bool parseSeconds(const char* text, double& value) {
   return *text && *end == 0 && value >= 0 && value <= 3600;
 }
 
+// CODE:PREFIX with an error code above 0 and a non-empty prefix.
+bool parseFailSql(const std::string& text,
+                  std::vector<std::pair<std::uint16_t, std::string>>& rules) {
+  const std::size_t colon = text.find(':');
+  unsigned long long code = 0;
+  if (colon == std::string::npos || colon + 1 == text.size() ||
+      !parseUnsigned(text.substr(0, colon).c_str(), 0xFFFF, code) || code == 0 || code == 777)
+    return false;
+  rules.emplace_back(static_cast<std::uint16_t>(code), text.substr(colon + 1));
+  return true;
+}
+
 bool parseUsers(const std::string& text, std::vector<std::pair<std::string, std::string>>& users) {
   users.clear();
   std::size_t start = 0;
@@ -45,13 +57,18 @@ const char* usageText() {
          "  --listen ADDR         address to listen on (default 127.0.0.1)\n"
          "  --users U:P,...       accounts (default karvell:karvell)\n"
          "  --data-dir DIR        database NAME is DIR/NAME.db; the default is DIR/default.db\n"
-         "  --server-version V    version in SHOW INFO (default 5.7.3)\n"
+         "  --server-version V    version in SHOW INFO (default 5.7.3; '' leaves the row out)\n"
          "  --chunk-rows K        results over K rows go in chunks (default 10000)\n"
          "  --compress-min N      compress result payloads of at least N bytes (default off)\n"
          "  --table-names         send the table-name block with every result\n"
          "  --rowid               send a hidden first column numbering the result's rows\n"
          "  --clear-replies       answer encrypted sessions in clear\n"
          "  --trace FILE          one line per request and reply, in hexadecimal\n"
+         "  --sql-log FILE        one line per SQL text: connection, command, text (controls\n"
+         "                        and backslashes escaped as \\xNN); a relative FILE lies in\n"
+         "                        the data directory\n"
+         "  --fail-sql CODE:PREFIX  answer texts starting with PREFIX with error CODE\n"
+         "                        instead of running them (repeatable)\n"
          "  --max-request BYTES   refuse larger requests and close (default 268435456)\n"
          "  --login-delay S       wait S seconds before the first login reply\n"
          "  --login-bad-s         spoil the proof in the encrypted login reply\n"
@@ -107,6 +124,10 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
         options.compressMin = static_cast<std::size_t>(number);
       } else if (name == "--trace") {
         options.trace = value;
+      } else if (name == "--sql-log") {
+        options.sqlLog = value;
+      } else if (name == "--fail-sql") {
+        ok = parseFailSql(value, options.failSql);
       } else if (name == "--max-request") {
         ok = parseUnsigned(value, 0xFFFFFFFFu, number);
         options.maxRequest = static_cast<std::size_t>(number);

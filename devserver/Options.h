@@ -21,6 +21,9 @@ struct Options {
   bool rowid = false;
   bool clearReplies = false;
   std::string trace;
+  std::string sqlLog;
+  // Texts that start with the prefix are answered with the code instead of running.
+  std::vector<std::pair<std::uint16_t, std::string>> failSql;
   std::size_t maxRequest = 256u << 20;
   // Login faults for the client's tests.
   double loginDelay = 0;

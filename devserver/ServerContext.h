@@ -7,6 +7,7 @@
 
 #include "devserver/LoginExchange.h"
 #include "devserver/Options.h"
+#include "devserver/SqlLog.h"
 #include "devserver/Trace.h"
 
 namespace devserver {
@@ -18,6 +19,7 @@ class ServerContext {
   const Options& options() const { return options_; }
   const std::vector<Account>& accounts() const { return accounts_; }
   Trace& trace() { return trace_; }
+  SqlLog& sqlLog() { return sqlLog_; }
   std::atomic<int>& openConnections() { return openConnections_; }
 
   // Waits the given time; false when the server began to stop meanwhile.
@@ -29,6 +31,7 @@ class ServerContext {
   const Options& options_;
   std::vector<Account> accounts_;
   Trace trace_;
+  SqlLog sqlLog_;
   std::atomic<int> openConnections_{0};
   std::mutex mutex_;
   std::condition_variable wake_;

@@ -184,9 +184,15 @@ bool Session::dispatch(const Request& request) {
   if (h.command != command::kAck) dropPending();
   switch (h.command) {
     case command::kQuery:
-      return runText(request.text(0), true);
-    case command::kExecute:
-      return runText(request.text(0), false);
+    case command::kExecute: {
+      const std::string sql = request.text(0);
+      context_.sqlLog().write(id_, h.command, sql);
+      for (const auto& [code, prefix] : context_.options().failSql)
+        if (sql.compare(0, prefix.size(), prefix) == 0)
+          return channel_.error(code, "Refused by --fail-sql " + std::to_string(code) + ":" +
+                                          prefix);
+      return runText(sql, h.command == command::kQuery);
+    }
     case command::kClose:
       channel_.reply({});
       return false;
@@ -232,13 +238,16 @@ bool Session::beginIfNeeded(std::string& error) {
 
 bool Session::runText(const std::string& sql, bool wantRows) {
   const InterceptedSql intercepted = intercept(sql);
+  if (!intercepted.error.empty()) return sqlError(intercepted.error);
   if (intercepted.kind != Intercepted::kNone) return answerIntercepted(intercepted, wantRows);
   return runSql(sql, wantRows);
 }
 
 // Every statement of the text runs; with rows wanted, the last one's rows are the answer.
 bool Session::runSql(const std::string& sql, bool wantRows) {
-  const std::string text = stripTypedLiteralKeywords(sql);
+  // A UTF-8 byte-order mark before the text is no part of the statement.
+  const bool bom = sql.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  const std::string text = stripTypedLiteralKeywords(bom ? sql.substr(3) : sql);
   std::string error;
   if (!beginIfNeeded(error)) return sqlError(error);
   const char* at = text.c_str();
@@ -294,12 +303,16 @@ bool Session::continueResult() {
 
 bool Session::answerIntercepted(const InterceptedSql& sql, bool wantRows) {
   switch (sql.kind) {
-    case Intercepted::kShowInfo:
-      return answerRows({"name", "value"},
-                        {{"server_version", context_.options().serverVersion},
-                         {"database", databaseName_},
-                         {"user", login_.user()}},
-                        wantRows);
+    case Intercepted::kShowInfo: {
+      std::vector<std::vector<std::string>> rows;
+      const std::string& version = context_.options().serverVersion;
+      if (!version.empty()) rows.push_back({"server_version", version});
+      rows.push_back({"database", databaseName_});
+      rows.push_back({"user", login_.user()});
+      rows.push_back({"client_type", clientType_});
+      rows.push_back({"autocommit", autocommit_ ? "ON" : "OFF"});
+      return answerRows({"name", "value"}, rows, wantRows);
+    }
     case Intercepted::kAutocommitOn:
       if (db_->inTransaction() && !endTransaction("COMMIT")) return true;
       autocommit_ = true;
@@ -325,8 +338,10 @@ bool Session::answerIntercepted(const InterceptedSql& sql, bool wantRows) {
       return answerFault(sql.argument);
     case Intercepted::kStats:
       return answerStats(wantRows);
-    case Intercepted::kPing:
     case Intercepted::kClientType:
+      clientType_ = sql.argument;
+      break;
+    case Intercepted::kPing:
     case Intercepted::kNone:
       break;
   }

@@ -59,6 +59,7 @@ class Session {
   LoginExchange login_;
   std::unique_ptr<Database> db_;
   std::string databaseName_;
+  std::string clientType_;
   bool autocommit_ = true;
   ResultBuffers results_;                   // lent to each result's encoder in turn
   std::unique_ptr<CursorEncoder> pending_;  // a chunked result waiting for acknowledgements

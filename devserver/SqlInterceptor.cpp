@@ -29,13 +29,19 @@ std::string normalized(const std::string& sql) {
   return text;
 }
 
-// The rest of the original text after `words` leading words, trimmed, without a final ";".
-std::string afterWords(const std::string& sql, int words) {
+// Index after `words` words of white-space separated text.
+std::size_t afterWordIndex(const std::string& sql, int words) {
   std::size_t i = 0;
   for (int word = 0; word < words; ++word) {
     while (i < sql.size() && isSpace(sql[i])) ++i;
     while (i < sql.size() && !isSpace(sql[i])) ++i;
   }
+  return i;
+}
+
+// The rest of the original text after `words` leading words, trimmed, without a final ";".
+std::string afterWords(const std::string& sql, int words) {
+  std::size_t i = afterWordIndex(sql, words);
   std::size_t end = sql.size();
   while (end > i && isSpace(sql[end - 1])) --end;
   if (end > i && sql[end - 1] == ';') --end;
@@ -44,13 +50,29 @@ std::string afterWords(const std::string& sql, int words) {
   return sql.substr(i, end - i);
 }
 
-// A quoted name loses its quotes; without quotes the text is the name.
-std::string unquoted(const std::string& text) {
-  const std::size_t first = text.find('\'');
-  const std::size_t last = text.rfind('\'');
-  if (first == 0 && last == text.size() - 1 && last > first)
-    return text.substr(first + 1, last - first - 1);
-  return text;
+// The command's one string literal after `words` words.
+InterceptedSql literalArgument(Intercepted kind, const std::string& sql, int words) {
+  InterceptedSql result{kind, {}, {}};
+  std::size_t i = afterWordIndex(sql, words);
+  while (i < sql.size() && isSpace(sql[i])) ++i;
+  bool closed = false;
+  if (i < sql.size() && sql[i] == '\'') {
+    for (++i; i < sql.size(); ++i) {
+      if (sql[i] != '\'') {
+        result.argument += sql[i];
+      } else if (i + 1 < sql.size() && sql[i + 1] == '\'') {
+        result.argument += sql[i++];
+      } else {
+        closed = true;
+        ++i;
+        break;
+      }
+    }
+  }
+  while (closed && i < sql.size() && (isSpace(sql[i]) || sql[i] == ';')) ++i;
+  if (!closed || i != sql.size())
+    result.error = "Syntax error: the command takes one string literal";
+  return result;
 }
 
 // Skips a quoted text or a comment starting at sql[i]; answers the index after it, or i.
@@ -107,12 +129,13 @@ InterceptedSql intercept(const std::string& sql) {
       {"@@STATS", Intercepted::kStats},
   };
   for (const Exact& entry : exact)
-    if (text == entry.text) return {entry.kind, {}};
-  if (text.rfind("SET CLIENT TYPE TO", 0) == 0) return {Intercepted::kClientType, {}};
+    if (text == entry.text) return {entry.kind, {}, {}};
+  if (text.rfind("SET CLIENT TYPE TO", 0) == 0)
+    return literalArgument(Intercepted::kClientType, sql, 4);
   if (text.rfind("USE DATABASE ", 0) == 0)
-    return {Intercepted::kUseDatabase, unquoted(afterWords(sql, 2))};
+    return literalArgument(Intercepted::kUseDatabase, sql, 2);
   if (text == "@@FAULT" || text.rfind("@@FAULT ", 0) == 0)
-    return {Intercepted::kFault, afterWords(sql, 1)};
+    return {Intercepted::kFault, afterWords(sql, 1), {}};
   return {};
 }
 

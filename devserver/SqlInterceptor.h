@@ -13,7 +13,7 @@ enum class Intercepted {
   kAutocommitOff,  // SET AUTOCOMMIT TO OFF
   kCommit,         // COMMIT
   kRollback,       // ROLLBACK
-  kClientType,     // SET CLIENT TYPE TO '...'
+  kClientType,     // SET CLIENT TYPE TO '...'; the argument is the name
   kUseDatabase,    // USE DATABASE '...'; the argument is the name
   kShowDatabases,  // SHOW DATABASES
   kShowTables,     // SHOW TABLES
@@ -24,9 +24,13 @@ enum class Intercepted {
 struct InterceptedSql {
   Intercepted kind = Intercepted::kNone;
   std::string argument;
+  // A syntax error of the command's argument; the command is not run.
+  std::string error;
 };
 
-// Matches case-insensitively with white space collapsed and a trailing ";" optional.
+// Matches case-insensitively with white space collapsed and a trailing ";" optional. SET CLIENT
+// TYPE TO and USE DATABASE take one string literal ('' inside stands for one quote) followed by
+// nothing but blanks and ";".
 InterceptedSql intercept(const std::string& sql);
 
 // Drops the keyword of typed literals outside quotes and comments (DATE '...', TIME '...',

@@ -46,6 +46,12 @@ int main(int argc, char** argv) {
     std::cerr << "karvell-devserver: cannot write " << options.trace << '\n';
     return 1;
   }
+  // A relative log path lies in the data directory, where a test finds it by the same name.
+  if (!options.sqlLog.empty() &&
+      !context.sqlLog().open((std::filesystem::path(options.dataDir) / options.sqlLog).string())) {
+    std::cerr << "karvell-devserver: cannot write " << options.sqlLog << '\n';
+    return 1;
+  }
   Server server(context);
   if (!server.listen(options.listen, options.port, error)) {
     std::cerr << "karvell-devserver: cannot listen on " << error << '\n';

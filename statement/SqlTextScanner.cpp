@@ -299,21 +299,42 @@ const char* skipSpaces(const char* text) {
   return text;
 }
 
-const char* startsWithKeyword(const char* text, const char* keyword) {
+const char* skipSpacesAndComments(const char* text) {
   const std::string_view sql(text);
   std::size_t i = 0;
   for (;;) {
     while (i < sql.size() && isAsciiSpace(sql[i])) ++i;
-    if (i == sql.size()) return nullptr;
+    if (i == sql.size()) return text + i;
     const Span span = spanAt(sql, i, QuoteRules{false, false, false});
-    if (span.kind == SpanKind::none) break;
+    if (span.kind == SpanKind::none) return text + i;
     i = span.end;
   }
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> rangesOutsideQuotes(std::string_view text) {
+  std::vector<std::pair<std::size_t, std::size_t>> ranges;
+  std::size_t begin = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const Span span = spanAt(text, i, allQuotes);
+    if (span.kind == SpanKind::none) {
+      ++i;
+      continue;
+    }
+    if (i > begin) ranges.emplace_back(begin, i);
+    begin = i = span.end;
+  }
+  if (text.size() > begin) ranges.emplace_back(begin, text.size());
+  return ranges;
+}
+
+const char* startsWithKeyword(const char* text, const char* keyword) {
+  const std::string_view sql(skipSpacesAndComments(text));
+  if (sql.empty()) return nullptr;
   const std::string_view word(keyword);
-  if (!matchesAt(sql, i, word, true)) return nullptr;
-  const std::size_t after = i + word.size();
-  if (after < sql.size() && isIdentifierByte(sql[after])) return nullptr;
-  return text + i;
+  if (!matchesAt(sql, 0, word, true)) return nullptr;
+  if (word.size() < sql.size() && isIdentifierByte(sql[word.size()])) return nullptr;
+  return sql.data();
 }
 
 bool isIdentifierByte(char c) {

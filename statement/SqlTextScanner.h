@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Copy of the text in which dotted names with enough dots lose their first component and its
@@ -59,6 +60,14 @@ const char* skipSpaces(const char* text);
 
 // A byte that continues a name or a number: [A-Za-z0-9_$] or a byte of 0x80 and above.
 bool isIdentifierByte(char c);
+
+// First byte of the text that is neither white space nor part of a comment (the terminating NUL
+// when there is none).
+const char* skipSpacesAndComments(const char* text);
+
+// The stretches of the text outside single, double and back quotes and comments, in order, as
+// [begin, end) byte positions.
+std::vector<std::pair<std::size_t, std::size_t>> rangesOutsideQuotes(std::string_view text);
 
 // Position of the keyword when the text, after white space and comments, begins with it and
 // the byte after it is not part of an identifier ([A-Za-z0-9_$] or a byte of 0x80 and above);

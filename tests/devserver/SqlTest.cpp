@@ -1,5 +1,6 @@
 // The SQL the server answers itself, and what it changes on the way to SQLite.
 #include <fstream>
+#include <sstream>
 #include <regex>
 
 #include "tests/devserver/WireTest.h"
@@ -24,12 +25,48 @@ TEST_F(SqlTest, ShowInfoAndPingInAnySpelling) {
     EXPECT_EQ(cells(info)[0], (std::vector<std::string>{"server_version", "6.1.2"}));
   }
   for (const char* sql :
-       {"PING;", "ping", "SET CLIENT TYPE TO 'app.exe';", "set client type to 'it''s odd"}) {
+       {"PING;", "ping", "SET CLIENT TYPE TO 'app.exe';", "set client type to 'it''s odd'"}) {
     EXPECT_EQ(client->execute(sql).code, 0) << sql;
     const Cursor asQuery = client->query(sql);
     EXPECT_TRUE(asQuery.ok) << sql;
     EXPECT_TRUE(asQuery.names.empty()) << sql;
   }
+}
+
+TEST_F(SqlTest, ShowInfoTellsTheClientTypeAndAutocommit) {
+  auto client = login();
+  const auto info = [&client] { return cells(client->query("SHOW INFO")); };
+  EXPECT_EQ(info(), (Table{{"server_version", "6.1.2"},
+                           {"database", "default"},
+                           {"user", "karvell"},
+                           {"client_type", ""},
+                           {"autocommit", "ON"}}));
+  ASSERT_EQ(client->execute("SET CLIENT TYPE TO 'O''Brien; app.exe' ; ;").code, 0);
+  ASSERT_EQ(client->execute("SET AUTOCOMMIT TO OFF;").code, 0);
+  EXPECT_EQ(info()[3], (std::vector<std::string>{"client_type", "O'Brien; app.exe"}));
+  EXPECT_EQ(info()[4], (std::vector<std::string>{"autocommit", "OFF"}));
+  // Kept per connection.
+  auto other = login();
+  EXPECT_EQ(cells(other->query("SHOW INFO"))[3], (std::vector<std::string>{"client_type", ""}));
+}
+
+TEST_F(SqlTest, LiteralArgumentsAreOneStringLiteral) {
+  auto client = login();
+  std::ofstream(server().dataFile("x.db")).close();
+  for (const char* sql :
+       {"SET CLIENT TYPE TO 'a' junk", "SET CLIENT TYPE TO 'a", "SET CLIENT TYPE TO a",
+        "SET CLIENT TYPE TO 'a' 'b'", "USE DATABASE 'x'; DROP TABLE t", "USE DATABASE x",
+        "USE DATABASE 'x''", "USE DATABASE 'x' -- comment"}) {
+    const Reply reply = client->execute(sql);
+    EXPECT_EQ(reply.code, 7010) << sql;
+  }
+  EXPECT_EQ(cells(client->query("SHOW INFO"))[1], (std::vector<std::string>{"database", "default"}));
+  EXPECT_EQ(cells(client->query("SHOW INFO"))[3], (std::vector<std::string>{"client_type", ""}));
+  EXPECT_EQ(client->execute("USE DATABASE 'x' ;").code, 0);
+  // A doubled quote is one quote of the name, never the end of it.
+  const Reply reply = client->execute("USE DATABASE 'O''Brien';");
+  EXPECT_EQ(reply.code, 7030);
+  EXPECT_EQ(reply.text(), "Unknown database 'O'Brien'");
 }
 
 TEST_F(SqlTest, AutocommitOffHoldsChangesUntilCommit) {
@@ -160,6 +197,44 @@ TEST_F(SqlTest, CatalogQueriesReachSqlite) {
                 "'table' and substr(lower(tbl_name), 1, 7) != 'sqlite_')  or type = 'view' ) "
                 "ORDER BY tbl_name ")),
             (Table{{"cat", "TABLE"}, {"cat_view", "VIEW"}}));
+}
+
+class SqlLogTest : public WireTest {
+ protected:
+  std::vector<std::string> serverArgs() const override {
+    return {"--sql-log", "sql.log", "--server-version", "",
+            "--fail-sql", "7777:SELECT 'fail", "--fail-sql", "7100:COMMIT"};
+  }
+};
+
+TEST_F(SqlLogTest, LogsEveryTextAndFailsTheChosenOnes) {
+  auto client = login();
+  ASSERT_EQ(client->execute("CREATE TABLE t(x)").code, 0);
+  ASSERT_TRUE(client->query("SELECT 'a\tb\\c'\n").ok);
+  const Cursor failed = client->query("SELECT 'fail me'");
+  EXPECT_EQ(failed.code, 7777);
+  const Reply commit = client->execute("COMMIT;");
+  EXPECT_EQ(commit.code, 7100);
+  EXPECT_NE(commit.text().find("COMMIT"), std::string::npos) << commit.text();
+  EXPECT_TRUE(client->query("select 'fail'").ok) << "the prefix compares exactly";
+  // Without a version the SHOW INFO row is left out.
+  EXPECT_EQ(cells(client->query("SHOW INFO"))[0], (std::vector<std::string>{"database", "default"}));
+  client.reset();
+  std::ifstream log(server().dataFile("sql.log"));
+  std::stringstream text;
+  text << log.rdbuf();
+  EXPECT_EQ(text.str(),
+            "1 3 CREATE TABLE t(x)\n"
+            "1 2 SELECT 'a\\x09b\\x5Cc'\\x0A\n"
+            "1 2 SELECT 'fail me'\n"
+            "1 3 COMMIT;\n"
+            "1 2 select 'fail'\n"
+            "1 2 SHOW INFO\n");
+}
+
+TEST_F(SqlTest, ByteOrderMarkBeforeTheStatement) {
+  auto client = login();
+  EXPECT_EQ(cells(client->query("\xEF\xBB\xBFSELECT 1")), (Table{{"1"}}));
 }
 
 }  // namespace

@@ -1,0 +1,192 @@
+#include "backend/KarvellConnection.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <iterator>
+
+#include "backend/ConnectionPrompts.h"
+#include "backend/ConnectionSettings.h"
+#include "backend/ConnectionStringEntry.h"
+#include "client/kvl.h"
+#include "core/AttributeString.h"
+#include "core/Environment.h"
+#include "core/TextUtilities.h"
+#include "statement/SqlTextScanner.h"
+
+namespace {
+
+// Applications that need other encoding settings than the defaults. A row matches when its name
+// begins the executable's name and the application's version is at least its minimum.
+struct ApplicationOverride {
+  const char* name;
+  int minimumVersion;
+  bool wideApi;
+  bool unicodeTextTypes;
+  const char* encoding;
+};
+
+constexpr ApplicationOverride applicationOverrides[] = {{"XXXX", 0, false, false, ""}};
+
+const ApplicationOverride* findApplicationOverride(const std::string& name,
+                                                   const std::string& versionText) {
+  const int version = std::atoi(versionText.c_str());
+  for (const ApplicationOverride& row : applicationOverrides) {
+    if (name.compare(0, std::char_traits<char>::length(row.name), row.name) == 0 &&
+        row.minimumVersion <= version)
+      return &row;
+  }
+  return nullptr;
+}
+
+// The client library's level for an "Encryption" value: empty or NONE (any case) is clear; -1
+// for a value that names no level, which must not silently connect in clear.
+int encryptionLevel(const std::string& text) {
+  if (text.empty() || compareNoCase(text.c_str(), "NONE") == 0) return 0;
+  if (compareNoCase(text.c_str(), "AES128") == 0) return 2;
+  if (compareNoCase(text.c_str(), "AES192") == 0) return 3;
+  if (compareNoCase(text.c_str(), "AES256") == 0) return 4;
+  return -1;
+}
+
+// A number setting; values beyond int are clamped rather than wrapped.
+int settingNumber(const std::string& text) {
+  const long long value = std::strtoll(text.c_str(), nullptr, 10);
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+// A window the dialogs can belong to: neither null nor all ones.
+bool isDialogParent(SQLHWND window) {
+  return window != nullptr && window != reinterpret_cast<SQLHWND>(~std::uintptr_t{0});
+}
+
+}  // namespace
+
+KarvellConnection::KarvellConnection(Environment* environment) : Connection(environment) {
+  setEncoding("UTF-8");
+}
+
+KarvellConnection::~KarvellConnection() { disconnect(); }
+
+SQLRETURN KarvellConnection::connectToDsn(const std::string& dsn, const std::string& user,
+                                          const std::string& password) {
+  diagnostics().clear();
+  dataSourceName_ = dsn;
+  user_ = user;
+  userId_.clear();
+  const ConnectionSettings settings = ConnectionSettings::fromDsn(dsn);
+  applySettings(settings, isWideAPI(), isUnicodeTextTypes());
+  applyServerSettings(settings);
+  return login(password);
+}
+
+SQLRETURN KarvellConnection::driverConnect(SQLHWND window, const std::string& inString,
+                                           std::string& outString, SQLUSMALLINT completion) {
+  diagnostics().clear();
+  std::string working = inString;
+  const std::string dsn = connectionStringValue(working, "DSN");
+  dataSourceName_ = dsn;
+  userId_.clear();
+  ConnectionSettings settings = ConnectionSettings::fromConnectionString(working);
+  settings.fillFromDsn(dsn);
+  applySettings(settings, false, false);
+
+  std::string user = connectionStringValue(working, "UID");
+  std::string password = connectionStringValue(working, "PWD");
+  SQLRETURN rc = prompt(window, completion, settings, working, user, password);
+  user_ = user;
+  applyServerSettings(settings);
+  if (SQL_SUCCEEDED(rc)) rc = login(password);
+  outString = working;
+  return rc;
+}
+
+SQLRETURN KarvellConnection::prompt(SQLHWND window, SQLUSMALLINT completion,
+                                    ConnectionSettings& settings, std::string& working,
+                                    std::string& user, std::string& password) {
+  ConnectionPrompts* prompts = connectionPrompts();
+  const bool completes = completion == SQL_DRIVER_COMPLETE ||
+                         completion == SQL_DRIVER_COMPLETE_REQUIRED;
+  if (prompts == nullptr || !(completes || completion == SQL_DRIVER_PROMPT)) return SQL_SUCCESS;
+  const std::string& dsn = dataSourceName_;
+  if (isDialogParent(window) &&
+      (completion == SQL_DRIVER_PROMPT || settings[Setting::Database].empty())) {
+    std::string attributes;
+    if (!prompts->editDataSource(window, environment()->displayName(), dsn, working, completion,
+                                 attributes))
+      return SQL_NO_DATA;
+    const std::string confirmed =
+        normalizeConnectionString(attributes.data(), static_cast<SQLINTEGER>(attributes.size()));
+    working = dsn.empty() ? "DRIVER={" + environment()->displayName() + "};" + confirmed
+                          : confirmed;
+    // What the user confirmed wins; the data source fills only what it leaves out.
+    settings.readServerSettings(working);
+    settings.fillFromDsn(dsn);
+    user = connectionStringValue(working, "UID");
+    password = connectionStringValue(working, "PWD");
+  }
+  if (!user.empty()) return SQL_SUCCESS;
+  if (!prompts->askLogin(window, working, user, password)) return SQL_NO_DATA;
+  working += ";" + connectionStringEntry("UID", user) + ";" +
+             connectionStringEntry("PWD", password);
+  return SQL_SUCCESS;
+}
+
+void KarvellConnection::applySettings(const ConnectionSettings& settings, bool wide,
+                                      bool unicode) {
+  if (settings.isYes(Setting::WideApi)) wide = true;
+  if (settings.isYes(Setting::UnicodeTextTypes)) unicode = true;
+  std::string encoding = settings.encodingName();
+  const std::string& autoDetect = settings[Setting::AutoDetectEncoding];
+  if (isYesText(autoDetect) || (!wide && !unicode && encoding.empty() && autoDetect.empty())) {
+    if (const ApplicationOverride* row = findApplicationOverride(
+            environment()->applicationName(), environment()->applicationVersion())) {
+      wide = row->wideApi;
+      unicode = row->unicodeTextTypes;
+      encoding = row->encoding;
+    }
+  }
+  setUnicodeTextTypes(unicode);
+  if (wide) setWideAPI(true);
+  trace("// wideAPI: " + std::to_string(wide ? 1 : 0) +
+        " unicodeTextTypes: " + std::to_string(unicode ? 1 : 0) + " encoding: " + encoding);
+  setSendEncoding(encoding);
+  setReceiveEncoding(encoding);
+  if (settings.isYes(Setting::QueryLogOn) && !settings[Setting::QueryLogFile].empty()) {
+    enableQueryLog(static_cast<SQLUINTEGER>(settingNumber(settings[Setting::QueryLogTime])),
+                   settings[Setting::QueryLogFile]);
+  }
+  if (settings.isYes(Setting::UseKeychain)) userId_ = settings[Setting::UserId];
+  includeViews_ = settings.isYes(Setting::IncludeViews);
+}
+
+void KarvellConnection::applyServerSettings(const ConnectionSettings& settings) {
+  server_ = settings[Setting::Server];
+  database_ = settings[Setting::Database];
+  if (!settings[Setting::Port].empty()) port_ = settingNumber(settings[Setting::Port]);
+  if (!settings[Setting::Timeout].empty()) timeout_ = settingNumber(settings[Setting::Timeout]);
+  encryptionText_ = settings[Setting::Encryption];
+  encryption_ = encryptionLevel(encryptionText_);
+}
+
+SQLRETURN KarvellConnection::getInfo(SQLUSMALLINT infoType, SQLPOINTER value,
+                                     SQLSMALLINT bufferLength, SQLSMALLINT* stringLength) {
+  diagnostics().clear();
+  return Connection::getInfo(infoType, value, bufferLength, stringLength);
+}
+
+std::string KarvellConnection::toNativeSql(const std::string& sql) {
+  return stripNameQualifiers(sql, 2, false);
+}
+
+bool KarvellConnection::includeViews() const { return includeViews_; }
+
+bool KarvellConnection::effectiveUnicodeTextTypes() const { return isUnicodeTextTypes(); }
+
+KvlConnection* KarvellConnection::clientConnection() const { return client_; }
+
+void KarvellConnection::trace(const std::string& line) {
+  if (isTracing()) traceStream().writeLine(line);
+}

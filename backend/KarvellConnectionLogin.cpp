@@ -1,0 +1,149 @@
+// Login, the set-up commands, transactions and autocommit on the server.
+#include <cstdio>
+
+#include "backend/KarvellConnection.h"
+#include "backend/SqlLiteral.h"
+#include "client/kvl.h"
+#include "core/Environment.h"
+
+namespace {
+
+// The client library's codes for failures before any server answer.
+constexpr int missingUser = -100;
+constexpr int missingPassword = -101;
+constexpr int badArgument = -3;
+constexpr int outOfMemory = -2;
+constexpr int authenticationFailed = 7000;
+
+}  // namespace
+
+SQLRETURN KarvellConnection::login(const std::string& password) {
+  disconnect();
+  trace("// Server: " + server_);
+  trace("// Database: " + database_);
+  if (encryption_ < 0) {
+    trace("// Invalid encryption: " + encryptionText_);
+    return postClientFailure(badArgument, 0, "");
+  }
+  int code = 0;
+  int clientCode = 0;
+  std::string clientMessage;
+  bool clientRecord = false;
+  int attempt = 0;
+  if (user_.empty()) {
+    attempt = 1;
+    trace("// No userID, skip parm step");
+  }
+  for (; attempt <= 1; ++attempt) {
+    if (user_.empty()) {
+      code = missingUser;
+    } else if (password.empty()) {
+      code = missingPassword;
+    } else {
+      trace("// Attempting connection: " + std::to_string(attempt));
+      code = kvl_connect(&client_, server_.c_str(), port_, user_.c_str(), password.c_str(),
+                         timeout_, encryption_);
+    }
+    if (code == 0) {
+      trace("// Successful connection");
+      setConnected(true);
+      break;
+    }
+    trace("// Connection attempt failed: " + std::to_string(attempt));
+    // A failed login leaves its record behind: keep its error, close its socket.
+    if (client_ != nullptr) {
+      clientRecord = true;
+      clientCode = kvl_error_code(client_);
+      clientMessage = kvl_error_message(client_);
+      kvl_disconnect(client_, 0);
+      client_ = nullptr;
+    }
+    if (code != -1 || !clientRecord || clientCode != authenticationFailed) break;
+    trace("// Authentication error");
+  }
+  if (!isConnected()) return postClientFailure(code, clientRecord ? clientCode : code,
+                                               clientRecord ? clientMessage : "Unknown error");
+  SQLRETURN rc = setAutocommit(getAutocommit());
+  if (SQL_SUCCEEDED(rc)) rc = runSetupCommands();
+  if (!SQL_SUCCEEDED(rc)) disconnect();
+  return rc;
+}
+
+SQLRETURN KarvellConnection::postClientFailure(int code, int clientCode,
+                                               const std::string& clientMessage) {
+  switch (code) {
+    case missingPassword:
+      diagnostics().post("08S01", missingPassword, "Missing password", -1, -1);
+      break;
+    case missingUser:
+      diagnostics().post("08S01", missingUser, "Missing username", -1, -1);
+      break;
+    case badArgument:
+      diagnostics().post("08S01", badArgument, "Invalid connection parameter", -1, -1);
+      break;
+    case outOfMemory:
+      diagnostics().post("08S01", outOfMemory, "Insufficient memory available", -1, -1);
+      break;
+    default:
+      diagnostics().post("08S01", clientCode, clientMessage.c_str(), -1, -1);
+      break;
+  }
+  return SQL_ERROR;
+}
+
+SQLRETURN KarvellConnection::postServerError() {
+  diagnostics().post("08S01", kvl_error_code(client_), kvl_error_message(client_), -1, -1);
+  return SQL_ERROR;
+}
+
+SQLRETURN KarvellConnection::runSetupCommands() {
+  // The server keeps the client's name for its own listing; a refusal changes nothing here.
+  kvl_execute(client_,
+              ("SET CLIENT TYPE TO " + quotedLiteral(environment()->applicationName()) + ";")
+                  .c_str());
+  if (database_.empty()) return SQL_SUCCESS;
+  if (kvl_execute(client_, ("USE DATABASE " + quotedLiteral(database_) + ";").c_str()) != 0)
+    return postServerError();
+  return SQL_SUCCESS;
+}
+
+SQLRETURN KarvellConnection::disconnect() {
+  if (!isConnected()) return SQL_SUCCESS;
+  trace("// closing connection");
+  kvl_disconnect(client_, 1);
+  client_ = nullptr;
+  setConnected(false);
+  return SQL_SUCCESS;
+}
+
+SQLRETURN KarvellConnection::endTran(SQLSMALLINT completionType) {
+  diagnostics().clear();
+  if (!isConnected()) {
+    diagnostics().post("08S01", 0, "", -1, -1);
+    return SQL_ERROR;
+  }
+  const int rc = completionType == SQL_ROLLBACK ? kvl_rollback(client_) : kvl_commit(client_);
+  return rc == 0 ? SQL_SUCCESS : postServerError();
+}
+
+SQLRETURN KarvellConnection::setAutocommit(SQLUINTEGER autocommit) {
+  diagnostics().clear();
+  const SQLRETURN stored = Connection::setAutocommit(autocommit);
+  if (!SQL_SUCCEEDED(stored) || !isConnected()) return stored;
+  trace("// set auto-commit: " + std::to_string(autocommit));
+  const char* sql = autocommit != 0 ? "SET AUTOCOMMIT TO ON;" : "SET AUTOCOMMIT TO OFF;";
+  return kvl_execute(client_, sql) == 0 ? SQL_SUCCESS : postServerError();
+}
+
+SQLRETURN KarvellConnection::setTxnIsolation(SQLUINTEGER isolation) {
+  diagnostics().clear();
+  if (isolation == SQL_TXN_READ_COMMITTED) return Connection::setTxnIsolation(isolation);
+  diagnostics().post("HYC00", 0, "", -1, -1);
+  return SQL_ERROR;
+}
+
+InfoText KarvellConnection::getInfoDbmsVer() {
+  char text[40];
+  std::snprintf(text, sizeof text, "%d.%d.%d", versionMajor_, versionMinor_, versionPatch_);
+  return text;
+}
