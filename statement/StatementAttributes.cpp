@@ -281,7 +281,8 @@ SQLRETURN Statement::setCursorType(SQLUINTEGER value) {
       cursorSensitivity_ = SQL_INSENSITIVE;
     }
   }
-  if (type != value) {
+  // The calls above may have changed the type again: the answer says what it became.
+  if (cursorType_ != value) {
     post("01S02");
     return SQL_SUCCESS_WITH_INFO;
   }
@@ -335,7 +336,7 @@ SQLRETURN Statement::setConcurrency(SQLUINTEGER value) {
       setCursorType(SQL_CURSOR_STATIC);
     }
   }
-  if (concurrency != value) {
+  if (concurrency_ != value) {
     post("01S02");
     return SQL_SUCCESS_WITH_INFO;
   }
