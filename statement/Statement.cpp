@@ -103,7 +103,8 @@ void Statement::installRecordset(Recordset* recordset) { recordset_.reset(record
 SQLRETURN Statement::giveRowBuffers() {
   const std::size_t entries = std::max<SQLULEN>(1, ird_->getArraySize());
   const SQLSMALLINT count = ird_->getCount();
-  for (SQLSMALLINT column = 1; column <= count; ++column) {
+  // Column 0 too: the row source writes the bookmark there.
+  for (SQLSMALLINT column = 0; column <= count; ++column) {
     void* indicators = std::calloc(entries, sizeof(SQLLEN));
     void* lengths = std::calloc(entries, sizeof(SQLLEN));
     void* values = std::calloc(entries, sizeof(char*));

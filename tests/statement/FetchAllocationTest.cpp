@@ -4,14 +4,14 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "core/Environment.h"
 #include "statement/Statement.h"
-#include "tests/statement/MemoryResultStatement.h"
-#include "tests/support/RecordingConnection.h"
+#include "tests/support/ScriptedConnection.h"
 
 namespace {
 
@@ -37,11 +37,14 @@ class FetchAllocationTest : public ::testing::Test {
   // with the bookmark and a number bound, reading the text column by SQLGetData after each fetch
   // when `getData` is set.
   std::size_t allocationsToFetch(SQLINTEGER rowCount, SQLULEN size, bool getData) {
-    testsupport::MemoryResultStatement statement(&connection_);
-    statement.columns = {{"n", SQL_INTEGER}, {"t", SQL_VARCHAR}};
+    connection_.answer.columns = {"n", "t"};
+    connection_.answer.rows.clear();
     for (SQLINTEGER row = 1; row <= rowCount; ++row) {
-      statement.rows.push_back({std::to_string(row), "text of row " + std::to_string(row)});
+      connection_.answer.rows.push_back(
+          {std::to_string(row), "text of row " + std::to_string(row)});
     }
+    const std::unique_ptr<Statement> ownStatement(connection_.createStatement());
+    Statement& statement = *ownStatement;
     EXPECT_EQ(statement.setStmtAttr(SQL_ATTR_USE_BOOKMARKS,
                                     reinterpret_cast<SQLPOINTER>(SQL_UB_VARIABLE), 0),
               SQL_SUCCESS);
@@ -72,7 +75,7 @@ class FetchAllocationTest : public ::testing::Test {
   }
 
   Environment environment_{"karvod", "karvod64.dll", "Karvell ODBC fetch test", "Ferrow", nullptr};
-  testsupport::RecordingConnection connection_{&environment_};
+  testsupport::ScriptedConnection connection_{&environment_};
 };
 
 TEST_F(FetchAllocationTest, ManyRowsAllocateNoMoreThanAFew) {

@@ -1,17 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/Environment.h"
 #include "statement/Statement.h"
-#include "tests/statement/MemoryResultStatement.h"
 #include "tests/statement/TakeState.h"
-#include "tests/support/RecordingConnection.h"
+#include "tests/support/ScriptedConnection.h"
 
 namespace {
+
+using Row = std::vector<std::optional<std::string>>;
 
 constexpr SQLLEN kTextBuffer = 8;
 // Bound buffers start this many bytes into their storage when the bind offset is used.
@@ -27,11 +29,10 @@ std::optional<std::string> textOfRow(SQLINTEGER row) {
 // the rows-fetched count set.
 class RowsetResult {
  public:
-  RowsetResult(Connection& connection, std::vector<testsupport::MemoryResultStatement::Row> rows,
-               SQLULEN size)
-      : statement_(&connection), statuses_(size, 0xEEEE) {
-    statement_.columns = {{"n", SQL_INTEGER}, {"t", SQL_VARCHAR}};
-    statement_.rows = std::move(rows);
+  RowsetResult(testsupport::ScriptedConnection& connection, std::vector<Row> rows, SQLULEN size)
+      : ownStatement_(connection.createStatement()), statuses_(size, 0xEEEE) {
+    connection.answer.columns = {"n", "t"};
+    connection.answer.rows = std::move(rows);
     EXPECT_EQ(
         statement_.setStmtAttr(SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(size), 0),
         SQL_SUCCESS);
@@ -63,7 +64,8 @@ class RowsetResult {
   }
 
  private:
-  testsupport::MemoryResultStatement statement_;
+  std::unique_ptr<Statement> ownStatement_;
+  Statement& statement_ = *ownStatement_;
   std::vector<SQLUSMALLINT> statuses_;
   SQLULEN fetched_ = 0;
 };
@@ -71,7 +73,7 @@ class RowsetResult {
 class FetchRowsetTest : public ::testing::Test {
  protected:
   Environment environment_{"karvod", "karvod64.dll", "Karvell ODBC fetch test", "Ferrow", nullptr};
-  testsupport::RecordingConnection connection_{&environment_};
+  testsupport::ScriptedConnection connection_{&environment_};
 };
 
 // What one rowset element received.
@@ -162,7 +164,7 @@ TYPED_TEST(BindingTest, EveryRowReachesItsRowsetElement) {
       for (SQLLEN offset : {SQLLEN{0}, kBindOffset}) {
         SCOPED_TRACE("rowset " + std::to_string(size) + ", rows " + std::to_string(rowCount) +
                      ", offset " + std::to_string(offset));
-        std::vector<testsupport::MemoryResultStatement::Row> rows;
+        std::vector<Row> rows;
         for (SQLINTEGER row = 1; row <= rowCount; ++row) {
           rows.push_back({std::to_string(row), textOfRow(row)});
         }

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "core/Environment.h"
 #include "statement/Statement.h"
-#include "tests/statement/MemoryResultStatement.h"
 #include "tests/statement/TakeState.h"
-#include "tests/support/RecordingConnection.h"
+#include "tests/support/ScriptedConnection.h"
 
 namespace {
 
@@ -21,8 +21,10 @@ constexpr SQLULEN kUntouchedCount = 999;
 class ScrollTest : public ::testing::Test {
  protected:
   void open(SQLULEN rowCount, SQLULEN rowsetSize, SQLULEN cursorType = SQL_CURSOR_STATIC) {
-    statement_.columns = {{"n", SQL_INTEGER}};
-    for (SQLULEN row = 1; row <= rowCount; ++row) statement_.rows.push_back({std::to_string(row)});
+    connection_.answer.columns = {"n"};
+    for (SQLULEN row = 1; row <= rowCount; ++row) {
+      connection_.answer.rows.push_back({std::to_string(row)});
+    }
     ASSERT_TRUE(SQL_SUCCEEDED(
         statement_.setStmtAttr(SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(cursorType), 0)));
     rowsetSize_ = rowsetSize;
@@ -56,8 +58,9 @@ class ScrollTest : public ::testing::Test {
   std::string takeState() { return testsupport::takeState(statement_.diagnostics()); }
 
   Environment environment_{"karvod", "karvod64.dll", "Karvell ODBC fetch test", "Ferrow", nullptr};
-  testsupport::RecordingConnection connection_{&environment_};
-  testsupport::MemoryResultStatement statement_{&connection_};
+  testsupport::ScriptedConnection connection_{&environment_};
+  std::unique_ptr<Statement> ownStatement_{connection_.createStatement()};
+  Statement& statement_ = *ownStatement_;
   SQLULEN rowsetSize_ = 1;
   std::vector<SQLINTEGER> values_;
   std::vector<SQLLEN> indicators_;
