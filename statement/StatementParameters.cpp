@@ -104,7 +104,8 @@ std::string integerText(Integer value) {
 
 // The six-decimal text when it reads back as the same value (compared in the value's own type)
 // and holds no more integer digits than the value has significant ones; else the shortest text
-// that reads back (1e-07, 1e+300). False for NaN and the infinities, which have no literal.
+// that reads back as a float (1e-07, 1e+300, 2.1102508233173741e+17). False for NaN and the
+// infinities, which have no literal.
 template <typename Float>
 bool floatText(Float value, std::string& text) {
   if (!std::isfinite(value)) return false;
@@ -118,7 +119,14 @@ bool floatText(Float value, std::string& text) {
     std::from_chars(buffer, end.ptr, readBack);
     exact = static_cast<Float>(readBack) == value;
   }
-  if (!exact) end = std::to_chars(buffer, buffer + sizeof buffer, value);
+  if (!exact) {
+    end = std::to_chars(buffer, buffer + sizeof buffer, value);
+    // Digits alone would read back as an integer; the exponent keeps the literal a float.
+    if (std::string_view(buffer, static_cast<std::size_t>(end.ptr - buffer))
+            .find_first_of(".e") == std::string_view::npos) {
+      end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    }
+  }
   text.assign(buffer, end.ptr);
   return true;
 }

@@ -184,6 +184,8 @@ TEST_F(ParameterLiteralTest, EachValueBecomesOneLiteralOrARefusal) {
       {"large integral double", SQL_C_DOUBLE, SQL_DOUBLE, bytesOf(123456789012345.0), 0, 0,
        "123456789012345.000000"},
       {"beyond the digits held", SQL_C_DOUBLE, SQL_DOUBLE, bytesOf(1e15), 0, 0, "1e+15"},
+      {"integral beyond them", SQL_C_DOUBLE, SQL_DOUBLE, bytesOf(211025082331737408.0), 0, 0,
+       "2.110250823317374e+17"},
       {"most negative", SQL_C_DOUBLE, SQL_DOUBLE, bytesOf(-std::numeric_limits<double>::max()), 0,
        0, "-1.7976931348623157e+308"},
       {"least positive", SQL_C_DOUBLE, SQL_DOUBLE, bytesOf(std::numeric_limits<double>::denorm_min()),
