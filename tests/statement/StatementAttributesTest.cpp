@@ -182,7 +182,7 @@ TEST_F(AttributesTest, CursorKindChangesOnlyWhileClosed) {
   expectEach(SQL_ERROR, "HY011");
   ASSERT_EQ(statement().execute(), SQL_SUCCESS);
   expectEach(SQL_ERROR, "HY011");
-  ASSERT_EQ(statement().moveToNextRow(), SQL_SUCCESS);
+  ASSERT_EQ(statement().fetch(), SQL_SUCCESS);
   expectEach(SQL_ERROR, "24000");
   ASSERT_EQ(statement().freeStmt(SQL_CLOSE), SQL_SUCCESS);
   expectEach(SQL_SUCCESS, "");

@@ -127,7 +127,7 @@ TEST_F(ResultsTest, GetDataEndsWithNoDataOnLongEmptyAndNullValues) {
   // Before the first row.
   EXPECT_EQ(statement().getData(1, SQL_C_CHAR, buffer, sizeof buffer, &indicator), SQL_ERROR);
   EXPECT_EQ(takeState(), "24000");
-  ASSERT_EQ(statement().moveToNextRow(), SQL_SUCCESS);
+  ASSERT_EQ(statement().fetch(), SQL_SUCCESS);
 
   // 28 bytes in pieces of 15.
   EXPECT_EQ(statement().getData(1, SQL_C_CHAR, buffer, sizeof buffer, &indicator),
@@ -162,12 +162,14 @@ TEST_F(ResultsTest, GetDataEndsWithNoDataOnLongEmptyAndNullValues) {
     EXPECT_EQ(takeState(), "07009");
   }
   // After the last row.
-  EXPECT_EQ(statement().moveToNextRow(), SQL_NO_DATA);
+  EXPECT_EQ(statement().fetch(), SQL_NO_DATA);
+  EXPECT_EQ(statement().getData(1, SQL_C_CHAR, buffer, sizeof buffer, &indicator), SQL_ERROR);
+  EXPECT_EQ(takeState(), "24000");
 }
 
 TEST_F(ResultsTest, GetDataTakesTheBoundTypeForSqlArdType) {
   queryOneRow();
-  ASSERT_EQ(statement().moveToNextRow(), SQL_SUCCESS);
+  ASSERT_EQ(statement().fetch(), SQL_SUCCESS);
   char bound[4] = {};
   ASSERT_EQ(statement().bindCol(4, SQL_C_CHAR, bound, sizeof bound, nullptr), SQL_SUCCESS);
   char buffer[8] = {};

@@ -138,22 +138,6 @@ class ScriptedStatement : public Statement {
     }
   }
 
-  using Statement::behavesAsOdbc3;
-  using Statement::post;
-
-  // What a fetch of one row does: the row source moves on, the row lands in IRD row 0 and the
-  // statement counts as fetched.
-  SQLRETURN moveToNextRow() {
-    const SQLRETURN rc = recordset_->next();
-    if (rc != SQL_SUCCESS) return rc;
-    ird_->resetNextBytes();
-    recordset_->bindRow(0, retrieveData_);
-    beforeStart_ = false;
-    afterEnd_ = false;
-    state_ = stateFetched;
-    return rc;
-  }
-
  private:
   ScriptedConnection& scripted_;
 };
