@@ -31,7 +31,7 @@ DiagnosticHeader::DiagnosticHeader(Environment* owner) : owner_(owner) {}
 
 void DiagnosticHeader::post(const char* sqlState, SQLINTEGER nativeError, const char* messageText,
                             SQLINTEGER columnNumber, SQLLEN rowNumber) {
-  records_.emplace(records_.begin(), sqlState, nativeError, messageText, columnNumber, rowNumber);
+  records_.emplace_front(sqlState, nativeError, messageText, columnNumber, rowNumber);
   trace(records_.front());
 }
 

@@ -4,8 +4,8 @@
 // Message texts read through getDiagRec carry the prefix "[" maker "][" component "] "; an
 // empty posted message reads as the state's standard text. Reading never removes records.
 // A header takes no lock: it is used on the thread that calls into its handle.
+#include <deque>
 #include <string>
-#include <vector>
 
 #include "core/DiagnosticRecord.h"
 #include "platform/Odbc.h"
@@ -21,7 +21,8 @@ class DiagnosticHeader {
   DiagnosticHeader(const DiagnosticHeader&) = delete;
   DiagnosticHeader& operator=(const DiagnosticHeader&) = delete;
 
-  // The new record becomes record 1; older records move one number up.
+  // The new record becomes record 1; older records move one number up. Posting, at either end,
+  // takes constant time however many records the handle holds.
   virtual void post(const char* sqlState, SQLINTEGER nativeError, const char* messageText,
                     SQLINTEGER columnNumber, SQLLEN rowNumber);
   // The new record becomes the highest number.
@@ -62,7 +63,7 @@ class DiagnosticHeader {
   void trace(const DiagnosticRecord& record) const;
 
   Environment* owner_;
-  std::vector<DiagnosticRecord> records_;
+  std::deque<DiagnosticRecord> records_;
   SQLLEN cursorRowCount_ = 0;
   SQLINTEGER dynamicFunctionCode_ = 0;
   SQLLEN rowCount_ = 0;

@@ -14,6 +14,8 @@ class DiagnosticRecord {
   virtual ~DiagnosticRecord() = default;
   DiagnosticRecord(const DiagnosticRecord&) = default;
   DiagnosticRecord& operator=(const DiagnosticRecord&) = default;
+  DiagnosticRecord(DiagnosticRecord&&) noexcept = default;
+  DiagnosticRecord& operator=(DiagnosticRecord&&) noexcept = default;
 
   virtual const std::string& sqlState() const;
   virtual SQLINTEGER nativeError() const;

@@ -13,9 +13,10 @@ struct QuoteRules {
   bool single;
   bool doubleQuote;
   bool backquote;
+  bool brackets;  // [identifier]
 };
 
-constexpr QuoteRules allQuotes{true, true, true};
+constexpr QuoteRules allQuotes{true, true, true, true};
 
 enum class SpanKind { none, quoted, lineComment, blockComment };
 
@@ -28,8 +29,10 @@ char foldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' 
 
 bool opensQuote(char c, const QuoteRules& rules) {
   return (c == '\'' && rules.single) || (c == '"' && rules.doubleQuote) ||
-         (c == '`' && rules.backquote);
+         (c == '`' && rules.backquote) || (c == '[' && rules.brackets);
 }
+
+char closingQuote(char opening) { return opening == '[' ? ']' : opening; }
 
 // The quoted section or comment that begins at i. Unterminated ones run to the end of the text;
 // a line comment stops before its line end.
@@ -38,7 +41,7 @@ Span spanAt(std::string_view text, std::size_t i, const QuoteRules& rules) {
   const char next = i + 1 < text.size() ? text[i + 1] : '\0';
   std::size_t end = std::string_view::npos;
   if (opensQuote(c, rules)) {
-    end = text.find(c, i + 1);
+    end = text.find(closingQuote(c), i + 1);
     return {SpanKind::quoted, end == std::string_view::npos ? text.size() : end + 1};
   }
   if (c == '-' && next == '-') {
@@ -111,7 +114,7 @@ bool isNumericLiteral(std::string_view token) {
 class QualifierStripper {
  public:
   QualifierStripper(std::string_view text, std::uint32_t depth, bool backquotes)
-      : text_(text), depth_(depth), rules_{true, true, backquotes} {
+      : text_(text), depth_(depth), rules_{true, true, backquotes, true} {
     out_.reserve(text.size());
   }
 
@@ -200,7 +203,7 @@ std::string stripNameQualifiers(std::string_view text, std::uint32_t depth, bool
 
 std::string stripLineComments(const char* text, bool backquotes) {
   const std::string_view sql(text);
-  const QuoteRules rules{true, true, backquotes};
+  const QuoteRules rules{true, true, backquotes, true};
   std::string out;
   out.reserve(sql.size());
   std::size_t i = 0;
@@ -264,11 +267,12 @@ const char* findOutsideQuotes(const char* text, const char* keyword, bool single
                               bool doubleQuotes) {
   const std::string_view sql(text);
   std::size_t found = sql.size();
-  forEachOccurrence(sql, keyword, QuoteRules{singleQuotes, doubleQuotes, false}, true,
-                    [&found](std::size_t position) {
-                      found = position;
-                      return false;
-                    });
+  // The identifier quotes go together.
+  const QuoteRules rules{singleQuotes, doubleQuotes, doubleQuotes, doubleQuotes};
+  forEachOccurrence(sql, keyword, rules, true, [&found](std::size_t position) {
+    found = position;
+    return false;
+  });
   return text + found;
 }
 
@@ -305,7 +309,7 @@ const char* skipSpacesAndComments(const char* text) {
   for (;;) {
     while (i < sql.size() && isAsciiSpace(sql[i])) ++i;
     if (i == sql.size()) return text + i;
-    const Span span = spanAt(sql, i, QuoteRules{false, false, false});
+    const Span span = spanAt(sql, i, QuoteRules{false, false, false, false});
     if (span.kind == SpanKind::none) return text + i;
     i = span.end;
   }

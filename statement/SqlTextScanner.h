@@ -3,8 +3,10 @@
 // quoted sections and comments, strips comments and catalog qualifiers, tests the first word.
 //
 // The server's literals double their quotes ('it''s', "a""b"); a backslash is an ordinary byte.
-// A quote character opens a section outside one and the section ends at the next occurrence of
-// the same character, so a doubled quote reads as a close and a reopen. Outside quotes, "--" up
+// Identifiers are quoted in double quotes, back quotes or brackets ([a b]). A quote character
+// opens a section outside one and the section ends at the next occurrence of the same character
+// (of "]" for "["), so a doubled quote reads as a close and a reopen; inside a section a marker
+// or another quote character is an ordinary byte. Outside quotes, "--" up
 // to the line end and "/* ... */" are comments. Letters compare case-insensitively by folding
 // ASCII a-z only. Positions are byte offsets.
 #include <cstddef>
@@ -16,15 +18,16 @@
 
 // Copy of the text in which dotted names with enough dots lose their first component and its
 // dot: names in a table list (after FROM, INTO or UPDATE) with depth dots, others with depth + 1.
-// Numbers such as 1.5, quoted sections and comments are never cut.
+// Numbers such as 1.5, quoted sections and comments are never cut. Back quotes quote only with
+// `backquotes`; single, double quotes and brackets always do.
 std::string stripNameQualifiers(std::string_view text, std::uint32_t depth, bool backquotes);
 
-// Copy without "--" comments (the line end after one stays); quoted sections and "/* */"
-// comments are copied as they are.
+// Copy without "--" comments (the line end after one stays); quoted sections (back quotes only
+// with `backquotes`) and "/* */" comments are copied as they are.
 std::string stripLineComments(const char* text, bool backquotes);
 
-// Replaces the first case-insensitive occurrence of the pattern outside single, double and
-// back quotes and comments; true when one was replaced.
+// Replaces the first case-insensitive occurrence of the pattern outside single, double and back
+// quotes, brackets and comments; true when one was replaced.
 bool replaceFirstOutsideQuotes(std::string& text, std::string_view pattern,
                                std::string_view replacement);
 
@@ -33,16 +36,17 @@ bool replaceFirstOutsideQuotes(std::string& text, std::string_view pattern,
 void replaceAllOutsideQuotes(std::string& text, std::string_view pattern,
                              std::string_view replacement);
 
-// Number of case-sensitive occurrences outside single, double and back quotes and comments;
-// the search resumes after each occurrence.
+// Number of case-sensitive occurrences outside single, double and back quotes, brackets and
+// comments; the search resumes after each occurrence.
 std::int32_t countOutsideQuotes(std::string_view text, std::string_view pattern);
 
 // Positions of the occurrences that countOutsideQuotes counts, found in one pass (the parameter
 // markers "?" of a statement).
 std::vector<std::size_t> findAllOutsideQuotes(std::string_view text, std::string_view pattern);
 
-// First case-insensitive occurrence of the keyword outside comments and the quotes asked for,
-// or the text's terminating NUL when there is none.
+// First case-insensitive occurrence of the keyword outside comments and the quotes asked for
+// (`doubleQuotes` stands for every identifier quote: double and back quotes and brackets), or
+// the text's terminating NUL when there is none.
 const char* findOutsideQuotes(const char* text, const char* keyword, bool singleQuotes,
                               bool doubleQuotes);
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <type_traits>
 
 #include "core/DiagnosticHeader.h"
 #include "core/DiagnosticTexts.h"
@@ -68,6 +69,28 @@ TEST_F(Diagnostics, PostPutsTheNewestFirstAndPostLastAppends) {
   EXPECT_TRUE(header.isEmpty());
   EXPECT_EQ(header.getDiagField(0, SQL_DIAG_NUMBER, &count, 0, nullptr), SQL_SUCCESS);
   EXPECT_EQ(count, 0);
+}
+
+// Records move rather than copy wherever the list grows.
+static_assert(std::is_nothrow_move_constructible_v<DiagnosticRecord>);
+static_assert(std::is_nothrow_move_assignable_v<DiagnosticRecord>);
+
+TEST_F(Diagnostics, AFetchFullOfWarningsKeepsEveryRecordInOrder) {
+  // As a rowset of 20,000 cells that all warn posts them; the rows number the records.
+  auto environment = makeEnvironment();
+  DiagnosticHeader& header = environment->diagnostics();
+  constexpr SQLLEN kRecords = 20000;
+  for (SQLLEN row = 1; row <= kRecords; ++row) header.post("01004", 0, "", 1, row);
+  header.postLast("01S01", 0, "", -1, -1);
+  SQLINTEGER count = 0;
+  header.getDiagField(0, SQL_DIAG_NUMBER, &count, 0, nullptr);
+  EXPECT_EQ(count, kRecords + 1);
+  for (SQLSMALLINT number : {1, 2, 10000, 20000}) {
+    SQLLEN row = 0;
+    header.getDiagField(number, SQL_DIAG_ROW_NUMBER, &row, 0, nullptr);
+    EXPECT_EQ(row, kRecords + 1 - number);
+  }
+  EXPECT_EQ(stateOf(header, static_cast<SQLSMALLINT>(kRecords + 1)), "01S01");
 }
 
 TEST_F(Diagnostics, MessagesCarryMakerAndComponentAndFallBackToTheStandardText) {
