@@ -11,6 +11,7 @@
 #include "core/StringAnswer.h"
 #include "core/TraceWriter.h"
 #include "platform/Clock.h"
+#include "statement/CursorRecordset.h"
 #include "statement/Descriptor.h"
 #include "statement/Recordset.h"
 #include "statement/SqlTextScanner.h"
@@ -235,6 +236,15 @@ SQLRETURN Statement::declareCursor(std::string& text) {
   if (startsWithKeyword(text.c_str(), "select") == nullptr) return SQL_SUCCESS;
   text = "declare " + cursorName() + " cursor for " + text;
   serverCursorDeclared_ = true;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN Statement::openCursor() {
+  if (!serverCursorDeclared_) return SQL_SUCCESS;
+  // The old row source goes first: the new one describes its columns afresh.
+  recordset_.reset();
+  recordset_.reset(new CursorRecordset(this));
+  setRowCount(-1);
   return SQL_SUCCESS;
 }
 

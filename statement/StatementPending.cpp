@@ -7,11 +7,6 @@
 
 SQLRETURN Statement::getTypeInfo(SQLSMALLINT) { return post("HYC00"); }
 
-SQLRETURN Statement::openCursor() {
-  if (!serverCursorDeclared_) return SQL_SUCCESS;
-  return post("HYC00");
-}
-
 SQLRETURN Statement::columnPrivileges(const char*, SQLSMALLINT, const char*, SQLSMALLINT,
                                       const char*, SQLSMALLINT, const char*, SQLSMALLINT) {
   return post("HYC00");
