@@ -1,4 +1,9 @@
 # The driver module: every folder library linked whole, exports limited to api/exports.txt.
+if(WIN32)
+  # The setup dialogs, bitmaps and string tables; the script is UTF-8.
+  set(KARVOD_SETUP_RESOURCES ${CMAKE_SOURCE_DIR}/setup/win32/Setup.rc)
+  set_source_files_properties(${KARVOD_SETUP_RESOURCES} PROPERTIES COMPILE_OPTIONS "-c;65001")
+endif()
 set(karvod_driver_parts platform core client statement backend api setup)
 set(karvod_driver_archives "")
 foreach(part IN LISTS karvod_driver_parts)
@@ -11,7 +16,8 @@ endforeach()
 set(driver_sources ${CMAKE_SOURCE_DIR}/api/LibraryEntry.cpp)
 if(WIN32)
   configure_file(${CMAKE_SOURCE_DIR}/api/karvod64.rc.in ${CMAKE_BINARY_DIR}/karvod64.rc @ONLY)
-  list(APPEND driver_sources ${CMAKE_BINARY_DIR}/karvod64.rc ${CMAKE_BINARY_DIR}/karvod64.def)
+  list(APPEND driver_sources ${CMAKE_BINARY_DIR}/karvod64.rc ${CMAKE_BINARY_DIR}/karvod64.def
+       ${KARVOD_SETUP_RESOURCES})
 endif()
 
 add_library(karvod64 SHARED ${driver_sources})

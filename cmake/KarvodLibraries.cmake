@@ -4,6 +4,10 @@ function(karvod_library name)
   if(name STREQUAL "platform")
     file(GLOB native CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/${KARVOD_PLATFORM}/*.cpp)
     list(APPEND sources ${native})
+  elseif(name STREQUAL "setup" AND WIN32)
+    # The dialogs themselves exist only on Windows.
+    file(GLOB native CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/setup/win32/*.cpp)
+    list(APPEND sources ${native})
   endif()
   # The library entry belongs to the driver module alone (see Driver.cmake).
   list(FILTER sources EXCLUDE REGEX "/api/LibraryEntry\\.cpp$")

@@ -21,4 +21,10 @@ struct CodePageOutput {
 CodePageOutput utf16ToCodePage(std::uint32_t codePage, const char16_t* text, std::size_t units,
                                char* destination, std::size_t capacity);
 
+// Converts narrow text of the code page into UTF-16, NULs included, and answers the units
+// written: at most `capacity`, whole characters only. Bytes the code page does not define
+// become U+FFFD.
+std::size_t codePageToUtf16(std::uint32_t codePage, const char* text, std::size_t bytes,
+                            char16_t* destination, std::size_t capacity);
+
 }  // namespace platform

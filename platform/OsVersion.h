@@ -10,4 +10,9 @@ std::string osVersionText();
 
 inline const char* platformName() { return "x86_64"; }
 
+// The major version of Windows (0 elsewhere), and whether a visual theme is active: the
+// registry's "ThemeActive" under the current user's ThemeManager reads "1" (never elsewhere).
+unsigned osMajorVersion();
+bool visualThemeActive();
+
 }  // namespace platform

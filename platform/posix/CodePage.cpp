@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -97,6 +98,34 @@ CodePageOutput utf16ToCodePage(std::uint32_t codePage, const char16_t* text, std
   output.bytes = capacity - outLeft;
   output.units = units - inLeft / sizeof(char16_t);
   return output;
+}
+
+std::size_t codePageToUtf16(std::uint32_t codePage, const char* text, std::size_t bytes,
+                            char16_t* destination, std::size_t capacity) {
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  const char* to = "UTF-16LE";
+#else
+  const char* to = "UTF-16BE";
+#endif
+  const iconv_t converter = iconv_open(to, iconvName(codePage).c_str());
+  if (converter == Converters::invalid()) return 0;
+  char* in = const_cast<char*>(text);
+  std::size_t inLeft = bytes;
+  char* out = reinterpret_cast<char*>(destination);
+  std::size_t outLeft = capacity * sizeof(char16_t);
+  while (inLeft > 0 && outLeft >= sizeof(char16_t)) {
+    if (iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) break;
+    // An invalid or cut sequence: one replacement character for its first byte.
+    const char16_t replacement = 0xFFFD;
+    std::memcpy(out, &replacement, sizeof replacement);
+    out += sizeof replacement;
+    outLeft -= sizeof replacement;
+    ++in;
+    --inLeft;
+  }
+  iconv_close(converter);
+  return capacity - outLeft / sizeof(char16_t);
 }
 
 }  // namespace platform

@@ -10,4 +10,8 @@ std::string osVersionText() {
   return std::string(system.sysname) + " " + system.release;
 }
 
+unsigned osMajorVersion() { return 0; }
+
+bool visualThemeActive() { return false; }
+
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
 namespace platform {
 
@@ -69,6 +70,21 @@ CodePageOutput utf16ToCodePage(std::uint32_t codePage, const char16_t* text, std
     }
   }
   return convertByCharacter(codePage, text, units, destination, capacity);
+}
+
+std::size_t codePageToUtf16(std::uint32_t codePage, const char* text, std::size_t bytes,
+                            char16_t* destination, std::size_t capacity) {
+  if (bytes == 0 || capacity == 0) return 0;
+  const int needed = MultiByteToWideChar(codePage, 0, text, static_cast<int>(bytes), nullptr, 0);
+  if (needed <= 0) return 0;
+  std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+  MultiByteToWideChar(codePage, 0, text, static_cast<int>(bytes), &wide[0], needed);
+  std::size_t units = std::min(wide.size(), capacity);
+  if (units < wide.size() && units > 0 && isHighSurrogate(static_cast<char16_t>(wide[units - 1]))) {
+    --units;
+  }
+  std::copy(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(units), destination);
+  return units;
 }
 
 }  // namespace platform

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <odbcinst.h>
 
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "platform/LocalizedStrings.h"
@@ -81,10 +83,49 @@ TEST_F(OdbcInstallerTest, PostsAnInstallerError) {
   EXPECT_EQ(platform::postInstallerErrorW(ODBC_ERROR_INVALID_NAME, nullptr), SQL_SUCCESS);
 }
 
-TEST(LocalizedStrings, PosixModulesHaveNoStringsSoEveryIdIsEmpty) {
+// unixODBC's own wide functions would store each unit as one byte and read bytes back
+// sign-extended; the installer layer keeps the files in UTF-8 both ways.
+TEST_F(OdbcInstallerTest, NonAsciiTextIsStoredAsUtf8AndReadBack) {
+  const std::u16string section = u"Wide é";
+  const std::u16string value = u"é Ω 😀";
+  auto wide = [](const std::u16string& text) {
+    return reinterpret_cast<const SQLWCHAR*>(text.c_str());
+  };
+  platform::setConfigMode(ODBC_USER_DSN);
+  ASSERT_TRUE(platform::writeDsnToIniW(wide(section), wide(u"Karvell ODBC")));
+  ASSERT_TRUE(platform::writePrivateProfileStringW(wide(section), wide(u"Description"),
+                                                   wide(value), wide(u"ODBC.INI")));
+  EXPECT_NE(ini.readUserIni().find("[Wide \xC3\xA9]"), std::string::npos) << ini.readUserIni();
+  EXPECT_NE(ini.readUserIni().find("\xC3\xA9 \xCE\xA9 \xF0\x9F\x98\x80"), std::string::npos);
+  SQLWCHAR buffer[64] = {};
+  const int units = platform::getPrivateProfileStringW(wide(section), wide(u"Description"),
+                                                       wide(u""), buffer, 64, wide(u"ODBC.INI"));
+  EXPECT_EQ(std::u16string(buffer, buffer + units), value);
+  // A buffer too small keeps whole characters.
+  SQLWCHAR small[4] = {};
+  EXPECT_EQ(platform::getPrivateProfileStringW(wide(section), wide(u"Description"), wide(u""),
+                                               small, 4, wide(u"ODBC.INI")),
+            3);
+  EXPECT_EQ(std::u16string(small, small + 3), u"é Ω");
+  EXPECT_TRUE(platform::removeDsnFromIniW(wide(section)));
+  platform::setConfigMode(ODBC_BOTH_DSN);
+}
+
+// The texts are compiled in; the locale environment chooses the language.
+TEST(LocalizedStrings, PosixTextsFollowTheLocaleEnvironment) {
   SQLWCHAR buffer[1024];
   buffer[0] = 'x';
-  EXPECT_EQ(platform::loadLocalizedString(nullptr, 258, buffer), 0);
+  EXPECT_EQ(platform::loadLocalizedString(nullptr, 4095, buffer), 0);
   EXPECT_EQ(buffer[0], 0);
+  const char* saved = std::getenv("LC_ALL");
+  const std::string restore = saved ? saved : "";
+  setenv("LC_ALL", "fr_FR.UTF-8", 1);
+  const int units = platform::loadLocalizedString(nullptr, 258, buffer);
+  EXPECT_EQ(std::u16string(buffer, buffer + units), u"Pilote ODBC Karvell");
+  if (saved) {
+    setenv("LC_ALL", restore.c_str(), 1);
+  } else {
+    unsetenv("LC_ALL");
+  }
 }
 #endif

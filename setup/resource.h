@@ -1,0 +1,185 @@
+#pragma once
+// Identifiers of the setup user interface's dialogs, controls, bitmaps and strings, shared by the
+// resource script and the code.
+
+// Dialog templates.
+#define IDD_LOGIN 100
+#define IDD_ABOUT 101
+#define IDD_WIZARD 102
+#define IDD_TEST 184
+#define IDD_LANGUAGE 186
+
+// Bitmaps: three logos of equal size and the wizard's side image.
+#define IDB_LOGO_CLASSIC 187
+#define IDB_LOGO 190
+#define IDB_LOGO_THEMED 191
+#define IDB_WIZARD_SIDE 192
+
+// Login dialog.
+#define IDC_LOGIN_DSN_LABEL 308
+#define IDC_LOGIN_UID_LABEL 319
+#define IDC_LOGIN_PWD_LABEL 321
+#define IDC_LOGIN_PWD 407
+#define IDC_LOGIN_DSN 410
+#define IDC_LOGIN_UID 1103
+
+// About box (the logo shares its identifier with the wizard's side image).
+#define IDC_LOGO 298
+#define IDC_ABOUT_PRODUCT 334
+#define IDC_ABOUT_MAKER 335
+#define IDC_ABOUT_NOTICE1 336
+#define IDC_ABOUT_NOTICE2 337
+#define IDC_ABOUT_VERSION_LABEL 338
+#define IDC_ABOUT_VERSION 1112
+#define IDC_ABOUT_LOG_LABEL 1113
+#define IDC_ABOUT_LOG_PATH 1114
+
+// Connection test sheet.
+#define IDC_TEST_LABEL 340
+#define IDC_TEST_REPORT 1109
+
+// Advanced encoding sheet.
+#define IDC_LANGUAGE_NOTE 408
+#define IDC_LANGUAGE_AUTO 1024
+#define IDC_LANGUAGE_ENCODING 1118
+#define IDC_LANGUAGE_ENCODING_LABEL 1120
+
+// Wizard: the strip shown on every page.
+#define IDC_WIZARD_PLACEHOLDER 299
+#define IDC_WIZARD_NEXT 1104
+#define IDC_WIZARD_BACK 1105
+#define IDC_WIZARD_FINISH 1115
+#define IDC_WIZARD_CANCEL 1116
+
+// Wizard page 0: introduction.
+#define IDC_INTRO_TEXT 300
+#define IDC_INTRO_ABOUT 301
+#define IDC_INTRO_PROMPT_NOTE 304
+#define IDC_INTRO_NEXT_HINT 305
+
+// Wizard page 1: data source name.
+#define IDC_DSN_INTRO 306
+#define IDC_DSN_QUESTION 307
+#define IDC_DSN_NAME 309
+#define IDC_DSN_DESCRIPTION_QUESTION 310
+#define IDC_DSN_DESCRIPTION_LABEL 311
+#define IDC_DSN_DESCRIPTION 312
+#define IDC_DSN_NAME_LABEL 339
+#define IDC_DSN_LAUNCH 1107
+#define IDC_DSN_64BIT_NOTE 1119
+
+// Wizard page 2: connection.
+#define IDC_CONN_QUESTION 313
+#define IDC_CONN_HOST_LABEL 314
+#define IDC_CONN_HOST 315
+#define IDC_CONN_HINT 316
+#define IDC_CONN_LIST_DATABASES 318
+#define IDC_CONN_PORT_LABEL 1121
+#define IDC_CONN_PORT 1122
+#define IDC_CONN_ENCRYPTION_LABEL 1123
+#define IDC_CONN_ENCRYPTION 1124
+#define IDC_CONN_UID_LABEL 1125
+#define IDC_CONN_UID 1126
+#define IDC_CONN_PWD_LABEL 1127
+#define IDC_CONN_PWD 1128
+
+// Wizard page 3: database.
+#define IDC_DB_QUESTION 323
+#define IDC_DB_LABEL 324
+#define IDC_DB_NAME 325
+#define IDC_DB_HINT 326
+#define IDC_DB_ADVANCED 327
+#define IDC_DB_LOG_ON 328
+#define IDC_DB_LOG_FILE 329
+#define IDC_DB_BROWSE 330
+#define IDC_DB_LOG_TIME_LABEL 331
+#define IDC_DB_LOG_TIME 332
+#define IDC_DB_VIEWS 341
+
+// Wizard page 4: conclusion.
+#define IDC_SUMMARY_TEXT 333
+#define IDC_SUMMARY 1110
+
+// Strings (texts in setup/LocalizedTexts.inc).
+#define IDS_LOGIN_TITLE 251
+#define IDS_OK 252
+#define IDS_CANCEL 253
+#define IDS_DSN_LABEL 254
+#define IDS_UID_LABEL 255
+#define IDS_PWD_LABEL 256
+#define IDS_ABOUT_TITLE 257
+#define IDS_PRODUCT 258
+#define IDS_MAKER 259
+#define IDS_VERSION_LABEL 260
+#define IDS_NOTICE1 261
+#define IDS_WIZARD_TITLE 262
+#define IDS_ABOUT_BUTTON 263
+#define IDS_BACK 264
+#define IDS_NEXT 265
+#define IDS_FINISH 266
+#define IDS_INTRO_TEXT 268
+#define IDS_INTRO_NEXT_HINT 269
+#define IDS_DSN_INTRO 270
+#define IDS_DSN_QUESTION 271
+#define IDS_NAME_LABEL 272
+#define IDS_DESCRIPTION_QUESTION 273
+#define IDS_DESCRIPTION_LABEL 274
+#define IDS_HOST_LABEL 275
+#define IDS_HOST_QUESTION 276
+#define IDS_HOST_HINT 277
+#define IDS_HOST_LOCAL 278
+#define IDS_LIST_DATABASES 279
+#define IDS_DATABASE_LABEL 280
+#define IDS_DATABASE_QUESTION 281
+#define IDS_DATABASE_HINT 282
+#define IDS_LOG_ON 283
+#define IDS_LOG_TIME 284
+#define IDS_ADVANCED 285
+#define IDS_BROWSE 286
+#define IDS_SUMMARY_TEXT 287
+#define IDS_64BIT_NOTE 288
+#define IDS_LAUNCH 289
+#define IDS_PROMPT_NOTE 290
+#define IDS_TEST_TITLE 291
+#define IDS_TEST_LABEL 292
+#define IDS_LANGUAGE_TITLE 293
+#define IDS_LANGUAGE_AUTO 294
+#define IDS_LANGUAGE_NOTE 295
+#define IDS_ENCODING_LABEL 296
+#define IDS_NOTICE2 297
+#define IDS_DONE 298
+#define IDS_TEST 299
+#define IDS_CODE_PAGE_1252 501
+#define IDS_CODE_PAGE_932 502
+#define IDS_CODE_PAGE_936 503
+#define IDS_CODE_PAGE_950 504
+#define IDS_CODE_PAGE_949 505
+#define IDS_CODE_PAGE_1256 506
+#define IDS_CODE_PAGE_1255 507
+#define IDS_CODE_PAGE_1253 508
+#define IDS_CODE_PAGE_1251 509
+#define IDS_SYSTEM_ENCODING 510
+#define IDS_TEST_ATTEMPT 511
+#define IDS_TEST_VERSION 512
+#define IDS_CONNECT_PROBLEM 513
+#define IDS_TEST_SUCCESS 514
+#define IDS_TEST_CANCELLED 515
+#define IDS_TEST_FAILED 516
+#define IDS_LOG_BROWSE_TITLE 517
+#define IDS_LOG_FILTER 518
+#define IDS_ALL_FILTER 519
+#define IDS_SUMMARY_AUTO 520
+#define IDS_YES 521
+#define IDS_NO 522
+#define IDS_SUMMARY_LOG_ON 523
+#define IDS_SUMMARY_LOG_FILE 524
+#define IDS_SUMMARY_LOG_TIME 525
+#define IDS_LOG_FILE_PROBLEM 526
+#define IDS_OVERWRITE 527
+#define IDS_SUMMARY_VIEWS 528
+#define IDS_VIEWS 529
+#define IDS_ENCRYPTION_NONE 530
+#define IDS_AES128 531
+#define IDS_AES256 532
+#define IDS_PORT_LABEL 533
+#define IDS_ENCRYPTION_LABEL 534
