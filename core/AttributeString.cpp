@@ -192,18 +192,3 @@ std::string maskPasswordInConnectionString(const char* text, SQLINTEGER length) 
 std::string maskPasswordInConnectionStringW(const SQLWCHAR* text, SQLINTEGER length) {
   return joinEntries(textOf(text, length), true);
 }
-
-std::string connectionStringEntry(const std::string& key, const std::string& value) {
-  std::string entry = key + "=";
-  if (value.find(';') == std::string::npos && (value.empty() || value[0] != '{')) {
-    entry += value;
-  } else {
-    entry += '{';
-    for (char c : value) {
-      entry += c;
-      if (c == '}') entry += '}';
-    }
-    entry += '}';
-  }
-  return entry + ";";
-}

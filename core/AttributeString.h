@@ -28,10 +28,6 @@ std::string connectionStringValueUtf8(const std::string& text, const SQLWCHAR* k
 std::string normalizeConnectionString(const char* text, SQLINTEGER length);
 std::string normalizeConnectionStringW(const SQLWCHAR* text, SQLINTEGER length);
 
-// "key=value;" that reads back as the value: a value holding ";" or starting with "{" is
-// written in braces, with each "}" doubled.
-std::string connectionStringEntry(const std::string& key, const std::string& value);
-
 // Every entry followed by ";", with each entry whose key begins with "PWD" (any case) written
 // "PWD=****;" whole, braced value and all. For the trace only.
 std::string maskPasswordInConnectionString(const char* text, SQLINTEGER length);

@@ -1,6 +1,6 @@
 #include "setup/AttributeList.h"
 
-#include "core/AttributeString.h"
+#include "backend/ConnectionStringEntry.h"
 #include "setup/SetupText.h"
 
 std::vector<std::pair<std::u16string, std::u16string>> attributeEntries(const char16_t* list) {
@@ -21,7 +21,8 @@ std::vector<std::pair<std::u16string, std::u16string>> attributeEntries(const ch
 std::string attributesAsConnectionString(const char16_t* list) {
   std::string connectionString;
   for (const auto& entry : attributeEntries(list)) {
-    connectionString += connectionStringEntry(utf8Text(entry.first), utf8Text(entry.second));
+    connectionString +=
+        connectionStringEntry(utf8Text(entry.first).c_str(), utf8Text(entry.second)) + ";";
   }
   return connectionString;
 }

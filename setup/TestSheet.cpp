@@ -1,6 +1,6 @@
 #include "setup/TestSheet.h"
 
-#include "core/AttributeString.h"
+#include "backend/ConnectionStringEntry.h"
 #include "core/TextUtilities.h"
 #include "setup/AttributeList.h"
 #include "setup/SetupText.h"
@@ -63,10 +63,11 @@ void TestSheet::runTest() {
     } else if (isKey(key, "PWD")) {
       password = value;
     } else {
-      connectionString += connectionStringEntry(key, value);
+      connectionString += connectionStringEntry(key.c_str(), value) + ";";
     }
   }
-  connectionString += connectionStringEntry("UID", userId) + connectionStringEntry("PWD", password);
+  connectionString +=
+      connectionStringEntry("UID", userId) + ";" + connectionStringEntry("PWD", password) + ";";
   append(formatText(localizedText(IDS_TEST_ATTEMPT), {database, server}) + u"\r\n\r\n");
 
   const ConnectionTestResult result =
