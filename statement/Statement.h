@@ -18,6 +18,7 @@
 // clearing the statement's diagnostics.
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +32,7 @@ class Connection;
 class Descriptor;
 class Environment;
 class Recordset;
+struct CatalogColumn;
 class TraceWriter;
 
 // A cell of a catalog or type-information row: absent is SQL NULL.
@@ -137,44 +139,47 @@ class Statement : public ConnectionChild {
                                   SQLSMALLINT* decimalDigits, SQLSMALLINT* nullable);
   virtual SQLRETURN numParams(SQLSMALLINT* count);
 
-  // Catalog functions: each name is text and a length in bytes or SQL_NTS.
-  virtual SQLRETURN columnPrivileges(const char* catalog, SQLSMALLINT catalogLength,
-                                     const char* schema, SQLSMALLINT schemaLength,
-                                     const char* table, SQLSMALLINT tableLength, const char* column,
-                                     SQLSMALLINT columnLength);
-  virtual SQLRETURN columns(const char* catalog, SQLSMALLINT catalogLength, const char* schema,
-                            SQLSMALLINT schemaLength, const char* table, SQLSMALLINT tableLength,
-                            const char* column, SQLSMALLINT columnLength);
-  virtual SQLRETURN foreignKeys(const char* pkCatalog, SQLSMALLINT pkCatalogLength,
-                                const char* pkSchema, SQLSMALLINT pkSchemaLength,
-                                const char* pkTable, SQLSMALLINT pkTableLength,
-                                const char* fkCatalog, SQLSMALLINT fkCatalogLength,
-                                const char* fkSchema, SQLSMALLINT fkSchemaLength,
-                                const char* fkTable, SQLSMALLINT fkTableLength);
-  virtual SQLRETURN primaryKeys(const char* catalog, SQLSMALLINT catalogLength, const char* schema,
-                                SQLSMALLINT schemaLength, const char* table,
-                                SQLSMALLINT tableLength);
-  virtual SQLRETURN procedureColumns(const char* catalog, SQLSMALLINT catalogLength,
-                                     const char* schema, SQLSMALLINT schemaLength,
-                                     const char* procedure, SQLSMALLINT procedureLength,
-                                     const char* column, SQLSMALLINT columnLength);
-  virtual SQLRETURN procedures(const char* catalog, SQLSMALLINT catalogLength, const char* schema,
-                               SQLSMALLINT schemaLength, const char* procedure,
-                               SQLSMALLINT procedureLength);
+  // Catalog functions: each name is text and a length in bytes or SQL_NTS ("HY090" for another
+  // negative length). Each installs an empty static, read-only result of the function's columns
+  // (ODBC 2 names under ODBC 2, the ODBC 3 columns only under ODBC 3) for the back end to fill;
+  // a catalog name other than "" and "%" answers "HYC00" when the connection has no catalogs.
+  virtual SQLRETURN columnPrivileges(const char* catalog, SQLINTEGER catalogLength,
+                                     const char* schema, SQLINTEGER schemaLength,
+                                     const char* table, SQLINTEGER tableLength, const char* column,
+                                     SQLINTEGER columnLength);
+  virtual SQLRETURN columns(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                            SQLINTEGER schemaLength, const char* table, SQLINTEGER tableLength,
+                            const char* column, SQLINTEGER columnLength);
+  virtual SQLRETURN foreignKeys(const char* pkCatalog, SQLINTEGER pkCatalogLength,
+                                const char* pkSchema, SQLINTEGER pkSchemaLength,
+                                const char* pkTable, SQLINTEGER pkTableLength,
+                                const char* fkCatalog, SQLINTEGER fkCatalogLength,
+                                const char* fkSchema, SQLINTEGER fkSchemaLength,
+                                const char* fkTable, SQLINTEGER fkTableLength);
+  virtual SQLRETURN primaryKeys(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                                SQLINTEGER schemaLength, const char* table,
+                                SQLINTEGER tableLength);
+  virtual SQLRETURN procedureColumns(const char* catalog, SQLINTEGER catalogLength,
+                                     const char* schema, SQLINTEGER schemaLength,
+                                     const char* procedure, SQLINTEGER procedureLength,
+                                     const char* column, SQLINTEGER columnLength);
+  virtual SQLRETURN procedures(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                               SQLINTEGER schemaLength, const char* procedure,
+                               SQLINTEGER procedureLength);
   virtual SQLRETURN specialColumns(SQLUSMALLINT identifierType, const char* catalog,
-                                   SQLSMALLINT catalogLength, const char* schema,
-                                   SQLSMALLINT schemaLength, const char* table,
-                                   SQLSMALLINT tableLength, SQLUSMALLINT scope,
+                                   SQLINTEGER catalogLength, const char* schema,
+                                   SQLINTEGER schemaLength, const char* table,
+                                   SQLINTEGER tableLength, SQLUSMALLINT scope,
                                    SQLUSMALLINT nullable);
-  virtual SQLRETURN statistics(const char* catalog, SQLSMALLINT catalogLength, const char* schema,
-                               SQLSMALLINT schemaLength, const char* table, SQLSMALLINT tableLength,
+  virtual SQLRETURN statistics(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                               SQLINTEGER schemaLength, const char* table, SQLINTEGER tableLength,
                                SQLUSMALLINT unique, SQLUSMALLINT reserved);
-  virtual SQLRETURN tablePrivileges(const char* catalog, SQLSMALLINT catalogLength,
-                                    const char* schema, SQLSMALLINT schemaLength, const char* table,
-                                    SQLSMALLINT tableLength);
-  virtual SQLRETURN tables(const char* catalog, SQLSMALLINT catalogLength, const char* schema,
-                           SQLSMALLINT schemaLength, const char* table, SQLSMALLINT tableLength,
-                           const char* tableType, SQLSMALLINT tableTypeLength);
+  virtual SQLRETURN tablePrivileges(const char* catalog, SQLINTEGER catalogLength,
+                                    const char* schema, SQLINTEGER schemaLength, const char* table,
+                                    SQLINTEGER tableLength);
+  virtual SQLRETURN tables(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                           SQLINTEGER schemaLength, const char* table, SQLINTEGER tableLength,
+                           const char* tableType, SQLINTEGER tableTypeLength);
 
   // The cursor name, generated ("SQL_CUR" and a number unique in the process)
   // when none is set.
@@ -505,6 +510,20 @@ class Statement : public ConnectionChild {
   // The rowset that ends on the last row; with fewer rows than a rowset it starts on row 1, with
   // "01S06" when `shortRowsetWarns`.
   SQLRETURN moveToLastRowset(bool shortRowsetWarns);
+
+  // Catalog and type-information results (StatementCatalog.cpp).
+  // Checks the name arguments ("HY090" for a bad length, "HYC00" for a catalog name the
+  // connection cannot take), then declares the columns, installs an empty in-memory row source
+  // with its row buffers and sets a static, read-only cursor, whatever the state.
+  SQLRETURN openCatalogResult(const CatalogColumn* columns, std::size_t count,
+                              std::initializer_list<SQLINTEGER> lengths,
+                              std::initializer_list<std::string> catalogs);
+  template <std::size_t count>
+  SQLRETURN openCatalogResult(const CatalogColumn (&columns)[count],
+                              std::initializer_list<SQLINTEGER> lengths,
+                              std::initializer_list<std::string> catalogs) {
+    return openCatalogResult(columns, count, lengths, catalogs);
+  }
 
   // Room in the buffer putData gathers into (the IPD record's DATA_PTR when it
   // is this one).

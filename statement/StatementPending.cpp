@@ -5,60 +5,6 @@
 #include "statement/Descriptor.h"
 #include "statement/Statement.h"
 
-SQLRETURN Statement::getTypeInfo(SQLSMALLINT) { return post("HYC00"); }
-
-SQLRETURN Statement::columnPrivileges(const char*, SQLSMALLINT, const char*, SQLSMALLINT,
-                                      const char*, SQLSMALLINT, const char*, SQLSMALLINT) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::columns(const char*, SQLSMALLINT, const char*, SQLSMALLINT, const char*,
-                             SQLSMALLINT, const char*, SQLSMALLINT) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::foreignKeys(const char*, SQLSMALLINT, const char*, SQLSMALLINT, const char*,
-                                 SQLSMALLINT, const char*, SQLSMALLINT, const char*, SQLSMALLINT,
-                                 const char*, SQLSMALLINT) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::primaryKeys(const char*, SQLSMALLINT, const char*, SQLSMALLINT, const char*,
-                                 SQLSMALLINT) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::procedureColumns(const char*, SQLSMALLINT, const char*, SQLSMALLINT,
-                                      const char*, SQLSMALLINT, const char*, SQLSMALLINT) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::procedures(const char*, SQLSMALLINT, const char*, SQLSMALLINT, const char*,
-                                SQLSMALLINT) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::specialColumns(SQLUSMALLINT, const char*, SQLSMALLINT, const char*,
-                                    SQLSMALLINT, const char*, SQLSMALLINT, SQLUSMALLINT,
-                                    SQLUSMALLINT) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::statistics(const char*, SQLSMALLINT, const char*, SQLSMALLINT, const char*,
-                                SQLSMALLINT, SQLUSMALLINT, SQLUSMALLINT) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::tablePrivileges(const char*, SQLSMALLINT, const char*, SQLSMALLINT,
-                                     const char*, SQLSMALLINT) {
-  return post("HYC00");
-}
-
-SQLRETURN Statement::tables(const char*, SQLSMALLINT, const char*, SQLSMALLINT, const char*,
-                            SQLSMALLINT, const char*, SQLSMALLINT) {
-  return post("HYC00");
-}
-
 SQLRETURN Statement::setPos(SQLSETPOSIROW, SQLUSMALLINT, SQLUSMALLINT) { return post("HYC00"); }
 
 SQLRETURN Statement::bulkOperations(SQLUSMALLINT) { return post("HYC00"); }
