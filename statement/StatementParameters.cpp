@@ -83,10 +83,11 @@ bool isHexText(std::string_view text) {
   return true;
 }
 
-// Bytes that would join across the seam into one token (a longer name or number, "--" opening a
-// comment, two quoted strings reading as one with a quote inside, x'..' becoming a blob).
+// Bytes that would join across the seam into one token (a longer name or number, "5." and "e3"
+// reading as 5000, "--" opening a comment, two quoted strings reading as one with a quote
+// inside, x'..' becoming a blob).
 bool joinsAcross(char before, char after) {
-  const auto wordLike = [](char c) { return isIdentifierByte(c) || c == '\''; };
+  const auto wordLike = [](char c) { return isIdentifierByte(c) || c == '\'' || c == '.'; };
   return (before == '-' && after == '-') || (wordLike(before) && wordLike(after));
 }
 

@@ -282,6 +282,13 @@ TEST_F(ParameterLiteralTest, LiteralsNeverJoinTheirNeighbours) {
   for (const auto& c : cases) {
     EXPECT_EQ(substitute(c.sqlTemplate), c.expected) << c.sqlTemplate;
   }
+  // A point at the seam: "5." then "e3" would read as 5000, "t" then ".5" as a column of t.
+  statement_.freeStmt(SQL_RESET_PARAMS);
+  buffers_.clear();
+  words_.clear();
+  bind(SQL_C_CHAR, SQL_DOUBLE, "5.", 0, kNts);
+  bind(SQL_C_CHAR, SQL_DOUBLE, ".5", 0, kNts);
+  EXPECT_EQ(substitute("SELECT ?e3, t?"), "SELECT 5. e3, t .5");
 }
 
 TEST_F(ParameterLiteralTest, ALiteralIsNeverScannedAgain) {
