@@ -82,6 +82,16 @@ Bound wideText(const std::u16string& value, const std::string& asUtf8) {
           }};
 }
 
+// Valid UTF-16, which SQLite converts itself.
+Bound wideText(const std::u16string& value) {
+  return {SQL_C_WCHAR, SQL_WVARCHAR,
+          std::string(reinterpret_cast<const char*>(value.data()), value.size() * 2),
+          static_cast<SQLLEN>(value.size() * 2), [value](sqlite3_stmt* s, int i) {
+            return sqlite3_bind_text16(s, i, value.data(), static_cast<int>(value.size() * 2),
+                                       SQLITE_TRANSIENT);
+          }};
+}
+
 Bound blob(const std::string& value) {
   return {SQL_C_BINARY, SQL_VARBINARY, value, static_cast<SQLLEN>(value.size()),
           [value](sqlite3_stmt* s, int i) {
@@ -313,6 +323,20 @@ TEST_F(ParameterLiteralSqliteTest, RandomValuesReadBackAsBound) {
     double d = 0;
     std::memcpy(&d, &bits, sizeof d);
     if (!std::isfinite(d)) d = static_cast<double>(bits);
+    std::u16string wide(random() % 20, u'\0');
+    for (std::size_t k = 0; k < wide.size(); ++k) {
+      // Any code point but NUL and the surrogates; those above U+FFFF as a pair.
+      char32_t c = 1 + static_cast<char32_t>(random() % 0x10FFFF);
+      if (c >= 0xD800 && c <= 0xDFFF) c -= 0x800;
+      if (c < 0x10000) {
+        wide[k] = static_cast<char16_t>(c);
+      } else {
+        c -= 0x10000;
+        wide[k] = static_cast<char16_t>(0xD800 + (c >> 10));
+        wide.insert(wide.begin() + static_cast<std::ptrdiff_t>(++k),
+                    static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+      }
+    }
     std::vector<Bound> values = {
         integer(SQL_C_SBIGINT, SQL_BIGINT, static_cast<SQLBIGINT>(random())),
         integer(SQL_C_UBIGINT, SQL_NUMERIC, static_cast<SQLUBIGINT>(random())),
@@ -320,8 +344,9 @@ TEST_F(ParameterLiteralSqliteTest, RandomValuesReadBackAsBound) {
         real(SQL_C_DOUBLE, d),
         text(randomBytes(false)),
         blob(randomBytes(true)),
+        wideText(wide),
     };
-    expectSameRow("SELECT ?, ?, ?, ?, ?, ?", values);
+    expectSameRow("SELECT ?, ?, ?, ?, ?, ?, ?", values);
   }
 }
 
