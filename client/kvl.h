@@ -23,6 +23,13 @@ int kvl_open(KvlConnection** connection, const char* host, int port, const char*
 // Mode 1 tells the server first. Closes the socket and frees the record.
 void kvl_disconnect(KvlConnection* connection, int mode);
 
+// The client's own error codes beside those of the socket and the framing (802 to 840): a
+// server that failed to prove it knows the password during an encrypted login, and a result of
+// more columns than the driver can describe (ODBC counts them in 16 bits).
+constexpr int kvlServerAuthenticationFailed = 850;
+constexpr int kvlTooManyColumns = 860;
+constexpr std::uint32_t kvlMaxColumns = 32767;
+
 int kvl_error_code(const KvlConnection* connection);
 const char* kvl_error_message(const KvlConnection* connection);
 void kvl_clear_error(KvlConnection* connection);

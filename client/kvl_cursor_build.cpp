@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,8 +12,11 @@ namespace {
 
 constexpr std::uint32_t chunkStep = 1000;
 
-int failPacketSize(KvlConnection* connection) {
-  kvl_set_error(connection, 840, "Wrong PACKET SIZE received from the server");
+int failColumnCount(KvlConnection* connection, std::uint32_t columns) {
+  char message[96];
+  std::snprintf(message, sizeof message, "The result has %u columns; at most %u are supported",
+                static_cast<unsigned>(columns), static_cast<unsigned>(kvlMaxColumns));
+  kvl_set_error(connection, kvlTooManyColumns, message);
   return -1;
 }
 
@@ -76,20 +80,23 @@ int appendReply(KvlConnection* connection, KvlCursor* cursor) {
   std::uint8_t flags = header[kvlReplyFlagsAt];
   std::uint32_t rowid = (flags & kvlReplyRowid) ? 1 : 0;
   bool first = cursor->chunkCount == 0;
-  if ((rowid && columns == 0) || cursor->rows + std::uint64_t{rows} > INT32_MAX) return failPacketSize(connection);
+  if ((rowid && columns == 0) || cursor->rows + std::uint64_t{rows} > INT32_MAX) {
+    return kvl_fail_packet_size(connection);
+  }
   if (!first && (columns != cursor->columns + cursor->rowid || rowid != cursor->rowid)) {
-    return failPacketSize(connection);
+    return kvl_fail_packet_size(connection);
   }
   const std::uint8_t* payload = connection->payload;
   std::uint64_t length = connection->payloadLength;
   std::uint64_t cells = std::uint64_t{rows} * columns;
   std::uint64_t lengthsAt = first ? 4 * std::uint64_t{columns} : 0;
-  if (lengthsAt > length || cells > (length - lengthsAt) / 4) return failPacketSize(connection);
+  if (lengthsAt > length || cells > (length - lengthsAt) / 4) return kvl_fail_packet_size(connection);
+  if (first && columns - rowid > kvlMaxColumns) return failColumnCount(connection, columns - rowid);
   std::uint64_t dataAt = lengthsAt + 4 * cells;
   KvlColumn* info = nullptr;
   if (first && columns > 0) {
     info = describeColumns(payload, length, columns, (flags & kvlReplyTableNames) != 0, dataAt);
-    if (info == nullptr) return failPacketSize(connection);
+    if (info == nullptr) return kvl_fail_packet_size(connection);
   }
   std::uint64_t dataLength = length - dataAt;
   std::uint32_t* ends = nullptr;
@@ -102,7 +109,7 @@ int appendReply(KvlConnection* connection, KvlCursor* cursor) {
       if (end > dataLength || end > INT32_MAX) {
         std::free(ends);
         std::free(info);
-        return failPacketSize(connection);
+        return kvl_fail_packet_size(connection);
       }
       ends[i] = static_cast<std::uint32_t>(end);
     }

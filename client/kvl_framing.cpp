@@ -27,10 +27,6 @@ int fail(KvlConnection* connection, int code, const char* message) {
   return -1;
 }
 
-int failPacketSize(KvlConnection* connection) {
-  return fail(connection, 840, "Wrong PACKET SIZE received from the server");
-}
-
 int failWrite(KvlConnection* connection) {
   return fail(connection, 820, "An error occured while trying to execute sock_write");
 }
@@ -59,12 +55,17 @@ void releasePayload(KvlConnection* connection) {
   connection->payloadCapacity = 0;
 }
 
-// An encrypted payload is an IV and the ciphertext; its clear text ends up at the start.
+// An encrypted payload is an IV and the ciphertext; its clear text ends up at the start. Once
+// the session is encrypted every payload must be: whoever sits on the path could write a clear
+// one.
 int decryptPayload(KvlConnection* connection) {
-  if (connection->replyHeader.bytes[kvlEncryptedAt] == 0) return 0;
+  if (connection->replyHeader.bytes[kvlEncryptedAt] == 0) {
+    if (connection->encryptionLevel != 0 && connection->payloadLength > 0) return kvl_fail_packet_size(connection);
+    return 0;
+  }
   if (connection->encryptionLevel == 0 || connection->payloadLength < kvlIvSize ||
       kvl_aes_cbc_decrypt(connection->payload, connection->payloadLength, &connection->decrypt) != 0) {
-    return failPacketSize(connection);
+    return kvl_fail_packet_size(connection);
   }
   connection->payloadLength -= kvlIvSize;
   return 0;
@@ -74,7 +75,7 @@ int inflatePayload(KvlConnection* connection) {
   const std::uint8_t* header = connection->replyHeader.bytes;
   if ((header[kvlReplyFlagsAt] & kvlReplyCompressed) == 0) return 0;
   std::uint32_t inflatedSize = kvl_load_be32(header + kvlInflatedSizeAt);
-  if (inflatedSize > maxInflation * connection->payloadLength) return failPacketSize(connection);
+  if (inflatedSize > maxInflation * connection->payloadLength) return kvl_fail_packet_size(connection);
   auto* inflated = static_cast<std::uint8_t*>(std::malloc(std::max<std::size_t>(inflatedSize, 1)));
   if (inflated == nullptr) return fail(connection, -2, "Not enought memory to allocate buffer required by the cursor");
   uLongf produced = inflatedSize;
@@ -82,7 +83,7 @@ int inflatePayload(KvlConnection* connection) {
   if (result != Z_OK || produced != inflatedSize) {
     std::free(inflated);
     // Z_BUF_ERROR: a sound stream that inflates to more than the header said.
-    if (result == Z_OK || result == Z_BUF_ERROR) return failPacketSize(connection);
+    if (result == Z_OK || result == Z_BUF_ERROR) return kvl_fail_packet_size(connection);
     return fail(connection, -5, "An error occured while trying to uncompress received cursor");
   }
   std::free(connection->payload);
@@ -98,6 +99,10 @@ int sendHeaderOnly(KvlConnection* connection, std::uint8_t command, std::uint8_t
 }
 
 }  // namespace
+
+int kvl_fail_packet_size(KvlConnection* connection) {
+  return fail(connection, 840, "Wrong PACKET SIZE received from the server");
+}
 
 void kvl_write_header(KvlConnection* connection, std::uint32_t payloadSize, std::uint32_t fieldCount,
                       std::uint8_t command, std::uint8_t selector) {
@@ -201,7 +206,7 @@ int kvl_read_header(KvlConnection* connection, std::int64_t expectedSize, std::i
     code = 0;
   }
   std::uint32_t size = kvl_load_be32(header + kvlSizeAt);
-  if (code == 0 && expectedSize != -1 && size != expectedSize) return failPacketSize(connection);
+  if (code == 0 && expectedSize != -1 && size != expectedSize) return kvl_fail_packet_size(connection);
   connection->expectedSize = size;
   if (code == 0 && expectedFields != -1 && kvl_load_be32(header + kvlReplyFieldCountAt) != expectedFields) {
     return fail(connection, 840, "Wrong NUMBER OF FIELDS received from the server");

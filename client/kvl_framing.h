@@ -69,6 +69,9 @@ enum : int {
   kvlBindEndOther = 29,
 };
 
+// Sets error 840 "Wrong PACKET SIZE received from the server" and answers -1.
+int kvl_fail_packet_size(KvlConnection* connection);
+
 // Fills the request header; an encrypted connection counts 16 IV bytes into a non-zero size.
 void kvl_write_header(KvlConnection* connection, std::uint32_t payloadSize, std::uint32_t fieldCount,
                       std::uint8_t command, std::uint8_t selector);

@@ -59,10 +59,7 @@ int sendLogin(KvlConnection* connection, std::uint8_t loginSelector, std::uint8_
 int readLoginReply(KvlConnection* connection, std::int64_t size, std::int64_t fields) {
   int end = 0;
   if (kvl_read_reply(connection, size, fields, 0, &end, loginWait) != 0) return -1;
-  if (connection->payloadLength != size) {
-    kvl_set_error(connection, 840, "Wrong PACKET SIZE received from the server");
-    return -1;
-  }
+  if (connection->payloadLength != size) return kvl_fail_packet_size(connection);
   return 0;
 }
 
@@ -126,14 +123,18 @@ int encryptedExchange(KvlConnection* connection, unsigned level) {
   }
   if (readLoginReply(connection, proofSize, 1) != 0) return -1;
 
-  // The server proves its nonce S the same way; a wrong proof is refused without a message.
+  // The server proves its nonce S the same way: one that cannot knows no password hash and is
+  // not the server it claims to be.
   AesContext loginUnkey;
   aes_key_schedule_dec(p2, 16, &loginUnkey);
   std::uint8_t* answer = connection->payload;
   kvl_aes_cbc_decrypt(answer, proofSize, &loginUnkey);
   std::uint8_t check[digestSize];
   sha1_digest(check, answer, digestSize);
-  if (std::memcmp(check, answer + digestSize, digestSize) != 0) return -1;
+  if (std::memcmp(check, answer + digestSize, digestSize) != 0) {
+    kvl_set_error(connection, kvlServerAuthenticationFailed, "Server authentication failed");
+    return -1;
+  }
   std::uint8_t s[digestSize];
   std::memcpy(s, answer, sizeof s);
   kvl_derive_session_keys(connection, level, p2, r, s);

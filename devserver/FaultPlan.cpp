@@ -191,6 +191,17 @@ bool planFault(const std::string& arguments, FaultPlan& plan, std::string& error
       return false;
     }
     plan.frames.push_back(std::move(frame));
+  } else if (knob == "columns") {
+    // A well-formed result of that many text columns and no rows.
+    long columns = 0;
+    if (!(words >> columns) || columns < 1 || columns > 1000000) {
+      error = "@@fault columns needs a column count (1-1000000)";
+      return false;
+    }
+    Bytes payload;
+    for (long i = 0; i < columns; ++i) payload.u32(kTextType);
+    for (long i = 0; i < columns; ++i) payload.text("c" + std::to_string(i + 1), true);
+    plan.frames.push_back(reply(0, static_cast<std::uint32_t>(columns), 0, payload.take()));
   } else if (knob == "malformed") {
     std::string kind;
     words >> kind;

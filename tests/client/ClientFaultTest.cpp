@@ -58,6 +58,20 @@ TEST_F(ClientFault, BrokenRepliesAreRefused) {
   for (const Fault& fault : faults) expectRefused(fault);
 }
 
+TEST_F(ClientFault, AResultOfMoreColumnsThanOdbcCountsIsRefused) {
+  for (int encryption : {0, 2}) {
+    expectRefused({"@@fault columns 40000", encryption, kvlTooManyColumns,
+                   "The result has 40000 columns; at most 32767 are supported"});
+  }
+  KvlConnection* connection = connect(0);
+  ASSERT_NE(connection, nullptr);
+  KvlCursor* cursor = kvl_select(connection, "@@fault columns 32767");
+  ASSERT_NE(cursor, nullptr) << kvl_error_message(connection);
+  EXPECT_EQ(kvl_cursor_column_count(cursor), 32767);
+  kvl_cursor_free(cursor);
+  kvl_disconnect(connection, 0);
+}
+
 TEST_F(ClientFault, ErrorMessageOfTheAnnouncedLength) {
   KvlConnection* connection = connect(0);
   ASSERT_NE(connection, nullptr);
@@ -107,10 +121,43 @@ TEST_F(ClientLoginFault, LoginReplyOfTheWrongSize) {
   }
 }
 
-TEST_F(ClientLoginFault, ServerThatCannotProveThePasswordIsRefusedWithoutAMessage) {
-  EXPECT_EQ(login({"--login-bad-s"}, 4), -1);
-  EXPECT_EQ(code_, 0);
-  EXPECT_EQ(message_, "");
+TEST_F(ClientLoginFault, ServerThatCannotProveThePasswordIsNotTrusted) {
+  for (int encryption : {2, 3, 4}) {
+    SCOPED_TRACE(encryption);
+    EXPECT_EQ(login({"--login-bad-s"}, encryption), -1);
+    EXPECT_EQ(code_, kvlServerAuthenticationFailed);
+    EXPECT_EQ(message_, "Server authentication failed");
+  }
+}
+
+TEST_F(ClientLoginFault, AClearReplyOnAnEncryptedSessionIsRefused) {
+  // Whoever sits on the path could write one: results and errors alike.
+  testsupport::DevServer server({"--clear-replies"});
+  ASSERT_TRUE(server.running());
+  for (int encryption : {2, 3, 4}) {
+    SCOPED_TRACE(encryption);
+    KvlConnection* connection = nullptr;
+    ASSERT_EQ(kvl_connect(&connection, "127.0.0.1", server.port(), "karvell", "karvell", 12, encryption), 0)
+        << kvl_error_message(connection);
+    KvlCursor* cursor = kvl_select(connection, "SELECT 'forged'");
+    EXPECT_EQ(cursor, nullptr);
+    kvl_cursor_free(cursor);
+    EXPECT_EQ(kvl_error_code(connection), 840);
+    EXPECT_STREQ(kvl_error_message(connection), wrongSize);
+    kvl_disconnect(connection, 0);
+    connection = nullptr;
+    ASSERT_EQ(kvl_connect(&connection, "127.0.0.1", server.port(), "karvell", "karvell", 12, encryption), 0);
+    EXPECT_EQ(kvl_execute(connection, "@@fault error 4321 20"), -1);
+    EXPECT_EQ(kvl_error_code(connection), 840);
+    kvl_disconnect(connection, 0);
+  }
+  // A clear session reads the same server's replies as ever.
+  KvlConnection* connection = nullptr;
+  ASSERT_EQ(kvl_connect(&connection, "127.0.0.1", server.port(), "karvell", "karvell", 12, 0), 0);
+  KvlCursor* cursor = kvl_select(connection, "SELECT 'clear'");
+  EXPECT_NE(cursor, nullptr) << kvl_error_message(connection);
+  kvl_cursor_free(cursor);
+  kvl_disconnect(connection, 0);
 }
 
 TEST_F(ClientLoginFault, RejectedUser) {

@@ -175,12 +175,13 @@ TEST(ClientLogin, EncryptedLoginProvesBothSidesAndAgreesOnTheSessionKey) {
   }
 }
 
-TEST(ClientLogin, WrongServerProofFailsWithoutAMessageAndKeepsTheLevel) {
+TEST(ClientLogin, WrongServerProofIsAnUntrustedServerAndKeepsTheLevel) {
   MemoryPeer peer;
   peer.connection()->encryptionLevel = 3;
   peer.queue(packet(loginReply(Bytes(56, 0x5A))));
   EXPECT_EQ(kvl_login_encrypted(peer.connection()), -1);
-  EXPECT_EQ(kvl_error_code(peer.connection()), 0);
+  EXPECT_EQ(kvl_error_code(peer.connection()), kvlServerAuthenticationFailed);
+  EXPECT_STREQ(kvl_error_message(peer.connection()), "Server authentication failed");
   EXPECT_EQ(peer.connection()->encryptionLevel, 3u);
 }
 
