@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "statement/Statement.h"
 #include "tests/statement/TakeState.h"
 #include "tests/support/RecordingConnection.h"
+#include "tests/support/TracedEnvironment.h"
 
 namespace {
 
@@ -391,6 +393,31 @@ TEST_F(ParameterLiteralTest, TheBindOffsetMovesTheValueAndItsWordAlike) {
   EXPECT_EQ(substitute("?"), "need data");
   offset = 0;
   EXPECT_FALSE(statement_.needsParameterData(0));
+}
+
+TEST(ParameterLiteralTraceTest, TheTraceTellsLengthsAndRefusedTypes) {
+  testsupport::TracedEnvironment traced;
+  testsupport::RecordingConnection connection(&traced.environment());
+  Statement statement(&connection);
+  char text[] = "abc";
+  const std::u16string wide = u"xy";
+  SQLCHAR numeric[19] = {};
+  SQLLEN nts = SQL_NTS;
+  SQLLEN none = 0;
+  statement.bindParameter(1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 0, 0, text, 4, &nts);
+  statement.bindParameter(2, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 0, 0,
+                          const_cast<char16_t*>(wide.c_str()), 6, &nts);
+  statement.bindParameter(3, SQL_PARAM_INPUT, SQL_C_NUMERIC, SQL_NUMERIC, 0, 0, numeric, 19,
+                          &none);
+  std::string finalText;
+  EXPECT_EQ(statement.substituteParameters("?, ?, ?", {0, 3, 6}, *statement.appParamDesc(),
+                                           *statement.impParamDesc(), 0, finalText),
+            SQL_ERROR);
+  const std::vector<std::string> lines = traced.lines();
+  for (const char* expected :
+       {"// octet len: 3", "// wide len: 2", "// No handler for parameter: 3 type: 2 2"}) {
+    EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end()) << expected;
+  }
 }
 
 }  // namespace
