@@ -332,6 +332,14 @@ bool Session::answerIntercepted(const InterceptedSql& sql, bool wantRows) {
         rows.push_back({name});
       return answerRows({"name"}, rows, wantRows);
     }
+    case Intercepted::kDatabaseList: {
+      std::vector<std::vector<std::string>> rows;
+      for (const std::string& name : listDatabases(context_.options().dataDir)) {
+        rows.push_back({std::to_string(rows.size()), name,
+                        databasePath(context_.options().dataDir, name)});
+      }
+      return answerRows({"seq", "name", "file"}, rows, wantRows);
+    }
     case Intercepted::kShowTables:
       return runSql(kShowTablesSql, wantRows);
     case Intercepted::kFault:

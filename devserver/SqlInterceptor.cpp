@@ -125,6 +125,7 @@ InterceptedSql intercept(const std::string& sql) {
       {"COMMIT", Intercepted::kCommit},
       {"ROLLBACK", Intercepted::kRollback},
       {"SHOW DATABASES", Intercepted::kShowDatabases},
+      {"PRAGMA DATABASE_LIST", Intercepted::kDatabaseList},
       {"SHOW TABLES", Intercepted::kShowTables},
       {"@@STATS", Intercepted::kStats},
   };

@@ -16,6 +16,7 @@ enum class Intercepted {
   kClientType,     // SET CLIENT TYPE TO '...'; the argument is the name
   kUseDatabase,    // USE DATABASE '...'; the argument is the name
   kShowDatabases,  // SHOW DATABASES
+  kDatabaseList,   // PRAGMA database_list: the databases USE DATABASE takes, as a server lists them
   kShowTables,     // SHOW TABLES
   kFault,          // @@fault ...; the argument is the rest of the text
   kStats,          // @@stats

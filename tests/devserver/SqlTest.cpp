@@ -118,6 +118,26 @@ TEST_F(SqlTest, UseDatabaseShowDatabasesAndShowTables) {
   EXPECT_EQ(cells(client->query("SHOW TABLES")), (Table{{"in_default"}})) << "still on default";
 }
 
+// A real server answers PRAGMA database_list with its own databases, those USE DATABASE takes.
+TEST_F(SqlTest, DatabaseListNamesTheServersDatabases) {
+  auto client = login();
+  std::ofstream(server().dataFile("other.db")).close();
+  for (const char* sql : {"PRAGMA database_list", "pragma Database_List;"}) {
+    const Cursor list = client->query(sql);
+    ASSERT_TRUE(list.ok) << sql << ": " << list.error;
+    EXPECT_EQ(list.names, (std::vector<std::string>{"seq", "name", "file"}));
+    const Table rows = cells(list);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], "0");
+    EXPECT_EQ(rows[0][1], "default");
+    EXPECT_EQ(rows[1][0], "1");
+    EXPECT_EQ(rows[1][1], "other");
+    EXPECT_EQ(rows[1][2], server().dataFile("other.db"));
+  }
+  ASSERT_EQ(client->execute("USE DATABASE 'other';").code, 0);
+  EXPECT_EQ(cells(client->query("PRAGMA database_list")).size(), 2u);
+}
+
 TEST_F(SqlTest, UseDatabaseCommitsAnOpenTransaction) {
   auto client = login();
   std::ofstream(server().dataFile("second.db")).close();
