@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
+#include <new>
 
 #include "backend/ConnectionPrompts.h"
 #include "backend/ConnectionSettings.h"
 #include "backend/ConnectionStringEntry.h"
+#include "backend/KarvellStatement.h"
 #include "client/kvl.h"
 #include "core/AttributeString.h"
 #include "core/Environment.h"
@@ -69,6 +71,8 @@ KarvellConnection::KarvellConnection(Environment* environment) : Connection(envi
 }
 
 KarvellConnection::~KarvellConnection() { disconnect(); }
+
+Statement* KarvellConnection::createStatement() { return new (std::nothrow) KarvellStatement(this); }
 
 SQLRETURN KarvellConnection::connectToDsn(const std::string& dsn, const std::string& user,
                                           const std::string& password) {

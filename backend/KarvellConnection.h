@@ -124,6 +124,9 @@ class KarvellConnection : public Connection {
   explicit KarvellConnection(Environment* environment);
   ~KarvellConnection() override;
 
+  // A KarvellStatement; null when memory is short.
+  Statement* createStatement() override;
+
   SQLRETURN connectToDsn(const std::string& dsn, const std::string& user,
                          const std::string& password) override;
   using Connection::driverConnect;
@@ -170,6 +173,8 @@ class KarvellConnection : public Connection {
   SQLRETURN postClientFailure(int code, int clientCode, const std::string& clientMessage);
   SQLRETURN postServerError();
   SQLRETURN runSetupCommands();
+  // The "server_version" row of SHOW INFO, read on a private statement.
+  void readServerVersion();
   void trace(const std::string& line);
   const std::vector<SQLUSMALLINT>& supportedFunctions();
 

@@ -1,10 +1,18 @@
 // Login, the set-up commands, transactions and autocommit on the server.
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <new>
 
 #include "backend/KarvellConnection.h"
+#include "backend/KarvellStatement.h"
 #include "backend/SqlLiteral.h"
 #include "client/kvl.h"
 #include "core/Environment.h"
+#include "core/TextUtilities.h"
 
 namespace {
 
@@ -15,10 +23,27 @@ constexpr int badArgument = -3;
 constexpr int outOfMemory = -2;
 constexpr int authenticationFailed = 7000;
 
+// "major.minor.patch" as "%d.%d.%d" reads it: the numbers it finds before the first that is
+// missing; out-of-range numbers are clamped.
+void parseVersion(const std::string& text, int& major, int& minor, int& patch) {
+  int* parts[] = {&major, &minor, &patch};
+  const char* at = text.c_str();
+  for (int i = 0; i < 3; ++i) {
+    char* end = nullptr;
+    const long value = std::strtol(at, &end, 10);
+    if (end == at) return;
+    *parts[i] = static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
+    if (*end != '.') return;
+    at = end + 1;
+  }
+}
+
 }  // namespace
 
 SQLRETURN KarvellConnection::login(const std::string& password) {
   disconnect();
+  serverVersion_.clear();
+  versionMajor_ = versionMinor_ = versionPatch_ = 0;
   trace("// Server: " + server_);
   trace("// Database: " + database_);
   if (encryption_ < 0) {
@@ -96,7 +121,28 @@ SQLRETURN KarvellConnection::postServerError() {
   return SQL_ERROR;
 }
 
+void KarvellConnection::readServerVersion() {
+  std::unique_ptr<KarvellStatement> info(new (std::nothrow) KarvellStatement(this));
+  if (!info) return;
+  if (SQL_SUCCEEDED(info->executeText("SHOW INFO")) && info->serverCursor() != nullptr) {
+    KvlCursor* cursor = info->serverCursor();
+    const int rows = kvl_cursor_row_count(cursor);
+    for (int row = 1; row <= rows; ++row) {
+      std::uint32_t length = 0;
+      const char* name = kvl_cursor_field(cursor, row, 1, &length);
+      if (name == nullptr || compareNoCase(std::string(name, length).c_str(), "server_version") != 0)
+        continue;
+      const char* value = kvl_cursor_field(cursor, row, 2, &length);
+      serverVersion_ = value != nullptr ? std::string(value, length) : std::string();
+      parseVersion(serverVersion_, versionMajor_, versionMinor_, versionPatch_);
+      break;
+    }
+  }
+  info->freeStmt(SQL_DROP);
+}
+
 SQLRETURN KarvellConnection::runSetupCommands() {
+  readServerVersion();
   // The server keeps the client's name for its own listing; a refusal changes nothing here.
   kvl_execute(client_,
               ("SET CLIENT TYPE TO " + quotedLiteral(environment()->applicationName()) + ";")

@@ -245,9 +245,7 @@ bool Session::runText(const std::string& sql, bool wantRows) {
 
 // Every statement of the text runs; with rows wanted, the last one's rows are the answer.
 bool Session::runSql(const std::string& sql, bool wantRows) {
-  // A UTF-8 byte-order mark before the text is no part of the statement.
-  const bool bom = sql.compare(0, 3, "\xEF\xBB\xBF") == 0;
-  const std::string text = stripTypedLiteralKeywords(bom ? sql.substr(3) : sql);
+  const std::string text = sqliteText(sql);
   std::string error;
   if (!beginIfNeeded(error)) return sqlError(error);
   const char* at = text.c_str();

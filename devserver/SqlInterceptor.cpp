@@ -171,6 +171,14 @@ std::string stripTypedLiteralKeywords(const std::string& sql) {
   return out;
 }
 
+std::string sqliteText(const std::string& sql) {
+  const std::size_t start = sql.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  std::size_t first = start;
+  while (first < sql.size() && isSpace(sql[first])) ++first;
+  const std::string prefix = first < sql.size() && sql[first] == '(' ? "SELECT * FROM " : "";
+  return stripTypedLiteralKeywords(prefix + sql.substr(start));
+}
+
 bool isBlankSql(const char* sql) {
   const std::string text = sql;
   std::size_t i = 0;

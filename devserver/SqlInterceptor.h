@@ -38,6 +38,10 @@ InterceptedSql intercept(const std::string& sql);
 // TIMESTAMP '...'), which SQLite does not know.
 std::string stripTypedLiteralKeywords(const std::string& sql);
 
+// The text as SQLite takes it: without a leading UTF-8 byte-order mark, a query that opens with
+// "(" read from as a subquery (SQLite has no parenthesized statement), typed literals stripped.
+std::string sqliteText(const std::string& sql);
+
 // Whether the text holds nothing but white space, semicolons and comments.
 bool isBlankSql(const char* sql);
 

@@ -194,22 +194,49 @@ SQLRETURN Statement::executeParameterSets(const std::string& text) {
     }
   }
   const std::vector<std::size_t> markers = findAllOutsideQuotes(text, "?");
+  const SQLUSMALLINT* operations = apd_->getArrayStatusPtr();
+  SQLUSMALLINT* statuses = ipd_->getArrayStatusPtr();
+  SQLULEN* processed = ipd_->getRowsProcessedPtr();
+  if (processed != nullptr) *processed = 0;
   std::string finalText;
-  SQLRETURN rc = SQL_SUCCESS;
+  SQLULEN run = 0;
+  SQLULEN failed = 0;
+  bool warned = false;
   for (SQLULEN set = 0; set < sets; ++set) {
+    if (operations != nullptr && operations[set] == SQL_PARAM_IGNORE) {
+      if (statuses != nullptr) statuses[set] = SQL_PARAM_UNUSED;
+      continue;
+    }
     if (needsParameterData(set)) return SQL_NEED_DATA;
-    // A text without markers is final as it is, whatever is bound.
+    // Each set starts again from the template; a text without markers is final as it is,
+    // whatever is bound.
     if (!markers.empty()) {
-      rc = substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
-      if (rc != SQL_SUCCESS) return rc;
+      // A value the application bound wrongly stops the batch before that set is sent.
+      const SQLRETURN substituted =
+          substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
+      if (substituted != SQL_SUCCESS) {
+        if (statuses != nullptr && substituted == SQL_ERROR) statuses[set] = SQL_PARAM_ERROR;
+        return substituted;
+      }
     }
     const std::string& sent = markers.empty() ? text : finalText;
     const bool logging = connection_->isQueryLogEnabled();
     if (logging) startQueryTimer();
-    rc = executeFinalizedQuery(sent, set);
+    const SQLRETURN rc = executeFinalizedQuery(sent, set);
     if (logging) logQueryIfSlow(sent);
+    ++run;
+    if (processed != nullptr) *processed = run;
+    if (!SQL_SUCCEEDED(rc)) ++failed;
+    warned = warned || rc == SQL_SUCCESS_WITH_INFO;
+    if (statuses != nullptr) {
+      statuses[set] = rc == SQL_SUCCESS             ? SQL_PARAM_SUCCESS
+                      : rc == SQL_SUCCESS_WITH_INFO ? SQL_PARAM_SUCCESS_WITH_INFO
+                                                    : SQL_PARAM_ERROR;
+    }
   }
-  return rc;
+  // Failed sets leave their records; the statement failed only when no set succeeded.
+  if (failed > 0 && failed == run) return SQL_ERROR;
+  return failed > 0 || warned ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
 SQLUSMALLINT Statement::parameterNeedingData(SQLULEN set) {

@@ -431,15 +431,19 @@ class Statement : public ConnectionChild {
   bool behavesAsOdbc3() const;
   // Replaces the row source; the old one is deleted.
   void installRecordset(Recordset* recordset);
-  // Gives every IRD record the arrays a row source writes into (indicators, byte lengths, value
-  // pointers: 8-byte entries, as many as the IRD's array size and at least one); "HY001" when
-  // memory runs out.
+  // Gives every IRD record, the bookmark record 0 included, the zero-filled arrays a row source
+  // writes into (indicators, byte lengths, value pointers: 8-byte entries, as many as the IRD's
+  // array size and at least one); "HY001" when memory runs out.
   SQLRETURN giveRowBuffers();
   // Executes the text once per parameter set as the back ends do: refuses data
   // at execution with more than one set ("HYC00"), answers SQL_NEED_DATA while
-  // data at execution is missing, substitutes each set's literals and hands the
-  // final text to executeFinalizedQuery, timing it for the query log. Answers
-  // the last set's result.
+  // data at execution is missing, substitutes each set's literals into a fresh
+  // copy of the text and hands it to executeFinalizedQuery, timing it for the
+  // query log. Sets marked SQL_PARAM_IGNORE are not run; the IPD's status array
+  // and processed count are written when bound. A set the server refuses leaves
+  // its records and the others still run: SQL_ERROR when every set run failed,
+  // SQL_SUCCESS_WITH_INFO when some failed or warned. A value that cannot be
+  // written as a literal stops the batch with its state.
   SQLRETURN executeParameterSets(const std::string& text);
   // The first parameter of set `set` whose data at execution is missing; 0 when
   // none.

@@ -47,13 +47,14 @@ TEST_F(ConnectTest, SetupSequenceAndStoredNames) {
   const std::string app = applicationName();
   std::string quotedApp;
   for (char c : app) quotedApp += c == '\'' ? std::string("''") : std::string(1, c);
-  EXPECT_EQ(sqlLog(), (std::vector<std::string>{"3 SET AUTOCOMMIT TO ON;",
+  EXPECT_EQ(sqlLog(), (std::vector<std::string>{"3 SET AUTOCOMMIT TO ON;", "2 SHOW INFO",
                                                 "3 SET CLIENT TYPE TO '" + quotedApp + "';",
                                                 "3 USE DATABASE 'O''Brien';"}));
   EXPECT_EQ(textInfo(connection, SQL_USER_NAME), "karvell");
   EXPECT_EQ(textInfo(connection, SQL_SERVER_NAME), "127.0.0.1");
   EXPECT_EQ(textInfo(connection, SQL_DATABASE_NAME), "O'Brien");
   EXPECT_EQ(textInfo(connection, SQL_DATA_SOURCE_NAME), "");
+  EXPECT_EQ(textInfo(connection, SQL_DBMS_VER), "5.7.3");
   EXPECT_EQ(connection.disconnect(), SQL_SUCCESS);
   EXPECT_EQ(connectionDead(connection), 1u);
   EXPECT_EQ(connection.disconnect(), SQL_SUCCESS);
@@ -270,6 +271,7 @@ TEST_F(FailSqlTest, SetupCommandsThatFail) {
   // A refused client type changes nothing; a refused COMMIT is the connection's failure.
   KarvellConnection& connection = newConnection();
   ASSERT_EQ(connectAsKarvell(connection), SQL_SUCCESS) << diagnostic(connection).message;
+  EXPECT_EQ(textInfo(connection, SQL_DBMS_VER), "0.0.0") << "no server_version row";
   EXPECT_EQ(connection.endTran(SQL_COMMIT), SQL_ERROR);
   EXPECT_EQ(diagnostic(connection).state, "08S01");
   EXPECT_EQ(diagnostic(connection).native, 7103);

@@ -252,9 +252,11 @@ TEST_F(SqlLogTest, LogsEveryTextAndFailsTheChosenOnes) {
             "1 2 SHOW INFO\n");
 }
 
-TEST_F(SqlTest, ByteOrderMarkBeforeTheStatement) {
+TEST_F(SqlTest, ByteOrderMarkAndParenthesizedQueries) {
   auto client = login();
   EXPECT_EQ(cells(client->query("\xEF\xBB\xBFSELECT 1")), (Table{{"1"}}));
+  EXPECT_EQ(cells(client->query(" (SELECT 1)")), (Table{{"1"}}));
+  EXPECT_EQ(cells(client->query("(SELECT 1) UNION SELECT 2 ORDER BY 1")), (Table{{"1"}, {"2"}}));
 }
 
 }  // namespace

@@ -1,0 +1,156 @@
+#include "backend/KarvellStatement.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include "backend/EscapeRewriter.h"
+#include "backend/KarvellConnection.h"
+#include "backend/KarvellRecordset.h"
+#include "backend/QueryText.h"
+#include "client/kvl.h"
+#include "core/Environment.h"
+#include "core/SqlTypeClass.h"
+#include "core/TraceWriter.h"
+#include "statement/Descriptor.h"
+#include "statement/DescriptorRecord.h"
+#include "statement/MemoryRecordset.h"
+
+namespace {
+
+// The server's column type codes by name; any other code is described as text.
+const char* serverTypeName(int code) {
+  static const char* const names[] = {"int",  "double", "text", "blob",    "boolean",
+                                      "date", "time",   "timestamp", "currency"};
+  return code >= 1 && code <= 9 ? names[code - 1] : nullptr;
+}
+
+}  // namespace
+
+KarvellStatement::KarvellStatement(KarvellConnection* connection)
+    : Statement(connection),
+      karvell_(connection),
+      unicodeTextTypes_(connection->effectiveUnicodeTextTypes()) {}
+
+KarvellStatement::~KarvellStatement() { freeServerCursor(); }
+
+KvlCursor* KarvellStatement::serverCursor() const { return cursor_; }
+
+void KarvellStatement::freeServerCursor() {
+  if (cursor_ == nullptr) return;
+  if (auto* reader = dynamic_cast<KarvellRecordset*>(recordset_.get())) reader->detach();
+  kvl_cursor_free(cursor_);
+  cursor_ = nullptr;
+}
+
+SQLRETURN KarvellStatement::freeStmt(SQLUSMALLINT option) {
+  if (option == SQL_CLOSE || option == SQL_DROP) freeServerCursor();
+  return Statement::freeStmt(option);
+}
+
+SQLRETURN KarvellStatement::closeCursor() {
+  diagnostics_.clear();
+  const SQLRETURN rc = Statement::closeCursor();
+  freeServerCursor();
+  return rc;
+}
+
+SQLRETURN KarvellStatement::setStmtAttr(SQLINTEGER attribute, SQLPOINTER value,
+                                        SQLINTEGER stringLength) {
+  diagnostics_.clear();
+  if (attribute == SQL_ATTR_PARAM_BIND_TYPE && value != nullptr) {
+    diagnostics_.post("S1092", 0, "Invalid attribute/option identifier", SQL_NO_COLUMN_NUMBER,
+                      SQL_NO_ROW_NUMBER);
+    return SQL_ERROR;
+  }
+  return Statement::setStmtAttr(attribute, value, stringLength);
+}
+
+SQLRETURN KarvellStatement::executeSql(const std::string& text) {
+  diagnostics_.clear();
+  if (!karvell_->isConnected()) return post("08S01");
+  std::string sql = karvell_->toNativeSql(text);
+  rewriteEscapes(sql);
+  return executeParameterSets(sql);
+}
+
+SQLRETURN KarvellStatement::executeFinalizedQuery(const std::string& text, SQLULEN set) {
+  if (isTracing()) traceStream().writeLine("// finalized query: " + text);
+  freeServerCursor();
+  if (text.empty()) return SQL_SUCCESS;
+  KvlConnection* client = karvell_->clientConnection();
+  if (client == nullptr) return post("08S01");
+  bool ok = false;
+  KvlCursor* cursor = nullptr;
+  if (isQueryText(text)) {
+    cursor = kvl_select(client, text.c_str());
+    ok = cursor != nullptr;
+  } else {
+    ok = kvl_execute(client, text.c_str()) == 0;
+  }
+  if (!ok) {
+    const SQLLEN row = apd_->getArraySize() > 1 ? static_cast<SQLLEN>(set + 1) : SQL_NO_ROW_NUMBER;
+    diagnostics_.post("HY000", kvl_error_code(client), kvl_error_message(client),
+                      SQL_NO_COLUMN_NUMBER, row);
+    return SQL_ERROR;
+  }
+  return cursor == nullptr ? SQL_SUCCESS : describeResult(cursor);
+}
+
+SQLRETURN KarvellStatement::describeResult(KvlCursor* cursor) {
+  freeServerCursor();
+  cursor_ = cursor;
+  // A prepared query executed again describes its columns afresh.
+  ird_->clearRecords();
+  const int columns = kvl_cursor_column_count(cursor_);
+  if (columns > 0) setRowCount(-1);
+  for (int column = 1; column <= columns; ++column) {
+    std::uint32_t length = 0;
+    const char* name = kvl_cursor_field(cursor_, 0, column, &length);
+    const int code = kvl_cursor_column_type(cursor_, column);
+    const char* typeName = serverTypeName(code);
+    if (typeName == nullptr) {
+      if (isTracing()) {
+        traceStream().writeLine("// column: " + std::to_string(column) +
+                                " native type: " + std::to_string(code));
+      }
+      typeName = "text";
+    }
+    const DeclaredType type = mapDeclaredType(typeName);
+    DescriptorRecord* record = ird_->addRecordWithTypeName(
+        name != nullptr ? std::string(name, length) : std::string(), type.sqlType, type.typeName,
+        SQL_NULLABLE, !isNumericType(type.sqlType));
+    if (record == nullptr) return post("HY001");
+    record->setLength(type.columnSize);
+    record->setOctetLength(static_cast<SQLLEN>(type.octetLength));
+    record->setPrecision(type.precision.value_or(0));
+    record->setScale(type.scale.value_or(0));
+  }
+  if (ird_->getCount() == 0) return SQL_SUCCESS;
+  const SQLRETURN buffers = giveRowBuffers();
+  if (buffers != SQL_SUCCESS) return buffers;
+  if (cursorType_ == SQL_CURSOR_FORWARD_ONLY) {
+    installRecordset(new KarvellRecordset(this, cursor_));
+    return SQL_SUCCESS;
+  }
+  // Any other cursor type scrolls over a copy; the cursor is not needed once it is copied.
+  auto* copy = new MemoryRecordset(this);
+  installRecordset(copy);
+  const int rows = kvl_cursor_row_count(cursor_);
+  for (int row = 1; row <= rows; ++row) {
+    copy->addRow();
+    for (int column = 1; column <= columns; ++column) {
+      std::uint32_t length = 0;
+      const char* value = kvl_cursor_field(cursor_, row, column, &length);
+      copy->setCellString(static_cast<SQLUSMALLINT>(column),
+                          value != nullptr ? std::optional<std::string_view>(
+                                                 std::string_view(value, length))
+                                           : std::nullopt);
+    }
+  }
+  freeServerCursor();
+  return SQL_SUCCESS;
+}
+
+DeclaredType KarvellStatement::mapDeclaredType(const std::string& declared) const {
+  return ::mapDeclaredType(declared, environment()->odbcVersion(), unicodeTextTypes_);
+}
