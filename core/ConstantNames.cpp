@@ -6,7 +6,8 @@ std::string constantName(std::int32_t value, const ConstantTable& table) {
   for (const ConstantNameEntry& row : table) {
     if (row.value == value) return row.name;
   }
-  return "unknown (" + std::to_string(value) + ")";
+  // A value without a name is written as its number, which the replay compiles.
+  return std::to_string(value);
 }
 
 std::string flagNames(std::uint32_t value, const ConstantTable& table) {

@@ -23,7 +23,7 @@ struct ConstantTable {
   const ConstantNameEntry* end() const { return rows + count; }
 };
 
-// The name of the first row whose value equals `value`; else "unknown (" + value + ")".
+// The name of the first row whose value equals `value`; else the value as a number.
 std::string constantName(std::int32_t value, const ConstantTable& table);
 
 // The names of every row sharing at least one set bit with `value`, in row order, joined by

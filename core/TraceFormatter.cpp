@@ -121,12 +121,33 @@ std::string boundedWideText(const SQLWCHAR* text, SQLINTEGER byteLength) {
   return utf8FromUtf16(text, static_cast<std::size_t>(byteLength) / sizeof(SQLWCHAR));
 }
 
+std::string cLiteral(const std::string& text) {
+  std::string literal = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\' || c == '?') {
+      // "?" too: two of them may start a trigraph.
+      literal += '\\';
+      literal += c;
+    } else if (byte < 0x20 || byte == 0x7F) {
+      // Three octal digits always end the escape, whatever follows.
+      literal += '\\';
+      literal += static_cast<char>('0' + (byte >> 6));
+      literal += static_cast<char>('0' + ((byte >> 3) & 7));
+      literal += static_cast<char>('0' + (byte & 7));
+    } else {
+      literal += c;
+    }
+  }
+  return literal + "\"";
+}
+
 std::string quotedStringOrNull(const char* text) {
-  return text == nullptr ? "NULL" : "\"" + std::string(text) + "\"";
+  return text == nullptr ? "NULL" : cLiteral(text);
 }
 
 std::string quotedStringOrNull(const char* text, SQLINTEGER length) {
-  return text == nullptr ? "NULL" : "\"" + boundedText(text, length) + "\"";
+  return text == nullptr ? "NULL" : cLiteral(boundedText(text, length));
 }
 
 std::string smallIntPointerValue(const SQLSMALLINT* value) {

@@ -55,8 +55,12 @@ std::string boundedText(const char* text, SQLINTEGER length);
 // The same for UTF-16 text whose length counts bytes (SQL_NTS: up to the NUL unit), as UTF-8.
 std::string boundedWideText(const SQLWCHAR* text, SQLINTEGER byteLength);
 
-// The text between double quotes, its bytes as they are (quotes and line breaks included), or
-// "NULL" for a null pointer. The first form reads up to the NUL, the second as boundedText: use
+// The text as a C string literal: between double quotes, with quotes, backslashes and question
+// marks escaped and control bytes as octal escapes, so that the replay compiles whatever the text
+// holds (a line break in it would otherwise end a comment line early and leave the rest as code).
+std::string cLiteral(const std::string& text);
+
+// cLiteral of the text, or "NULL" for a null pointer. The first form reads up to the NUL, the second as boundedText: use
 // it for every string that comes with a length, and for output buffers (with the buffer's
 // length, since a buffer the driver did not fill holds no NUL).
 std::string quotedStringOrNull(const char* text);

@@ -423,10 +423,14 @@ std::string wideText(const void* text, SQLINTEGER byteLength) {
 }
 
 // What a Set call passes: the number in the pointer argument, or a string with its length.
-std::string setValueText(const Rule* rule, const char* unknown, SQLPOINTER value,
-                         SQLINTEGER length, TextReader readText) {
-  if (rule == nullptr) return unknown;
-  if (rule->format == Format::Text) return value == nullptr ? "NULL" : readText(value, length);
+// It stands in the replay's call line, so an item the formatter does not know is written as
+// the address it passed, and a text as a C literal.
+std::string setValueText(const Rule* rule, SQLPOINTER value, SQLINTEGER length,
+                         TextReader readText) {
+  if (rule == nullptr) return hexPointerText(value);
+  if (rule->format == Format::Text) {
+    return value == nullptr ? "NULL" : cLiteral(readText(value, length));
+  }
   return numberText(*rule, widen(reinterpret_cast<std::uintptr_t>(value), rule->width));
 }
 
@@ -437,7 +441,7 @@ std::string outputText(const Rule* rule, const char* unknown, const void* buffer
   if (buffer == nullptr) return "NULL";
   switch (rule->format) {
     case Format::Text:
-      return readText(buffer, length);
+      return cLiteral(readText(buffer, length));
     case Format::Address:
       return hexPointerText(buffer);
     default:
@@ -455,7 +459,7 @@ const char* const unknownDiagField = "unknown diag info";
 }  // namespace
 
 std::string formatEnvAttrValue(SQLINTEGER attribute, SQLPOINTER value) {
-  return setValueText(find(envRules, attribute), unknownEnvAttribute, value, 0, narrowText);
+  return setValueText(find(envRules, attribute), value, 0, narrowText);
 }
 
 std::string formatEnvAttrOutput(SQLINTEGER attribute, const void* buffer) {
@@ -464,13 +468,13 @@ std::string formatEnvAttrOutput(SQLINTEGER attribute, const void* buffer) {
 
 std::string formatConnectAttrValue(SQLINTEGER attribute, SQLPOINTER value,
                                    SQLINTEGER stringLength) {
-  return setValueText(find(connectRules, attribute), unknownConnectAttribute, value, stringLength,
+  return setValueText(find(connectRules, attribute), value, stringLength,
                       narrowText);
 }
 
 std::string formatConnectAttrValueW(SQLINTEGER attribute, SQLPOINTER value,
                                     SQLINTEGER stringLength) {
-  return setValueText(find(connectRules, attribute), unknownConnectAttribute, value, stringLength,
+  return setValueText(find(connectRules, attribute), value, stringLength,
                       wideText);
 }
 
@@ -487,7 +491,7 @@ std::string formatConnectAttrOutputW(SQLINTEGER attribute, const void* buffer,
 }
 
 std::string formatStmtAttrValue(SQLINTEGER attribute, SQLPOINTER value) {
-  return setValueText(find(stmtRules, attribute), unknownStmtAttribute, value, 0, narrowText);
+  return setValueText(find(stmtRules, attribute), value, 0, narrowText);
 }
 
 std::string formatStmtAttrOutput(SQLINTEGER attribute, const void* buffer) {
@@ -495,11 +499,11 @@ std::string formatStmtAttrOutput(SQLINTEGER attribute, const void* buffer) {
 }
 
 std::string formatDescFieldValue(SQLSMALLINT field, SQLPOINTER value, SQLINTEGER bufferLength) {
-  return setValueText(find(descRules, field), unknownDescField, value, bufferLength, narrowText);
+  return setValueText(find(descRules, field), value, bufferLength, narrowText);
 }
 
 std::string formatDescFieldValueW(SQLSMALLINT field, SQLPOINTER value, SQLINTEGER bufferLength) {
-  return setValueText(find(descRules, field), unknownDescField, value, bufferLength, wideText);
+  return setValueText(find(descRules, field), value, bufferLength, wideText);
 }
 
 std::string formatDescFieldOutput(SQLSMALLINT field, const void* buffer,

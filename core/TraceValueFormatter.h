@@ -6,7 +6,9 @@
 // a string with its length); the "Output" forms take the application's buffer after a Get call
 // and read the value at the width the driver writes it (16, 32 or 64 bits, a pointer), a string
 // no further than the buffer's length. The "W" forms read text as UTF-16 whose lengths count
-// bytes. An item a formatter does not know gives "unknown ... attribute" (field, type, info).
+// bytes. Texts are written as C literals. An item a "Value" form does not know is written as the
+// address passed (it stands in the replay's call line); the other forms write "unknown ...
+// attribute" (field, type, info).
 #include <string>
 
 #include "platform/Odbc.h"

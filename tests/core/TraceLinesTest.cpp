@@ -20,7 +20,7 @@ TEST(TraceLines, EnterRcAndExitLines) {
   const std::string stamp = R"(\d+-\d+-\d+ \d+:\d+:\d+\.\d+)";
   EXPECT_TRUE(std::regex_match(enterLine(), std::regex("// ENTER: " + stamp))) << enterLine();
   EXPECT_EQ(returnCodeLine(SQL_NO_DATA), "// rc: SQL_NO_DATA");
-  EXPECT_EQ(returnCodeLine(7), "// rc: unknown (7)");
+  EXPECT_EQ(returnCodeLine(7), "// rc: 7");
   const std::string exit = exitLine(SQL_ERROR);
   EXPECT_TRUE(std::regex_match(exit, std::regex("// EXIT: " + stamp + "  rc: SQL_ERROR"))) << exit;
 }
@@ -46,7 +46,21 @@ TEST(TraceLines, DeclarationsAndCallsNameBuffersByAddress) {
   EXPECT_EQ(outValueLine("*len", "6"), "// *len: 6");
 }
 
-// Lines reach the file whole and at once: each is flushed with its end of line.
+std::string fileText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+#ifdef _WIN32
+const std::string newline = "\r\n";
+#else
+const std::string newline = "\n";
+#endif
+
+// Lines reach the file whole and at once: each is flushed with its end of line. The trace is C,
+// so nothing inside a line may end it early or join the next line to it.
 TEST(TraceLines, WriterEndsAndFlushesEveryLine) {
   const std::string path = testing::TempDir() + "trace_lines_test.log";
   std::remove(path.c_str());
@@ -54,17 +68,35 @@ TEST(TraceLines, WriterEndsAndFlushesEveryLine) {
   TraceWriter writer(mutex);
   ASSERT_TRUE(writer.open(path));
   writer.writeLine(returnCodeLine(SQL_SUCCESS));
-  writer.writeLine(outValueLine("value", "\"two\nlines\""));
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-#ifdef _WIN32
-  const std::string newline = "\r\n";
-#else
-  const std::string newline = "\n";
-#endif
-  EXPECT_EQ(text.str(), "// rc: SQL_SUCCESS" + newline + "// value: \"two" + newline + "lines\"" +
-                            newline);
+  writer.writeLine(outValueLine("value", "two\nlines\r"));
+  writer.writeLine("// msg: C:\\dir\\");
+  writer.writeLine("// msg: what?" "?/");
+  EXPECT_EQ(fileText(path), "// rc: SQL_SUCCESS" + newline + "// value: two\\nlines\\r" + newline +
+                                "// msg: C:\\dir\\." + newline + "// msg: what?" "?/." + newline);
+  std::remove(path.c_str());
+}
+
+// Each variable of the replay is declared once per file, also by writers of other environments
+// open on the same file; a name taken by another type or size gets a suffix.
+TEST(TraceLines, VariablesAreDeclaredOncePerFile) {
+  const std::string path = testing::TempDir() + "trace_declarations_test.log";
+  std::remove(path.c_str());
+  platform::Mutex first;
+  platform::Mutex second;
+  TraceWriter one(first);
+  TraceWriter other(second);
+  ASSERT_TRUE(one.open(path));
+  ASSERT_TRUE(other.open(path));
+  EXPECT_EQ(one.declare("SQLRETURN", "rc", "", "SQL_SUCCESS"), "rc");
+  EXPECT_EQ(other.declare("SQLRETURN", "rc", "", "SQL_SUCCESS"), "rc");
+  EXPECT_EQ(one.declare("SQLSMALLINT", "len1", "", "0"), "len1");
+  EXPECT_EQ(other.declare("SQLLEN", "len1", "", "0"), "len1_2");
+  EXPECT_EQ(one.declare("SQLLEN", "len1", "", "0"), "len1_2");
+  EXPECT_EQ(one.declare("char", "value1", "8", ""), "value1");
+  EXPECT_EQ(one.declare("char", "value1", "9", ""), "value1_2");
+  EXPECT_EQ(fileText(path), "#include <stddef.h>" + newline + "SQLRETURN rc = SQL_SUCCESS;" + newline + "SQLSMALLINT len1 = 0;" +
+                                newline + "SQLLEN len1_2 = 0;" + newline + "char value1[8];" +
+                                newline + "char value1_2[9];" + newline);
   std::remove(path.c_str());
 }
 
