@@ -1,0 +1,64 @@
+# Driven by PyodbcTest.cpp: pyodbc (the wide entry points) through the unixODBC Driver Manager.
+# Prints "ok" last when every check held; any failed check raises.
+import datetime
+import sys
+
+import pyodbc
+
+dsn = sys.argv[1]
+port = sys.argv[2]
+
+
+def check(condition, what):
+    if not condition:
+        raise AssertionError(what)
+
+
+by_dsn = pyodbc.connect("DSN=%s;UID=karvell;PWD=karvell" % dsn)
+by_string = pyodbc.connect(
+    "DRIVER={Karvell ODBC};SERVER=127.0.0.1;PORT=%s;UID=karvell;PWD=karvell" % port)
+by_string.close()
+try:
+    pyodbc.connect("DSN=%s;UID=karvell;PWD=wrong" % dsn)
+    check(False, "a wrong password connected")
+except pyodbc.Error as error:
+    check("28000" in str(error) or "login" in str(error).lower(), "login error: %s" % error)
+
+cur = by_dsn.cursor()
+cur.execute("create table t (id integer, v text, f real, b blob, n bigint, \"na\u00efve\" text)")
+cur.execute("insert into t (id, v, f, b) values (?, ?, ?, ?)", 1, "\u00e9\u20ac\U0001F600", 2.5,
+            b"\x00\x01\xff")
+cur.executemany("insert into t (id, v) values (?, ?)", [(2, None), (3, ""), (4, "x")])
+cur.execute("insert into t (id, n) values (?, ?)", 5, -2 ** 63)
+cur.execute("insert into t (id, n) values (?, ?)", 6, 2 ** 63 - 1)
+
+cur.execute("select id, v, f, b, n, \"na\u00efve\" from t order by id")
+check([d[0] for d in cur.description] == ["id", "v", "f", "b", "n", "na\u00efve"],
+      "description: %r" % (cur.description,))
+first = cur.fetchone()
+check(first[0] == 1 and first[1] == "\u00e9\u20ac\U0001F600" and first[2] == 2.5 and
+      bytes(first[3]) == b"\x00\x01\xff", "first row: %r" % (first,))
+two = cur.fetchmany(2)
+check(two[0][1] is None and two[1][1] == "", "NULL against empty: %r" % (two,))
+rest = cur.fetchall()
+check([r[0] for r in rest] == [4, 5, 6], "the rest: %r" % (rest,))
+check(rest[1][4] == -2 ** 63 and rest[2][4] == 2 ** 63 - 1, "64-bit ends: %r" % (rest,))
+
+for length in (0, 1, 255, 256, 4095, 4096, 4097, 100000):
+    text = ("\u00e9a\u20ac\U0001F600" * (length // 4 + 1))[:length]
+    cur.execute("select ?", text)
+    back = cur.fetchone()[0]
+    check(back == text, "text of %d characters came back as %d" % (length, len(back or "")))
+
+stamp = datetime.datetime(2021, 6, 7, 8, 9, 10)
+cur.execute("select ?", stamp)
+check(str(cur.fetchone()[0]).startswith("2021-06-07 08:09:10"), "timestamp")
+
+try:
+    cur.execute("select * from no_such_table_" + "x" * 380)
+    check(False, "a missing table was found")
+except pyodbc.Error as error:
+    check("x" * 380 in str(error), "the long error is cut: %s" % error)
+
+by_dsn.close()
+print("ok")
