@@ -1,5 +1,6 @@
 // Descriptor fields and records.
 #include "api/Handles.h"
+#include "api/TextFields.h"
 #include "api/WideIn.h"
 #include "api/WideOut.h"
 #include "core/TraceFormatter.h"
@@ -9,26 +10,6 @@
 using namespace api;
 
 namespace {
-
-// The descriptor fields whose values are text: the wide forms convert them.
-bool isTextField(SQLSMALLINT field) {
-  switch (field) {
-    case SQL_DESC_TYPE_NAME:
-    case SQL_DESC_TABLE_NAME:
-    case SQL_DESC_SCHEMA_NAME:
-    case SQL_DESC_CATALOG_NAME:
-    case SQL_DESC_LABEL:
-    case SQL_DESC_BASE_COLUMN_NAME:
-    case SQL_DESC_BASE_TABLE_NAME:
-    case SQL_DESC_LITERAL_PREFIX:
-    case SQL_DESC_LITERAL_SUFFIX:
-    case SQL_DESC_LOCAL_TYPE_NAME:
-    case SQL_DESC_NAME:
-      return true;
-    default:
-      return false;
-  }
-}
 
 // Type codes as an application or an implementation descriptor holds them.
 std::string typeName(const Descriptor* descriptor, SQLSMALLINT type) {
@@ -52,7 +33,7 @@ SQLRETURN setDescField(const char* function, SQLHDESC handle, SQLSMALLINT record
                                        std::to_string(bufferLength)}));
       },
       [&] {
-        if (!wide || !isTextField(field) || value == nullptr) {
+        if (!wide || !isTextDescriptorField(field) || value == nullptr) {
           return descriptor->setField(record, field, value, bufferLength);
         }
         // The length of a wide text counts bytes.
@@ -85,7 +66,7 @@ SQLRETURN getDescField(const char* function, SQLHDESC handle, SQLSMALLINT record
                                        bufferLengthName(bufferLength), lengthName}));
       },
       [&] {
-        if (!wide || !isTextField(field)) {
+        if (!wide || !isTextDescriptorField(field)) {
           return descriptor->getField(record, field, value, bufferLength, length);
         }
         descriptor->diagnostics().clear();

@@ -1,5 +1,6 @@
 // Describing results, binding columns, fetching rows and reading their values.
 #include "api/Handles.h"
+#include "api/TextFields.h"
 #include "api/WideOut.h"
 #include "core/TraceFormatter.h"
 #include "core/TraceValueFormatter.h"
@@ -11,23 +12,7 @@ namespace {
 
 // The column attributes whose values are text: the wide forms convert them.
 bool isTextColumnAttribute(SQLUSMALLINT field) {
-  switch (field) {
-    case SQL_COLUMN_NAME:
-    case SQL_DESC_TYPE_NAME:
-    case SQL_DESC_TABLE_NAME:
-    case SQL_DESC_SCHEMA_NAME:
-    case SQL_DESC_CATALOG_NAME:
-    case SQL_DESC_LABEL:
-    case SQL_DESC_BASE_COLUMN_NAME:
-    case SQL_DESC_BASE_TABLE_NAME:
-    case SQL_DESC_LITERAL_PREFIX:
-    case SQL_DESC_LITERAL_SUFFIX:
-    case SQL_DESC_LOCAL_TYPE_NAME:
-    case SQL_DESC_NAME:
-      return true;
-    default:
-      return false;
-  }
+  return field == SQL_COLUMN_NAME || isTextDescriptorField(field);
 }
 
 std::string optionalVariable(const CallTrace& trace, const char* cType, const char* word,

@@ -2,11 +2,11 @@
 // server, scripted against their expected output.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/DevServer.h"
 #include "tests/support/TempOdbcIni.h"
 
@@ -14,24 +14,6 @@ namespace {
 
 // The sanitizer runtimes the driver was built with, preloaded into the tools so that they can
 // load it; empty for a driver built without them.
-std::string sanitizerPreload(const std::string& driver) {
-  std::string preload;
-  FILE* ldd = popen(("ldd " + driver).c_str(), "r");
-  if (ldd == nullptr) return preload;
-  char line[512];
-  while (std::fgets(line, sizeof line, ldd) != nullptr) {
-    const std::string text = line;
-    if (text.find("libasan") == std::string::npos && text.find("libubsan") == std::string::npos) {
-      continue;
-    }
-    const std::size_t arrow = text.find("=> ");
-    const std::size_t end = text.find(" (");
-    if (arrow == std::string::npos || end == std::string::npos) continue;
-    preload += (preload.empty() ? "" : ":") + text.substr(arrow + 3, end - arrow - 3);
-  }
-  pclose(ldd);
-  return preload;
-}
 
 class Isql : public testsupport::DevServerTest {
  protected:
@@ -43,7 +25,7 @@ class Isql : public testsupport::DevServerTest {
     ini.writeDriverIni("[Karvell ODBC]\nDriver = " + std::string(driver) + "\n");
     ini.writeSystemIni("[karvell-test]\nDriver = Karvell ODBC\nServer = 127.0.0.1\nPort = " +
                        std::to_string(port()) + "\n");
-    preload = sanitizerPreload(driver);
+    preload = testsupport::sanitizerPreload(driver);
   }
 
   // Runs the SQL lines through the tool ("isql" or "iusql") and answers what it printed.
@@ -58,12 +40,9 @@ class Isql : public testsupport::DevServerTest {
                 ":intercept_strndup=0 ";
     }
     command += tool + " -b -v -c '-d|' karvell-test karvell karvell < " + script + " 2>/dev/null";
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return output;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    EXPECT_EQ(pclose(pipe), 0) << output;
+    int status = -1;
+    const std::string output = testsupport::commandOutput(command, status);
+    EXPECT_EQ(status, 0) << output;
     return output;
   }
 
