@@ -26,6 +26,7 @@ class BenchServer {
   // The connection at an encryption level of kvl_connect, logged in on first use; null with the
   // reason in error.
   KvlConnection* connection(int encryption, std::string& error);
+  int port() const { return server_.port(); }
 
  private:
   explicit BenchServer(const std::vector<std::string>& args);

@@ -8,18 +8,11 @@
 #include <vector>
 
 #include "bench/BenchServer.h"
+#include "bench/CursorWalk.h"
+#include "bench/OrdersTable.h"
 #include "client/kvl.h"
 
 namespace {
-
-constexpr int kTableRows = 100000;
-
-const std::vector<std::string> kSetup = {
-    "CREATE TABLE orders (id INTEGER PRIMARY KEY, amount INTEGER, customer TEXT, note TEXT);",
-    "WITH RECURSIVE k(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM k WHERE n < " + std::to_string(kTableRows) +
-        ") INSERT INTO orders SELECT n, (n * 7919) % 1000003, printf('customer %06d', n), "
-        "printf('order note %d, shipped by road', n % 97) FROM k;",
-};
 
 // How the result travels: the server's options and the login's encryption level.
 struct Transport {
@@ -34,14 +27,10 @@ const Transport kChunked{{"--chunk-rows", "100"}, 0};
 
 KvlConnection* connect(benchmark::State& state, const Transport& transport) {
   std::string error;
-  bench::BenchServer* server = bench::BenchServer::get(transport.serverArgs, kSetup, error);
+  bench::BenchServer* server = bench::BenchServer::get(transport.serverArgs, bench::kOrdersSetup, error);
   KvlConnection* connection = server != nullptr ? server->connection(transport.encryption, error) : nullptr;
   if (connection == nullptr) state.SkipWithError(error.c_str());
   return connection;
-}
-
-std::string selectOf(std::int64_t rows) {
-  return "SELECT id, amount, customer, note FROM orders ORDER BY id LIMIT " + std::to_string(rows) + ";";
 }
 
 // The whole result of sql, checked to hold the rows asked for; null after SkipWithError.
@@ -57,32 +46,16 @@ KvlCursor* selectRows(benchmark::State& state, KvlConnection* connection, const 
   return cursor;
 }
 
-// Visits every field the way a fetch loop does: row by row with kvl_cursor_seek, then each column
-// of the current row. Answers the bytes of the fields.
-std::uint64_t walk(KvlCursor* cursor) {
-  const int columns = kvl_cursor_column_count(cursor);
-  std::uint64_t bytes = 0;
-  for (; !kvl_cursor_is_eof(cursor); kvl_cursor_seek(cursor, KVL_SEEK_NEXT)) {
-    for (int column = 1; column <= columns; ++column) {
-      std::uint32_t length = 0;
-      const char* field = kvl_cursor_field(cursor, -1, column, &length);
-      benchmark::DoNotOptimize(field);
-      if (length != KVL_NULL_LENGTH) bytes += length;
-    }
-  }
-  return bytes;
-}
-
 void selectAndWalk(benchmark::State& state, const Transport& transport) {
   KvlConnection* connection = connect(state, transport);
   if (connection == nullptr) return;
   const std::int64_t rows = state.range(0);
-  const std::string sql = selectOf(rows);
+  const std::string sql = bench::selectOrders(rows);
   std::uint64_t bytes = 0;
   for (auto _ : state) {
     KvlCursor* cursor = selectRows(state, connection, sql, rows);
     if (cursor == nullptr) break;
-    bytes += walk(cursor);
+    bytes += bench::walkCursor(cursor);
     kvl_cursor_free(cursor);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
@@ -93,12 +66,12 @@ void walkOnly(benchmark::State& state, const Transport& transport) {
   KvlConnection* connection = connect(state, transport);
   if (connection == nullptr) return;
   const std::int64_t rows = state.range(0);
-  KvlCursor* cursor = selectRows(state, connection, selectOf(rows), rows);
+  KvlCursor* cursor = selectRows(state, connection, bench::selectOrders(rows), rows);
   if (cursor == nullptr) return;
   const auto fields = static_cast<double>(rows * kvl_cursor_column_count(cursor));
   for (auto _ : state) {
     kvl_cursor_seek(cursor, KVL_SEEK_FIRST);
-    benchmark::DoNotOptimize(walk(cursor));
+    benchmark::DoNotOptimize(bench::walkCursor(cursor));
   }
   kvl_cursor_free(cursor);
   state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate);
@@ -106,7 +79,7 @@ void walkOnly(benchmark::State& state, const Transport& transport) {
 }
 
 void resultSizes(benchmark::internal::Benchmark* benchmark) {
-  benchmark->Arg(1)->Arg(1000)->Arg(kTableRows)->ArgName("rows")->UseRealTime()->Unit(benchmark::kMicrosecond);
+  benchmark->Arg(1)->Arg(1000)->Arg(bench::kOrdersRows)->ArgName("rows")->UseRealTime()->Unit(benchmark::kMicrosecond);
 }
 
 BENCHMARK_CAPTURE(selectAndWalk, clear, kClear)->Apply(resultSizes);

@@ -124,6 +124,9 @@ TEST_F(LocalCursorTest, ServerTypeCodesAreDescribed) {
 TEST_F(LocalCursorTest, RowSourceHandsOutTheCursorsBytes) {
   const std::string blob("a\0b\0", 4);
   auto stmt = statement();
+  ASSERT_EQ(stmt->setStmtAttr(SQL_ATTR_USE_BOOKMARKS, reinterpret_cast<SQLPOINTER>(SQL_UB_VARIABLE),
+                              0),
+            SQL_SUCCESS);
   ASSERT_EQ(stmt->describeResult(cursor({3, 4, 3}, {{"x", blob, "\x01"}, {"", "\x01", "yz"}})),
             SQL_SUCCESS);
   Recordset* rows = stmt->recordset();
