@@ -1,0 +1,352 @@
+// The setup dialogs as a user meets them: karvod64.dll's ConfigDSNW runs the wizard over a window
+// of this program while a second thread walks its pages, the About box and the encoding sheet,
+// checks what they show and saves a picture of each in English and German
+// (build/windows/screenshots/). Runs in Wine's virtual desktop (scripts/wine-desktop-run).
+#include <windows.h>
+#include <odbcinst.h>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using ConfigDsnW = BOOL(WINAPI*)(HWND, WORD, LPCWSTR, LPCWSTR);
+
+struct Language {
+  const char* name;
+  LANGID id;
+  const wchar_t* wizardTitle;
+  const wchar_t* aboutTitle;
+  const wchar_t* sheetTitle;
+  const wchar_t* next;
+  const wchar_t* done;
+  const wchar_t* none;
+};
+
+const Language english{"en", 0x0409, L"Karvell DSN Configuration", L"About Karvell ODBC Driver",
+                       L"Advanced Language Options", L"&Next >", L"D&one", L"None"};
+const Language german{"de", 0x0407, L"Karvell-DSN-Konfiguration",
+                      L"Info \u00fcber den Karvell-ODBC-Treiber", L"Erweiterte Spracheinstellungen",
+                      L"&Weiter >", L"Fe&rtig", L"Keine"};
+
+std::string narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+// Failures seen by the walking thread, reported by the test's own thread.
+class Findings {
+ public:
+  void add(const std::string& what) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    list_.push_back(what);
+  }
+  std::vector<std::string> take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::move(list_);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> list_;
+};
+
+bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (condition()) return true;
+    Sleep(50);
+  }
+  return condition();
+}
+
+HWND findDialog(const wchar_t* title) {
+  HWND found = nullptr;
+  // Visible only once its initialisation has set its texts.
+  waitFor([&] {
+    found = FindWindowW(L"#32770", title);
+    return found != nullptr && IsWindowVisible(found);
+  });
+  return found;
+}
+
+std::wstring textOf(HWND dialog, int control) {
+  wchar_t buffer[4096] = {};
+  GetWindowTextW(control ? GetDlgItem(dialog, control) : dialog, buffer, 4096);
+  return buffer;
+}
+
+bool enabled(HWND dialog, int control) { return IsWindowEnabled(GetDlgItem(dialog, control)); }
+
+// Posted, so that a button that opens a modal dialog does not hold this thread.
+void click(HWND dialog, int control) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, control)));
+  Sleep(250);
+}
+
+void typeText(HWND dialog, int control, const wchar_t* text) {
+  SendMessageW(GetDlgItem(dialog, control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+std::wstring comboItem(HWND dialog, int control, int position) {
+  wchar_t buffer[256] = {};
+  SendDlgItemMessageW(dialog, control, CB_GETLBTEXT, position, reinterpret_cast<LPARAM>(buffer));
+  return buffer;
+}
+
+// A PNG of the window as it is on the screen, written with zlib.
+void savePng(const std::string& path, int width, int height, const std::vector<BYTE>& bgra) {
+  std::vector<BYTE> raw;
+  raw.reserve(static_cast<std::size_t>(height) * (width * 3 + 1));
+  for (int y = 0; y < height; ++y) {
+    raw.push_back(0);
+    for (int x = 0; x < width; ++x) {
+      const BYTE* pixel = &bgra[(static_cast<std::size_t>(y) * width + x) * 4];
+      raw.push_back(pixel[2]);
+      raw.push_back(pixel[1]);
+      raw.push_back(pixel[0]);
+    }
+  }
+  uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+  std::vector<BYTE> packed(packedSize);
+  compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 9);
+  packed.resize(packedSize);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return;
+  auto be32 = [](std::vector<BYTE>& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<BYTE>(value >> shift));
+  };
+  auto chunk = [&](const char* type, const std::vector<BYTE>& content) {
+    std::vector<BYTE> out;
+    be32(out, static_cast<uint32_t>(content.size()));
+    std::vector<BYTE> body;
+    for (int i = 0; i < 4; ++i) body.push_back(static_cast<BYTE>(type[i]));
+    for (BYTE byte : content) body.push_back(byte);
+    for (BYTE byte : body) out.push_back(byte);
+    be32(out, static_cast<uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
+    std::fwrite(out.data(), 1, out.size(), file);
+  };
+  static const BYTE signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::fwrite(signature, 1, sizeof signature, file);
+  std::vector<BYTE> header;
+  be32(header, static_cast<uint32_t>(width));
+  be32(header, static_cast<uint32_t>(height));
+  for (BYTE byte : {8, 2, 0, 0, 0}) header.push_back(byte);
+  chunk("IHDR", header);
+  chunk("IDAT", packed);
+  chunk("IEND", std::vector<BYTE>());
+  std::fclose(file);
+}
+
+void screenshot(HWND window, const std::string& name) {
+  SetForegroundWindow(window);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(400);
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  GdiFlush();
+  std::vector<BYTE> pixels(static_cast<const BYTE*>(bits),
+                           static_cast<const BYTE*>(bits) + static_cast<std::size_t>(width) * height * 4);
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  CreateDirectoryW(L"..\\screenshots", nullptr);
+  savePng("..\\screenshots\\" + name + ".png", width, height, pixels);
+}
+
+// Ends whatever dialogs of the thread are still open, so that a failed walk cannot hang.
+void closeDialogs(DWORD thread) {
+  for (int round = 0; round < 20; ++round) {
+    std::vector<HWND> dialogs;
+    EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM list) -> BOOL {
+          wchar_t name[16] = {};
+          GetClassNameW(window, name, 16);
+          if (lstrcmpW(name, L"#32770") == 0 && IsWindowVisible(window)) {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&dialogs));
+    if (dialogs.empty()) return;
+    for (HWND dialog : dialogs) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    Sleep(200);
+  }
+}
+
+void walkWizard(const Language& language, Findings& findings) {
+  auto check = [&](bool ok, const std::string& what) {
+    if (!ok) findings.add(std::string(language.name) + ": " + what);
+  };
+  const std::string prefix = std::string(language.name) + "-";
+  HWND wizard = findDialog(language.wizardTitle);
+  check(wizard != nullptr, "the wizard opens with its localized title");
+  if (!wizard) return;
+  check(textOf(wizard, 1104) == language.next, "Next reads " + narrow(textOf(wizard, 1104)));
+  check(!IsWindowVisible(GetDlgItem(wizard, 1115)), "Finish is hidden on the first page");
+  screenshot(wizard, prefix + "wizard-0-introduction");
+
+  click(wizard, 301);
+  HWND about = findDialog(language.aboutTitle);
+  check(about != nullptr, "About opens");
+  if (about) {
+    check(!textOf(about, 1112).empty(), "About shows the version");
+    check(!IsWindowVisible(GetDlgItem(about, 1114)), "the trace is off");
+    screenshot(about, prefix + "about");
+    for (int i = 0; i < 5; ++i) {
+      PostMessageW(about, WM_COMMAND, MAKEWPARAM(298, STN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(about, 298)));
+    }
+    check(waitFor([&] { return IsWindowVisible(GetDlgItem(about, 1114)) != FALSE; }),
+          "five logo clicks switch the trace on");
+    const std::wstring path = textOf(about, 1114);
+    check(path.size() > 15 && path.substr(path.size() - 15) == L"karvellodbc.log",
+          "the trace file is karvellodbc.log: " + narrow(path));
+    screenshot(about, prefix + "about-trace-on");
+    for (int i = 0; i < 5; ++i) {
+      PostMessageW(about, WM_COMMAND, MAKEWPARAM(298, STN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(about, 298)));
+    }
+    check(waitFor([&] { return !IsWindowVisible(GetDlgItem(about, 1114)); }),
+          "five more switch it off");
+    click(about, IDOK);
+    check(waitFor([&] { return !IsWindow(about); }), "About closes");
+  }
+
+  click(wizard, 1104);
+  check(waitFor([&] { return enabled(wizard, 309); }), "Next shows the name page");
+  check(!enabled(wizard, 1104), "Next waits for a name");
+  screenshot(wizard, prefix + "wizard-1-name");
+  typeText(wizard, 309, L"KarvodSmoke");
+  check(enabled(wizard, 1104), "typing a name enables Next");
+  typeText(wizard, 309, L"bad;name");
+  check(!enabled(wizard, 1104), "a name the installer refuses disables Next");
+  typeText(wizard, 309, L"KarvodSmoke");
+  typeText(wizard, 312, language.id == german.id ? L"Gr\u00fc\u00dfe" : L"Smoke test");
+
+  click(wizard, 1104);
+  check(waitFor([&] { return enabled(wizard, 315); }), "Next shows the connection page");
+  check(textOf(wizard, 315) == L"127.0.0.1", "the host comes from the attributes");
+  check(textOf(wizard, 1122) == L"4430", "the port is the default");
+  const LRESULT count = SendDlgItemMessageW(wizard, 1124, CB_GETCOUNT, 0, 0);
+  check(count == 4, "four encryption choices");
+  check(comboItem(wizard, 1124, 0) == L"AES 128" && comboItem(wizard, 1124, 1) == L"AES 192" &&
+            comboItem(wizard, 1124, 2) == L"AES 256" && comboItem(wizard, 1124, 3) == language.none,
+        "the choices sort as AES 128, AES 192, AES 256, none");
+  check(SendDlgItemMessageW(wizard, 1124, CB_GETCURSEL, 0, 0) == 3, "no encryption is selected");
+  typeText(wizard, 1122, L"70000");
+  check(!enabled(wizard, 1104), "port 70000 disables Next");
+  typeText(wizard, 1122, L"4431");
+  check(enabled(wizard, 1104), "port 4431 enables Next");
+  screenshot(wizard, prefix + "wizard-2-connection");
+
+  click(wizard, 1104);
+  check(waitFor([&] { return enabled(wizard, 325); }), "Next shows the database page");
+  typeText(wizard, 325, L"main");
+  PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(325, CBN_EDITUPDATE),
+               reinterpret_cast<LPARAM>(GetDlgItem(wizard, 325)));
+  Sleep(200);
+  check(enabled(wizard, 1104), "a database enables Next");
+  screenshot(wizard, prefix + "wizard-3-database");
+  click(wizard, 327);
+  HWND sheet = findDialog(language.sheetTitle);
+  check(sheet != nullptr, "the encoding sheet opens");
+  if (sheet) {
+    check(SendDlgItemMessageW(sheet, 1118, CB_GETCOUNT, 0, 0) == 2, "two encodings");
+    check(comboItem(sheet, 1118, 1) == L"UTF-8", "UTF-8 sorts last");
+    screenshot(sheet, prefix + "language");
+    click(sheet, IDCANCEL);
+    check(waitFor([&] { return !IsWindow(sheet); }), "the sheet closes");
+  }
+
+  click(wizard, 1104);
+  check(waitFor([&] { return enabled(wizard, 1110); }), "Next shows the summary");
+  check(textOf(wizard, 1104) == language.done, "Next becomes Done");
+  check(textOf(wizard, 1110).find(L"KarvodSmoke") != std::wstring::npos,
+        "the summary names the DSN");
+  screenshot(wizard, prefix + "wizard-4-summary");
+  click(wizard, 1104);
+  check(waitFor([&] { return !IsWindow(wizard); }), "Done closes the wizard");
+}
+
+LRESULT CALLBACK ownerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class Dialogs : public ::testing::TestWithParam<const Language*> {};
+
+TEST_P(Dialogs, WizardAboutAndEncodingSheet) {
+  const Language& language = *GetParam();
+  HMODULE driver = LoadLibraryW(L"karvod64.dll");
+  ASSERT_NE(driver, nullptr);
+  auto configDsn = reinterpret_cast<ConfigDsnW>(
+      reinterpret_cast<void*>(GetProcAddress(driver, "ConfigDSNW")));
+  ASSERT_NE(configDsn, nullptr);
+
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = ownerProcedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"KarvodSmokeOwner";
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+  RegisterClassW(&windowClass);
+  HWND owner = CreateWindowW(L"KarvodSmokeOwner", L"ODBC Data Sources", WS_OVERLAPPEDWINDOW,
+                             20, 20, 1100, 800, nullptr, nullptr, GetModuleHandleW(nullptr),
+                             nullptr);
+  ShowWindow(owner, SW_SHOW);
+  SetThreadLocale(MAKELCID(language.id, SORT_DEFAULT));
+  // The walk switches the trace on and off again from off.
+  SQLWritePrivateProfileStringW(L"Karvell ODBC", L"TraceFile", L"", L"ODBCINST.INI");
+
+  Findings findings;
+  const DWORD self = GetCurrentThreadId();
+  std::thread walker([&] {
+    walkWizard(language, findings);
+    closeDialogs(self);
+  });
+  const BOOL added = configDsn(owner, ODBC_ADD_DSN, L"Karvell ODBC", L"Server=127.0.0.1\0");
+  walker.join();
+  for (const std::string& finding : findings.take()) ADD_FAILURE() << finding;
+  EXPECT_TRUE(added);
+
+  wchar_t value[64] = {};
+  SQLSetConfigMode(ODBC_BOTH_DSN);
+  EXPECT_GT(SQLGetPrivateProfileStringW(L"KarvodSmoke", L"Port", L"", value, 64, L"ODBC.INI"), 0);
+  EXPECT_STREQ(value, L"4431");
+  EXPECT_TRUE(configDsn(nullptr, ODBC_REMOVE_DSN, L"Karvell ODBC", L"DSN=KarvodSmoke\0"));
+  DestroyWindow(owner);
+  SetThreadLocale(MAKELCID(0x0409, SORT_DEFAULT));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, Dialogs, ::testing::Values(&english, &german),
+                         [](const ::testing::TestParamInfo<const Language*>& info) {
+                           return std::string(info.param->name);
+                         });
+
+}  // namespace
