@@ -14,7 +14,7 @@ constexpr int reportWidth = 474;
 bool isKey(const std::string& key, const char* name) { return compareNoCase(key.c_str(), name) == 0; }
 
 ConnectionTester& installedTester() {
-  static ConnectionTester tester;
+  static ConnectionTester tester = testConnectionWithDriver;
   return tester;
 }
 
@@ -71,8 +71,7 @@ void TestSheet::runTest() {
   append(formatText(localizedText(IDS_TEST_ATTEMPT), {database, server}) + u"\r\n\r\n");
 
   const ConnectionTestResult result =
-      connectionTester() ? connectionTester()(parentWindow_, utf16Text(connectionString))
-                         : ConnectionTestResult();
+      connectionTester()(parentWindow_, utf16Text(connectionString));
   switch (result.kind) {
     case ConnectionTestResult::Kind::connected:
       append(localizedText(IDS_TEST_VERSION) + u' ' + result.dbmsName + u' ' +

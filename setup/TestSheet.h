@@ -18,6 +18,9 @@ struct ConnectionTestResult {
 
 // Connects with the connection string (SQL_DRIVER_COMPLETE_REQUIRED, prompts owned by the
 // window), reads the server's name and version, and disconnects.
+ConnectionTestResult testConnectionWithDriver(void* window, const std::u16string& connectionString);
+
+// The test the sheet runs: testConnectionWithDriver unless replaced.
 using ConnectionTester = std::function<ConnectionTestResult(void* window,
                                                             const std::u16string& connectionString)>;
 const ConnectionTester& connectionTester();
