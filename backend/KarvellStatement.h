@@ -3,7 +3,9 @@
 // (qualifiers, escapes, parameter literals), sends it as a query or a command, and describes the
 // result into the implementation row descriptor with a row source over the server's cursor:
 // KarvellRecordset for forward-only cursors, a MemoryRecordset copy for the others.
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "backend/DeclaredType.h"
 #include "statement/Statement.h"
@@ -29,6 +31,41 @@ class KarvellStatement : public Statement {
   // text run once per parameter set.
   SQLRETURN executeSql(const std::string& text) override;
   SQLRETURN closeCursor() override;
+
+  // The catalog functions (KarvellStatementCatalog.cpp): "08S01" when the connection is closed;
+  // else the base's result shape, filled from the server's answers to catalog queries run on a
+  // private statement. A failing query posts its "HY000" with the server's code and text; a table
+  // the server does not know (7015) leaves SQLStatistics and SQLPrimaryKeys empty.
+  SQLRETURN columnPrivileges(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                             SQLINTEGER schemaLength, const char* table, SQLINTEGER tableLength,
+                             const char* column, SQLINTEGER columnLength) override;
+  SQLRETURN columns(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                    SQLINTEGER schemaLength, const char* table, SQLINTEGER tableLength,
+                    const char* column, SQLINTEGER columnLength) override;
+  SQLRETURN primaryKeys(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                        SQLINTEGER schemaLength, const char* table,
+                        SQLINTEGER tableLength) override;
+  SQLRETURN procedures(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                       SQLINTEGER schemaLength, const char* procedure,
+                       SQLINTEGER procedureLength) override;
+  SQLRETURN specialColumns(SQLUSMALLINT identifierType, const char* catalog,
+                           SQLINTEGER catalogLength, const char* schema, SQLINTEGER schemaLength,
+                           const char* table, SQLINTEGER tableLength, SQLUSMALLINT scope,
+                           SQLUSMALLINT nullable) override;
+  SQLRETURN statistics(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                       SQLINTEGER schemaLength, const char* table, SQLINTEGER tableLength,
+                       SQLUSMALLINT unique, SQLUSMALLINT reserved) override;
+  SQLRETURN tablePrivileges(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                            SQLINTEGER schemaLength, const char* table,
+                            SQLINTEGER tableLength) override;
+  SQLRETURN tables(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                   SQLINTEGER schemaLength, const char* table, SQLINTEGER tableLength,
+                   const char* tableType, SQLINTEGER tableTypeLength) override;
+  // Adds the row of the server's catalog table, which it does not list itself.
+  virtual void addSystemTables();
+
+  // A row of a catalog query: every value whole, absent for NULL.
+  using CatalogRow = std::vector<std::optional<std::string>>;
 
   SQLRETURN addTypeInfoChar() override;
   SQLRETURN addTypeInfoVarchar() override;
@@ -60,6 +97,19 @@ class KarvellStatement : public Statement {
   // Detaches the row source reading the cursor, then frees the cursor.
   void freeServerCursor();
   SQLRETURN addTypeRow(std::size_t index);
+  // Catalog functions: "08S01" without a connection, and the query log's timer.
+  SQLRETURN startCatalog();
+  // After the base's result shape `shaped` succeeded, `work` fills it; the query log gets
+  // `logText` when both succeeded.
+  template <typename Work>
+  SQLRETURN catalogCall(const std::string& logText, SQLRETURN shaped, Work work);
+  // Runs a catalog query on a private statement and appends its rows. SQL_NO_DATA for a table
+  // the server does not know when `unknownTableIsEmpty`; other failures are copied here.
+  SQLRETURN runCatalogQuery(const std::string& sql, std::vector<CatalogRow>& rows,
+                            bool unknownTableIsEmpty);
+  SQLRETURN listTables(const std::string& catalog, const std::string& schema,
+                       const std::string& pattern, const std::string& types);
+  SQLRETURN listPrimaryKey(const std::string& table);
 
   KarvellConnection* karvell_;
   KvlCursor* cursor_ = nullptr;
