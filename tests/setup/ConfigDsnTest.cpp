@@ -17,6 +17,8 @@
 #include "setup/resource.h"
 #include "tests/setup/FakeDialogs.h"
 #include "tests/setup/SetupTestSupport.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/DevServer.h"
 #include "tests/support/TempOdbcIni.h"
 
 using setuptest::listOf;
@@ -311,6 +313,44 @@ TEST_F(ThroughUnixOdbc, ADsnInstalledByOdbcinstIsConfiguredAndRemoved) {
             "[Installed]\nDriver=Karvell ODBC\nServer=other-host\nTimeout=4\n");
   ASSERT_TRUE(SQLConfigDataSource(nullptr, ODBC_REMOVE_DSN, "Karvell ODBC", "DSN=Installed\0"));
   EXPECT_EQ(ini.readUserIni().find("Installed"), std::string::npos);
+}
+
+// isql and pyodbc connect through a DSN that SQLConfigDataSource had this driver write.
+TEST_F(ThroughUnixOdbc, ToolsConnectThroughTheWrittenDsn) {
+  SKIP_WITHOUT_DEVSERVER();
+  testsupport::DevServer server;
+  ASSERT_TRUE(server.running());
+  const std::string attributes = "DSN=ToolsDsn|Server=127.0.0.1|Port=" +
+                                 std::to_string(server.port()) + "|Description=Grüße|";
+  std::string narrowList = attributes;
+  for (char& c : narrowList) {
+    if (c == '|') c = '\0';
+  }
+  narrowList += '\0';
+  ASSERT_TRUE(SQLConfigDataSource(nullptr, ODBC_ADD_DSN, "Karvell ODBC", narrowList.c_str()));
+
+  const std::string preload = testsupport::sanitizerPreload(std::getenv("KARVOD_DRIVER"));
+  std::string environment;
+  if (!preload.empty()) {
+    environment = "LD_PRELOAD=" + preload +
+                  " ASAN_OPTIONS=detect_leaks=0:replace_str=0:intercept_strlen=0:"
+                  "intercept_strchr=0:intercept_strndup=0 ";
+  }
+  int status = -1;
+  const std::string isql = testsupport::commandOutput(
+      "echo 'SELECT 40 + 2' | " + environment +
+          "isql -b -v ToolsDsn karvell karvell 2>&1",
+      status);
+  EXPECT_EQ(status, 0) << isql;
+  EXPECT_NE(isql.find("42"), std::string::npos) << isql;
+
+  const std::string python = testsupport::commandOutput(
+      environment +
+          "/usr/bin/python3 -c \"import pyodbc; c = pyodbc.connect('DSN=ToolsDsn;UID=karvell;"
+          "PWD=karvell'); print(c.cursor().execute('SELECT 6 * 7').fetchone()[0])\" 2>&1",
+      status);
+  EXPECT_EQ(status, 0) << python;
+  EXPECT_NE(python.find("42"), std::string::npos) << python;
 }
 
 }  // namespace
