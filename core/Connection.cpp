@@ -549,13 +549,19 @@ void Connection::freeChildren() {
 
 void Connection::addChild(ConnectionChild* child) {
   platform::MutexLock lock(childrenMutex_);
+  child->registryIndex_ = children_.size();
   children_.push_back(child);
 }
 
 void Connection::removeChild(ConnectionChild* child) {
   platform::MutexLock lock(childrenMutex_);
-  auto found = std::find(children_.begin(), children_.end(), child);
-  if (found != children_.end()) children_.erase(found);
+  // freeChildren takes a child out before deleting it.
+  const std::size_t index = child->registryIndex_;
+  if (index >= children_.size() || children_[index] != child) return;
+  // The last child takes the freed place: freeing any number of children costs one step each.
+  children_[index] = children_.back();
+  children_[index]->registryIndex_ = index;
+  children_.pop_back();
 }
 
 void Connection::descriptorFreed(const Descriptor* descriptor) {

@@ -2,6 +2,7 @@
 // Statements and explicitly allocated descriptors. ODBC frees every statement and descriptor of
 // a connection when it disconnects, and a connection handle may be freed with some still
 // allocated, so each one registers with its connection, which frees the ones still there.
+#include <cstddef>
 
 class Connection;
 class Descriptor;
@@ -25,5 +26,9 @@ class ConnectionChild {
   void announceDescriptorFreed(const Descriptor* descriptor);
 
  private:
+  // The connection keeps the child's place in its registry, so that leaving it is one step.
+  friend class Connection;
+
   Connection* registry_;
+  std::size_t registryIndex_ = 0;
 };

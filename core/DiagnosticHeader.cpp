@@ -15,7 +15,7 @@ const std::string& messageOf(const DiagnosticRecord& record, std::string& scratc
 
 template <typename Value>
 SQLRETURN storeValue(void* destination, Value value) {
-  if (destination != nullptr) *static_cast<Value*>(destination) = value;
+  storeAppValue(destination, value);
   return SQL_SUCCESS;
 }
 

@@ -2,17 +2,12 @@
 
 #include <cstring>
 
+#include "core/AppBuffer.h"
 #include "core/Connection.h"
 #include "core/TraceWriter.h"
 #include "statement/CTypeSize.h"
 
 namespace {
-
-// The application's buffer may be any char array, so the value is copied bytewise.
-template <typename T>
-void store(SQLPOINTER target, T value) {
-  if (target != nullptr) std::memcpy(target, &value, sizeof value);
-}
 
 SQLRETURN worseOf(SQLRETURN a, SQLRETURN b) {
   if (a == SQL_ERROR || b == SQL_ERROR) return SQL_ERROR;
@@ -135,28 +130,28 @@ SQLRETURN Descriptor::getField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQ
   switch (fieldId) {
     case SQL_DESC_ARRAY_SIZE:
       if (isImplementation()) return refuse("HY091");
-      store(value, arraySize_);
+      storeAppValue(value, arraySize_);
       return SQL_SUCCESS;
     case SQL_DESC_ARRAY_STATUS_PTR:
-      store(value, arrayStatusPtr_);
+      storeAppValue(value, arrayStatusPtr_);
       return SQL_SUCCESS;
     case SQL_DESC_BIND_OFFSET_PTR:
       if (isImplementation()) return refuse("HY091");
-      store(value, bindOffsetPtr_);
+      storeAppValue(value, bindOffsetPtr_);
       return SQL_SUCCESS;
     case SQL_DESC_BIND_TYPE:
       if (isImplementation()) return refuse("HY091");
-      store(value, bindType_);
+      storeAppValue(value, bindType_);
       return SQL_SUCCESS;
     case SQL_DESC_ROWS_PROCESSED_PTR:
       if (isStatementApplication()) return refuse("HY091");
-      store(value, rowsProcessedPtr_);
+      storeAppValue(value, rowsProcessedPtr_);
       return SQL_SUCCESS;
     case SQL_DESC_COUNT:
-      store(value, getCount());
+      storeAppValue(value, getCount());
       return SQL_SUCCESS;
     case SQL_DESC_ALLOC_TYPE:
-      store(value, allocType_);
+      storeAppValue(value, allocType_);
       return SQL_SUCCESS;
     default:
       break;

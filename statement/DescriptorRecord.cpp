@@ -98,12 +98,6 @@ T fromPointer(SQLPOINTER value) {
 
 SQLPOINTER asPointer(SQLLEN value) { return reinterpret_cast<SQLPOINTER>(value); }
 
-// The application's buffer may be any char array, so the value is copied bytewise.
-template <typename T>
-void store(SQLPOINTER target, T value) {
-  if (target != nullptr) std::memcpy(target, &value, sizeof value);
-}
-
 bool hasSeconds(SQLSMALLINT intervalType) {
   return intervalType == SQL_INTERVAL_SECOND || intervalType == SQL_INTERVAL_DAY_TO_SECOND ||
          intervalType == SQL_INTERVAL_HOUR_TO_SECOND ||
@@ -281,42 +275,42 @@ SQLRETURN DescriptorRecord::getField(SQLSMALLINT fieldId, SQLPOINTER value, SQLI
   if ((rule->readable & kindBit(descriptorType_)) == 0) return refuse("HY091");
   switch (fieldId) {
     case SQL_DESC_AUTO_UNIQUE_VALUE:
-      store(value, fields_.autoUniqueValue);
+      storeAppValue(value, fields_.autoUniqueValue);
       break;
     case SQL_DESC_BASE_COLUMN_NAME:
       return answerString(diagnostics_, fields_.baseColumnName, value, bufferLength, stringLength);
     case SQL_DESC_BASE_TABLE_NAME:
       return answerString(diagnostics_, fields_.baseTableName, value, bufferLength, stringLength);
     case SQL_DESC_CASE_SENSITIVE:
-      store(value, fields_.caseSensitive);
+      storeAppValue(value, fields_.caseSensitive);
       break;
     case SQL_DESC_CATALOG_NAME:
       return answerString(diagnostics_, fields_.catalogName, value, bufferLength, stringLength);
     case SQL_DESC_CONCISE_TYPE:
-      store(value, fields_.conciseType);
+      storeAppValue(value, fields_.conciseType);
       break;
     case SQL_DESC_DATA_PTR:
-      store(value, fields_.dataPtr);
+      storeAppValue(value, fields_.dataPtr);
       break;
     case SQL_DESC_DATETIME_INTERVAL_CODE:
-      store(value, fields_.datetimeIntervalCode);
+      storeAppValue(value, fields_.datetimeIntervalCode);
       break;
     case SQL_DESC_DATETIME_INTERVAL_PRECISION:
-      store(value, fields_.datetimeIntervalPrecision);
+      storeAppValue(value, fields_.datetimeIntervalPrecision);
       break;
     case SQL_DESC_DISPLAY_SIZE:
-      store(value, fields_.displaySize);
+      storeAppValue(value, fields_.displaySize);
       break;
     case SQL_DESC_FIXED_PREC_SCALE:
-      store(value, fields_.fixedPrecScale);
+      storeAppValue(value, fields_.fixedPrecScale);
       break;
     case SQL_DESC_INDICATOR_PTR:
-      store(value, fields_.indicatorPtr);
+      storeAppValue(value, fields_.indicatorPtr);
       break;
     case SQL_DESC_LABEL:
       return answerString(diagnostics_, fields_.label, value, bufferLength, stringLength);
     case SQL_DESC_LENGTH:
-      store(value, fields_.length);
+      storeAppValue(value, fields_.length);
       break;
     case SQL_DESC_LITERAL_PREFIX:
       return answerString(diagnostics_, fields_.literalPrefix, value, bufferLength, stringLength);
@@ -327,49 +321,49 @@ SQLRETURN DescriptorRecord::getField(SQLSMALLINT fieldId, SQLPOINTER value, SQLI
     case SQL_DESC_NAME:
       return answerString(diagnostics_, fields_.name, value, bufferLength, stringLength);
     case SQL_DESC_NULLABLE:
-      store(value, fields_.nullable);
+      storeAppValue(value, fields_.nullable);
       break;
     case SQL_DESC_NUM_PREC_RADIX:
-      store(value, fields_.numPrecRadix);
+      storeAppValue(value, fields_.numPrecRadix);
       break;
     case SQL_DESC_OCTET_LENGTH:
-      store(value, fields_.octetLength);
+      storeAppValue(value, fields_.octetLength);
       break;
     case SQL_DESC_OCTET_LENGTH_PTR:
-      store(value, fields_.octetLengthPtr);
+      storeAppValue(value, fields_.octetLengthPtr);
       break;
     case SQL_DESC_PARAMETER_TYPE:
-      store(value, fields_.parameterType);
+      storeAppValue(value, fields_.parameterType);
       break;
     case SQL_DESC_PRECISION:
-      store(value, fields_.precision);
+      storeAppValue(value, fields_.precision);
       break;
     case SQL_DESC_ROWVER:
-      store(value, fields_.rowver);
+      storeAppValue(value, fields_.rowver);
       break;
     case SQL_DESC_SCALE:
-      store(value, fields_.scale);
+      storeAppValue(value, fields_.scale);
       break;
     case SQL_DESC_SCHEMA_NAME:
       return answerString(diagnostics_, fields_.schemaName, value, bufferLength, stringLength);
     case SQL_DESC_SEARCHABLE:
-      store(value, fields_.searchable);
+      storeAppValue(value, fields_.searchable);
       break;
     case SQL_DESC_TABLE_NAME:
       return answerString(diagnostics_, fields_.tableName, value, bufferLength, stringLength);
     case SQL_DESC_TYPE:
-      store(value, fields_.type);
+      storeAppValue(value, fields_.type);
       break;
     case SQL_DESC_TYPE_NAME:
       return answerString(diagnostics_, fields_.typeName, value, bufferLength, stringLength);
     case SQL_DESC_UNNAMED:
-      store(value, fields_.unnamed);
+      storeAppValue(value, fields_.unnamed);
       break;
     case SQL_DESC_UNSIGNED:
-      store(value, fields_.unsignedAttribute);
+      storeAppValue(value, fields_.unsignedAttribute);
       break;
     case SQL_DESC_UPDATABLE:
-      store(value, fields_.updatable);
+      storeAppValue(value, fields_.updatable);
       break;
     default:
       break;
@@ -417,13 +411,13 @@ SQLRETURN DescriptorRecord::getDescRec(SQLCHAR* name, SQLSMALLINT bufferLength,
     result = answerString(diagnostics_, fields_.name, name, bufferLength, stringLength);
     if (result == SQL_ERROR) return result;
   }
-  store(type, fields_.type);
-  store(subType, fields_.datetimeIntervalCode);
-  store(length, fields_.octetLength);
-  store(precision, fields_.precision);
-  store(scale, fields_.scale);
+  storeAppValue(type, fields_.type);
+  storeAppValue(subType, fields_.datetimeIntervalCode);
+  storeAppValue(length, fields_.octetLength);
+  storeAppValue(precision, fields_.precision);
+  storeAppValue(scale, fields_.scale);
   if ((ruleFor(SQL_DESC_NULLABLE)->readable & kindBit(descriptorType_)) != 0) {
-    store(nullable, fields_.nullable);
+    storeAppValue(nullable, fields_.nullable);
   }
   return result;
 }
@@ -592,7 +586,7 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
 
   if (isNull) {
     if (indicatorPtr == nullptr) return fail("22002");
-    store(indicatorPtr, SQLLEN{SQL_NULL_DATA});
+    storeAppValue(indicatorPtr, SQLLEN{SQL_NULL_DATA});
     if (cType == SQL_C_CHAR && bufferLength >= 1 && target != nullptr) {
       *static_cast<char*>(target) = '\0';
     }
@@ -623,13 +617,13 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
   if (outcome.rc == SQL_ERROR) return fail(outcome.sqlState);
   if (outcome.sqlState != nullptr) post(outcome.sqlState);
   if (indicatorPtr != nullptr) {
-    store(indicatorPtr, SQLLEN{0});
+    storeAppValue(indicatorPtr, SQLLEN{0});
     if (tracing) traceLine("// indicator value: 0");
   }
   if (tracing) {
     traceConversion(cType, text, length, target, bufferLength, startPosition, position, fixedValue);
   }
-  store(lengthPtr, outcome.length);
+  storeAppValue(lengthPtr, outcome.length);
   if (tracing && lengthPtr != nullptr) {
     traceLine("// length value: " + std::to_string(outcome.length));
   }

@@ -487,4 +487,22 @@ TEST_F(ConnectionTest, ChildrenStillAllocatedAreFreedOnce) {
   EXPECT_EQ(freed, 4);
 }
 
+TEST_F(ConnectionTest, ChildrenFreedInAnyOrderLeaveExactlyTheRestRegistered) {
+  // Every other child first, from the middle outwards, then the connection frees the rest.
+  int freed = 0;
+  constexpr int kChildren = 1000;
+  RecordingConnection connection(&environment_);
+  std::vector<CountingChild*> children;
+  for (int i = 0; i < kChildren; ++i) children.push_back(new CountingChild(&connection, freed));
+  for (int step = 0; step < kChildren / 2; step += 2) {
+    delete children[kChildren / 2 + step];
+    delete children[kChildren / 2 - 1 - step];
+  }
+  EXPECT_EQ(freed, kChildren / 2);
+  connection.freeChildren();
+  EXPECT_EQ(freed, kChildren);
+  connection.freeChildren();
+  EXPECT_EQ(freed, kChildren);
+}
+
 }  // namespace
