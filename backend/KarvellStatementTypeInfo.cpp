@@ -29,7 +29,9 @@ struct TypeRow {
 
 // -13824 is the server's unbounded size, 0xFFFFCA00 read as a signed number. The CHAR row
 // reports VARCHAR's code, and the date and time rows the ODBC 2 codes, whatever the
-// application's version: applications have come to expect these rows as they are.
+// application's version: applications have come to expect these rows as they are. The
+// timestamp's size and scale admit nine fractional digits, the server's precision: applications
+// cut the fraction of the values they bind to what this row admits.
 constexpr auto N = std::nullopt;
 const TypeRow typeRows[] = {
     {"CHAR", 12, -13824, "'", "'", "length", 1, 3, N, N, N, N, 12, N, N, "char"},
@@ -49,7 +51,7 @@ const TypeRow typeRows[] = {
     {"BLOB", -4, -13824, "X'", "'", nullptr, 0, 3, 0, 0, N, N, -4, N, N, "blob"},
     {"DATE", 9, 10, "{d '", "'}", nullptr, 0, 2, N, N, N, N, 9, 1, N, "date"},
     {"TIME", 10, 8, "{t '", "'}", "length", 0, 2, N, N, N, N, 9, 2, N, "time"},
-    {"TIMESTAMP", 11, 21, "{ts '", "'}", "length", 0, 2, N, N, 0, 0, 9, 3, N, "timestamp"},
+    {"TIMESTAMP", 11, 29, "{ts '", "'}", "length", 0, 2, N, N, 0, 9, 9, 3, N, "timestamp"},
 };
 
 enum Row : std::size_t {

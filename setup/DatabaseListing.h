@@ -1,6 +1,7 @@
 #pragma once
 // How the wizard lists a server's databases (Next on the connection page with "connect to host"
-// checked). Replaceable so that the wizard can be driven without a server.
+// checked). The server's own listing unless replaced, so that the wizard can be driven without
+// a server.
 #include <functional>
 #include <string>
 #include <vector>

@@ -304,8 +304,8 @@ TEST_F(LocalCursorTest, SixteenTypeRows) {
        "NULL", "NULL", "9", "1", "NULL", "NULL"},
       {"TIME", "10", "8", "{t '", "'}", "length", "1", "0", "2", "NULL", "0", "NULL", "time",
        "NULL", "NULL", "9", "2", "NULL", "NULL"},
-      {"TIMESTAMP", "11", "21", "{ts '", "'}", "length", "1", "0", "2", "NULL", "0", "NULL",
-       "timestamp", "0", "0", "9", "3", "NULL", "NULL"},
+      {"TIMESTAMP", "11", "29", "{ts '", "'}", "length", "1", "0", "2", "NULL", "0", "NULL",
+       "timestamp", "0", "9", "9", "3", "NULL", "NULL"},
   };
   EXPECT_EQ(stmt.allTypes(), expected);
 }
