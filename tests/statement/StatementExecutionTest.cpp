@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -233,6 +235,23 @@ TEST_F(ExecutionTest, ParameterSetsEachRunTheText) {
             SQL_SUCCESS);
   EXPECT_EQ(execDirect(statement(), "delete from t"), SQL_SUCCESS);
   EXPECT_EQ(connection_.texts.size(), 3u);
+}
+
+TEST_F(ExecutionTest, SlowQueriesReachTheQueryLogWithTheirFinalText) {
+  const std::string path = ::testing::TempDir() + "karvod-statement-query.log";
+  std::remove(path.c_str());
+  connection_.enableQueryLog(0, path);
+  connection_.answer = command();
+  SQLINTEGER value = 7;
+  ASSERT_EQ(statement().bindParameter(1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &value,
+                                      0, nullptr),
+            SQL_SUCCESS);
+  ASSERT_EQ(execDirect(statement(), "delete from t where id = ?"), SQL_SUCCESS);
+  std::ifstream log(path);
+  std::string line;
+  ASSERT_TRUE(std::getline(log, line));
+  EXPECT_NE(line.find("\tdelete from t where id = 7"), std::string::npos) << line;
+  std::remove(path.c_str());
 }
 
 // An explicitly allocated descriptor that goes while a statement uses it leaves the statement
