@@ -92,7 +92,8 @@ class ConnectionSettings;
   X(NumericFunctions, U32, 0x420001)                                                          \
   X(OdbcInterfaceConformance, U32, 1)                                                         \
   X(OdbcGrammarConformance, U16, 0)                                                           \
-  X(PositionedStatements, U32, 7)                                                             \
+  X(PosOperations, U32, 0x13)                                                                 \
+  X(PositionedStatements, U32, 0)                                                             \
   X(ProcedureTerm, Text, "")                                                                  \
   X(Procedures, Text, "N")                                                                    \
   X(RowUpdates, Text, "N")                                                                    \
@@ -109,7 +110,7 @@ class ConnectionSettings;
   X(Sql92RowValueConstructor, U32, 3)                                                         \
   X(Sql92StringFunctions, U32, 0xEE)                                                          \
   X(StandardCliConformance, U32, 0)                                                           \
-  X(StaticCursorAttributes1, U32, 0x1FE0F)                                                    \
+  X(StaticCursorAttributes1, U32, 0x1120F)                                                    \
   X(StaticCursorAttributes2, U32, 3)                                                          \
   X(StringFunctions, U32, 0x1C58)                                                             \
   X(Subqueries, U32, 0xF)                                                                     \

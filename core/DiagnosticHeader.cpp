@@ -126,6 +126,13 @@ SQLLEN DiagnosticHeader::rowCount() const { return rowCount_; }
 
 void DiagnosticHeader::copyRecords(const DiagnosticHeader& other) { records_ = other.records_; }
 
+void DiagnosticHeader::appendRecords(const DiagnosticHeader& other, SQLLEN rowNumber) {
+  for (const DiagnosticRecord& record : other.records_) {
+    postLast(record.sqlState().c_str(), record.nativeError(), record.messageText().c_str(),
+             record.columnNumber(), rowNumber);
+  }
+}
+
 void DiagnosticHeader::trace(const DiagnosticRecord& record) const {
   if (!owner_->isTracing()) return;
   owner_->traceStream().writeLine("// diagnostic: state: " + record.sqlState() +

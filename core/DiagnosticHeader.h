@@ -58,6 +58,8 @@ class DiagnosticHeader {
   virtual SQLLEN rowCount() const;
   // Replaces the records by copies of the other header's, in the same order.
   virtual void copyRecords(const DiagnosticHeader& other);
+  // Appends copies of the other header's records, in its order, each with the given row number.
+  virtual void appendRecords(const DiagnosticHeader& other, SQLLEN rowNumber);
 
  private:
   void trace(const DiagnosticRecord& record) const;

@@ -188,15 +188,23 @@ class Statement : public ConnectionChild {
   // last call.
   virtual SQLRETURN getCursorName(char* name, SQLSMALLINT bufferLength, SQLSMALLINT* nameLength);
   virtual SQLRETURN setCursorName(const char* name, SQLINTEGER length);
+  // SQLSetPos: positions on, refreshes, updates, deletes or adds rows of the current rowset
+  // (row 1-based; 0 every row). The lock type is accepted and not used.
   virtual SQLRETURN setPos(SQLSETPOSIROW row, SQLUSMALLINT operation, SQLUSMALLINT lockType);
+  // SQLBulkOperations: only SQL_ADD, which adds every row of the rowset buffers. Keeps the
+  // diagnostics of the last call.
   virtual SQLRETURN bulkOperations(SQLUSMALLINT operation);
   // SQLCloseCursor: "24000" without a row source under ODBC 3 behaviour.
   virtual SQLRETURN closeCursor();
   // Closes the row source (it stays installed) and the server cursor; state 0.
   virtual SQLRETURN closeResultSet();
-  virtual SQLRETURN insertRow(SQLUINTEGER row, SQLUSMALLINT lockType);
-  virtual SQLRETURN deleteRow(SQLULEN row, SQLUSMALLINT lockType);
-  virtual SQLRETURN updateRow(SQLULEN row, SQLUSMALLINT lockType);
+  // The row operations (row 1-based within the rowset, 0 every row). Each runs one text per
+  // row on a private statement of the connection, so the result stays as it stood; a row's
+  // failure marks it SQL_ROW_ERROR in the row status array and copies its diagnostics with the
+  // row number. Update and delete need a declared server cursor ("HYC00" without one).
+  virtual SQLRETURN insertRow(SQLSETPOSIROW row, SQLUSMALLINT lockType);
+  virtual SQLRETURN deleteRow(SQLSETPOSIROW row, SQLUSMALLINT lockType);
+  virtual SQLRETURN updateRow(SQLSETPOSIROW row, SQLUSMALLINT lockType);
 
   // The fetch machinery: orientations, then the moves of the row source.
   virtual SQLRETURN fetchRowset();
@@ -303,8 +311,8 @@ class Statement : public ConnectionChild {
                                           const OptionalText& privilege,
                                           const OptionalText& isGrantable);
 
-  // The table a positioned insert, update or delete addresses: the name after
-  // FROM.
+  // The table a positioned insert, update or delete addresses: the word after the first FROM
+  // outside quotes and comments (as it stands, up to white space), empty when there is none.
   virtual std::string tableNameFromQuery(const std::string& text);
 
   // Parameter substitution. True when a data-at-execution parameter of set
@@ -334,6 +342,12 @@ class Statement : public ConnectionChild {
   virtual SQLRETURN substituteParameters(const std::string& sqlTemplate,
                                          const std::vector<std::size_t>& markers, Descriptor& apd,
                                          Descriptor& ipd, SQLULEN set, std::string& finalText);
+  // substituteParameters with marker k taking record records[k] of the descriptors (with null
+  // records, record k + 1).
+  SQLRETURN substituteRecords(const std::string& sqlTemplate,
+                              const std::vector<std::size_t>& markers, const SQLUSMALLINT* records,
+                              Descriptor& apd, Descriptor& ipd, SQLULEN set,
+                              std::string& finalText);
   // Two lower-case hexadecimal digits per byte.
   virtual std::string hexEncode(const unsigned char* bytes, std::size_t length);
 
@@ -485,6 +499,10 @@ class Statement : public ConnectionChild {
   bool afterEnd_ = false;
   SQLLEN rowsetRows_ = -1;
   SQLULEN pendingAdvance_ = 0;
+  // Rows the last fetch delivered; 0 once a bulk operation made the position undefined.
+  SQLULEN rowsetDelivered_ = 0;
+  // The rowset row SQLSetPos made current (1-based); 0 while the fetch's own current row holds.
+  SQLULEN positionedRow_ = 0;
   std::string cursorName_;
   std::string preparedSql_;
   std::string sqlText_;
@@ -514,6 +532,22 @@ class Statement : public ConnectionChild {
   // The rowset that ends on the last row; with fewer rows than a rowset it starts on row 1, with
   // "01S06" when `shortRowsetWarns`.
   SQLRETURN moveToLastRowset(bool shortRowsetWarns);
+
+  // Converts IRD row 0 into element `index` of the bound buffers; the row status that says how.
+  SQLUSMALLINT convertRowsetRow(SQLULEN index);
+
+  // Positioned operations (StatementPositioned.cpp).
+  enum class RowChange { add, update, remove };
+  // "24000" without a current rowset, "HY107" beyond the rowset size, "HY109" for a row the last
+  // fetch did not deliver (and for row 0 unless `everyRow`).
+  SQLRETURN checkRowsetRow(SQLSETPOSIROW row, bool everyRow);
+  // Moves the row source between rowset rows (0-based); index rowsetDelivered_ is the place one
+  // beyond the result's last row, where a fetch that ran out leaves it.
+  SQLRETURN moveInRowset(SQLULEN from, SQLULEN to);
+  // Brings rowset row `index` into IRD row 0, the row source left where the fetch left it.
+  SQLRETURN bindRowsetRow(SQLULEN index);
+  SQLRETURN refreshRows(SQLSETPOSIROW row);
+  SQLRETURN changeRows(SQLSETPOSIROW row, RowChange change);
 
   // Catalog and type-information results (StatementCatalog.cpp).
   // Checks the name arguments ("HY090" for a bad length, "HYC00" for a catalog name the

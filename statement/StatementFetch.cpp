@@ -95,6 +95,8 @@ SQLRETURN Statement::fetchRowset() {
   bool warned = false;
   bool ended = false;
   rowsetRows_ = 0;
+  rowsetDelivered_ = 0;
+  positionedRow_ = 0;
   while (rows < size) {
     ird_->resetNextBytes();
     if (fetchRowsetRow() == SQL_NO_DATA) {
@@ -102,25 +104,16 @@ SQLRETURN Statement::fetchRowset() {
       break;
     }
     // A row that cannot be converted whole is reported in its status; the rowset goes on.
-    SQLUSMALLINT status = SQL_ROW_SUCCESS;
-    switch (ard_->convertRow(rows, *ird_, 0, retrieveData_, diagnostics_)) {
-      case SQL_ERROR:
-        status = SQL_ROW_ERROR;
-        ++failed;
-        break;
-      case SQL_SUCCESS_WITH_INFO:
-        status = SQL_ROW_SUCCESS_WITH_INFO;
-        warned = true;
-        break;
-      default:
-        break;
-    }
+    const SQLUSMALLINT status = convertRowsetRow(rows);
+    if (status == SQL_ROW_ERROR) ++failed;
+    if (status == SQL_ROW_SUCCESS_WITH_INFO) warned = true;
     if (statuses != nullptr) statuses[rows] = status;
     ++rows;
     ++pendingAdvance_;
     ++rowsFetched_;
   }
   if (rows == 0) return SQL_NO_DATA;
+  rowsetDelivered_ = rows;
   // After the result ran out the row source stands one row beyond the rowset.
   rowsetRows_ = static_cast<SQLLEN>(ended ? rows + 1 : rows);
   if (ird_->getRowsProcessedPtr() != nullptr) *ird_->getRowsProcessedPtr() = rows;
@@ -129,6 +122,17 @@ SQLRETURN Statement::fetchRowset() {
   }
   if (failed == rows) return SQL_ERROR;
   return failed > 0 || warned ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
+}
+
+SQLUSMALLINT Statement::convertRowsetRow(SQLULEN index) {
+  switch (ard_->convertRow(index, *ird_, 0, retrieveData_, diagnostics_)) {
+    case SQL_ERROR:
+      return SQL_ROW_ERROR;
+    case SQL_SUCCESS_WITH_INFO:
+      return SQL_ROW_SUCCESS_WITH_INFO;
+    default:
+      return SQL_ROW_SUCCESS;
+  }
 }
 
 SQLRETURN Statement::fetchRowsetRow() {

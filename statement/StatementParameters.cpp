@@ -423,6 +423,13 @@ void Statement::quoteLiteral(std::string& text, SQLSMALLINT, SQLSMALLINT sqlType
 SQLRETURN Statement::substituteParameters(const std::string& sqlTemplate,
                                           const std::vector<std::size_t>& markers, Descriptor& apd,
                                           Descriptor& ipd, SQLULEN set, std::string& finalText) {
+  return substituteRecords(sqlTemplate, markers, nullptr, apd, ipd, set, finalText);
+}
+
+SQLRETURN Statement::substituteRecords(const std::string& sqlTemplate,
+                                       const std::vector<std::size_t>& markers,
+                                       const SQLUSMALLINT* records, Descriptor& apd,
+                                       Descriptor& ipd, SQLULEN set, std::string& finalText) {
   finalText.clear();
   finalText.reserve(sqlTemplate.size() + markers.size() * 8);
   const std::string_view source(sqlTemplate);
@@ -430,8 +437,8 @@ SQLRETURN Statement::substituteParameters(const std::string& sqlTemplate,
   std::size_t copied = 0;
   for (std::size_t k = 0; k < markers.size(); ++k) {
     bool isNull = false;
-    const SQLRETURN rc = formatParameterValue(static_cast<SQLUSMALLINT>(k + 1), apd, ipd, set,
-                                              literal, isNull);
+    const auto record = records != nullptr ? records[k] : static_cast<SQLUSMALLINT>(k + 1);
+    const SQLRETURN rc = formatParameterValue(record, apd, ipd, set, literal, isNull);
     if (rc != SQL_SUCCESS) return rc;
     appendSeparated(finalText, source.substr(copied, markers[k] - copied));
     appendSeparated(finalText, literal);

@@ -41,7 +41,7 @@ class ScriptedConnection : public RecordingConnection {
     cursorSensitivity = 0;
     forwardOnlyAttributes1 = SQL_CA1_NEXT | SQL_CA1_BOOKMARK;
     forwardOnlyAttributes2 = SQL_CA2_READ_ONLY_CONCURRENCY | SQL_CA2_LOCK_CONCURRENCY;
-    staticAttributes1 = 0x1FE0F;
+    staticAttributes1 = 0x1120F;
     staticAttributes2 = SQL_CA2_READ_ONLY_CONCURRENCY | SQL_CA2_LOCK_CONCURRENCY;
     keysetAttributes1 = keysetAttributes2 = dynamicAttributes1 = dynamicAttributes2 = 0;
     bookmarkPersistence = SQL_BP_SCROLL;
