@@ -1,0 +1,439 @@
+// An ODBC application written in C against the unixODBC Driver Manager and the development server:
+// long values read in pieces, bound rowsets in both layouts, truncation and overflow in bound
+// rows, and scrolling a static cursor.
+#include <gtest/gtest.h>
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/support/DevServer.h"
+#include "tests/support/TempOdbcIni.h"
+
+namespace {
+
+class OdbcProgram : public testsupport::DevServerTest {
+ protected:
+  void SetUp() override {
+    DevServerTest::SetUp();
+    if (HasFatalFailure() || IsSkipped()) return;
+    const char* driver = std::getenv("KARVOD_DRIVER");
+    ASSERT_NE(driver, nullptr);
+    ini.writeDriverIni("[Karvell ODBC]\nDriver = " + std::string(driver) + "\n");
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)));
+    ASSERT_TRUE(SQL_SUCCEEDED(
+        SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)));
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc)));
+    // By connection string: the Driver Manager keeps a DSN's settings across the tests of the
+    // process, and each test's server listens on a port of its own.
+    std::string in = "Driver={Karvell ODBC};Server=127.0.0.1;Port=" + std::to_string(port()) +
+                     ";UID=karvell;PWD=karvell";
+    const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&in[0]),
+                                          SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    ASSERT_TRUE(SQL_SUCCEEDED(rc)) << state(SQL_HANDLE_DBC, dbc);
+    connected = true;
+  }
+
+  void TearDown() override {
+    if (connected) SQLDisconnect(dbc);
+    if (dbc != SQL_NULL_HDBC) SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
+    DevServerTest::TearDown();
+  }
+
+  // The first diagnostic record's SQLSTATE and message, or "" when there is none.
+  static std::string state(SQLSMALLINT type, SQLHANDLE handle) {
+    SQLCHAR sqlState[6] = {};
+    SQLINTEGER native = 0;
+    SQLCHAR message[512] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetDiagRec(type, handle, 1, sqlState, &native, message, sizeof message,
+                                     &length)))
+      return "";
+    return std::string(reinterpret_cast<char*>(sqlState)) + " " +
+           reinterpret_cast<char*>(message);
+  }
+  static std::string sqlState(SQLHSTMT stmt) { return state(SQL_HANDLE_STMT, stmt).substr(0, 5); }
+
+  SQLHSTMT statement() {
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    EXPECT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)));
+    return stmt;
+  }
+
+  void run(SQLHSTMT stmt, const std::string& sql) {
+    std::vector<SQLCHAR> text(sql.begin(), sql.end());
+    const SQLRETURN rc = SQLExecDirect(stmt, text.data(), static_cast<SQLINTEGER>(text.size()));
+    ASSERT_TRUE(SQL_SUCCEEDED(rc)) << sql << ": " << state(SQL_HANDLE_STMT, stmt);
+  }
+
+  void exec(const std::string& sql) {
+    SQLHSTMT stmt = statement();
+    run(stmt, sql);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  }
+
+  // A table `name` of ids 1..rows with texts "r<id>".
+  void numbered(const std::string& name, int rows) {
+    exec("create table " + name + " (id integer, v text)");
+    for (int id = 1; id <= rows; ++id) {
+      exec("insert into " + name + " values (" + std::to_string(id) + ", 'r" + std::to_string(id) +
+           "')");
+    }
+  }
+
+  testsupport::TempOdbcIni ini;
+  SQLHENV env = SQL_NULL_HENV;
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  bool connected = false;
+};
+
+// UTF-16 of a string of code points.
+std::u16string utf16(const std::u32string& text) {
+  std::u16string out;
+  for (char32_t c : text) {
+    if (c < 0x10000) {
+      out += static_cast<char16_t>(c);
+    } else {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+  }
+  return out;
+}
+
+TEST_F(OdbcProgram, LongTextsReadInPiecesReassembleWhole) {
+  struct Character {
+    const char* utf8;
+    char32_t codePoint;
+  };
+  const Character characters[] = {{"\xc3\xa9", U'\u00e9'}, {"\xe2\x82\xac", U'\u20ac'},
+                                   {"\xf0\x9f\x98\x80", U'\U0001F600'}};
+  const SQLLEN buffers[] = {7, 100, 4096};
+  exec("create table t (id integer, v text)");
+  int id = 0;
+  for (const Character& character : characters) {
+    // 3000 pairs of an ASCII letter and the character: 9000 to 15000 bytes.
+    std::string utf8;
+    std::u32string codePoints;
+    for (int k = 0; k < 3000; ++k) {
+      utf8 += static_cast<char>('a' + k % 26);
+      utf8 += character.utf8;
+      codePoints += static_cast<char32_t>('a' + k % 26);
+      codePoints += character.codePoint;
+    }
+    const std::u16string wide = utf16(codePoints);
+    exec("insert into t values (" + std::to_string(++id) + ", '" + utf8 + "')");
+    for (SQLSMALLINT type : {SQL_C_CHAR, SQL_C_WCHAR}) {
+      for (SQLLEN size : buffers) {
+        SCOPED_TRACE(std::string(character.utf8) + (type == SQL_C_CHAR ? " CHAR " : " WCHAR ") +
+                     std::to_string(size));
+        SQLHSTMT stmt = statement();
+        run(stmt, "select v from t where id = " + std::to_string(id));
+        ASSERT_EQ(SQLFetch(stmt), SQL_SUCCESS);
+        std::vector<char> buffer(static_cast<size_t>(size));
+        std::string narrow;
+        std::u16string units;
+        SQLRETURN rc;
+        int pieces = 0;
+        for (;;) {
+          SQLLEN indicator = 0;
+          rc = SQLGetData(stmt, 1, type, buffer.data(), size, &indicator);
+          if (rc == SQL_NO_DATA) break;
+          ASSERT_TRUE(SQL_SUCCEEDED(rc)) << state(SQL_HANDLE_STMT, stmt);
+          if (pieces++ == 0) {
+            // The whole length, in bytes of the C type, or no total.
+            const size_t whole = type == SQL_C_CHAR ? utf8.size() : wide.size() * 2;
+            if (indicator != SQL_NO_TOTAL) { EXPECT_EQ(indicator, static_cast<SQLLEN>(whole)); }
+          }
+          if (rc == SQL_SUCCESS_WITH_INFO) { EXPECT_EQ(sqlState(stmt), "01004"); }
+          // Every piece ends at its terminator; the text holds none of its own.
+          if (type == SQL_C_CHAR) {
+            narrow.append(buffer.data(), strnlen(buffer.data(), buffer.size()));
+          } else {
+            for (size_t k = 0; k + 1 < buffer.size(); k += 2) {
+              char16_t unit;
+              std::memcpy(&unit, buffer.data() + k, 2);
+              if (unit == 0) break;
+              units += unit;
+            }
+          }
+          if (rc == SQL_SUCCESS) {
+            EXPECT_EQ(SQLGetData(stmt, 1, type, buffer.data(), size, &indicator), SQL_NO_DATA);
+            break;
+          }
+          ASSERT_LT(pieces, 20000);
+        }
+        if (type == SQL_C_CHAR) {
+          EXPECT_TRUE(narrow == utf8) << narrow.size() << " bytes against " << utf8.size();
+        } else {
+          EXPECT_TRUE(units == wide) << units.size() << " units against " << wide.size();
+        }
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+      }
+    }
+  }
+}
+
+TEST_F(OdbcProgram, BoundRowsetsInBothLayoutsWithABindOffset) {
+  const int tableRows[] = {0, 2, 5, 25};
+  const SQLULEN rowsetSizes[] = {1, 3, 10};
+  for (int rows : tableRows) numbered("t" + std::to_string(rows), rows);
+  // Row-wise binding: one struct per row.
+  struct Row {
+    SQLINTEGER id;
+    SQLLEN idIndicator;
+    SQLCHAR v[16];
+    SQLLEN vIndicator;
+  };
+  // The bound addresses lie this many bytes before the buffers written; the gap stays untouched.
+  const SQLULEN offset = 2 * sizeof(Row);
+  const unsigned char canary = 0xA5;
+  for (bool rowWise : {false, true}) {
+    for (SQLULEN rowset : rowsetSizes) {
+      for (int rows : tableRows) {
+        SCOPED_TRACE(std::string(rowWise ? "row-wise" : "column-wise") + " rowset " +
+                     std::to_string(rowset) + " rows " + std::to_string(rows));
+        SQLHSTMT stmt = statement();
+        SQLULEN fetched = 0;
+        std::vector<SQLUSMALLINT> statuses(rowset + 1, 0xEEEE);
+        SQLULEN bindOffset = offset;
+        ASSERT_TRUE(SQL_SUCCEEDED(SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE,
+                                                 reinterpret_cast<SQLPOINTER>(rowset), 0)));
+        ASSERT_TRUE(SQL_SUCCEEDED(SQLSetStmtAttr(stmt, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0)));
+        ASSERT_TRUE(
+            SQL_SUCCEEDED(SQLSetStmtAttr(stmt, SQL_ATTR_ROW_STATUS_PTR, statuses.data(), 0)));
+        ASSERT_TRUE(
+            SQL_SUCCEEDED(SQLSetStmtAttr(stmt, SQL_ATTR_ROW_BIND_OFFSET_PTR, &bindOffset, 0)));
+        // Each column's storage: the gap, then the rowset's elements.
+        std::vector<unsigned char> ids(offset + rowset * sizeof(SQLINTEGER), canary);
+        std::vector<unsigned char> idIndicators(offset + rowset * sizeof(SQLLEN), canary);
+        std::vector<unsigned char> texts(offset + rowset * 16, canary);
+        std::vector<unsigned char> textIndicators(offset + rowset * sizeof(SQLLEN), canary);
+        std::vector<unsigned char> structs(offset + rowset * sizeof(Row), canary);
+        if (rowWise) {
+          ASSERT_TRUE(SQL_SUCCEEDED(SQLSetStmtAttr(
+              stmt, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(sizeof(Row)), 0)));
+          Row* base = reinterpret_cast<Row*>(structs.data());
+          SQLBindCol(stmt, 1, SQL_C_SLONG, &base->id, 0, &base->idIndicator);
+          SQLBindCol(stmt, 2, SQL_C_CHAR, base->v, sizeof base->v, &base->vIndicator);
+        } else {
+          SQLBindCol(stmt, 1, SQL_C_SLONG, ids.data(), 0,
+                     reinterpret_cast<SQLLEN*>(idIndicators.data()));
+          SQLBindCol(stmt, 2, SQL_C_CHAR, texts.data(), 16,
+                     reinterpret_cast<SQLLEN*>(textIndicators.data()));
+        }
+        run(stmt, "select id, v from t" + std::to_string(rows) + " order by id");
+        int seen = 0;
+        SQLRETURN rc;
+        while ((rc = SQLFetch(stmt)) != SQL_NO_DATA) {
+          ASSERT_EQ(rc, SQL_SUCCESS) << state(SQL_HANDLE_STMT, stmt);
+          const SQLULEN expected = std::min<SQLULEN>(rowset, static_cast<SQLULEN>(rows - seen));
+          ASSERT_EQ(fetched, expected);
+          for (SQLULEN k = 0; k < rowset; ++k) {
+            EXPECT_EQ(statuses[k], k < expected ? SQL_ROW_SUCCESS : SQL_ROW_NOROW) << k;
+          }
+          EXPECT_EQ(statuses[rowset], 0xEEEE);
+          for (SQLULEN k = 0; k < expected; ++k) {
+            const int id = seen + 1 + static_cast<int>(k);
+            const std::string text = "r" + std::to_string(id);
+            SQLINTEGER gotId;
+            SQLLEN gotIdIndicator;
+            SQLLEN gotTextIndicator;
+            std::string gotText;
+            if (rowWise) {
+              Row row;
+              std::memcpy(&row, structs.data() + offset + k * sizeof(Row), sizeof row);
+              gotId = row.id;
+              gotIdIndicator = row.idIndicator;
+              gotTextIndicator = row.vIndicator;
+              gotText = reinterpret_cast<const char*>(row.v);
+            } else {
+              std::memcpy(&gotId, ids.data() + offset + k * sizeof(SQLINTEGER), sizeof gotId);
+              std::memcpy(&gotIdIndicator, idIndicators.data() + offset + k * sizeof(SQLLEN),
+                          sizeof gotIdIndicator);
+              std::memcpy(&gotTextIndicator, textIndicators.data() + offset + k * sizeof(SQLLEN),
+                          sizeof gotTextIndicator);
+              gotText = reinterpret_cast<const char*>(texts.data() + offset + k * 16);
+            }
+            EXPECT_EQ(gotId, id);
+            EXPECT_EQ(gotIdIndicator, static_cast<SQLLEN>(sizeof(SQLINTEGER)));
+            EXPECT_EQ(gotText, text);
+            EXPECT_EQ(gotTextIndicator, static_cast<SQLLEN>(text.size()));
+          }
+          seen += static_cast<int>(expected);
+          ASSERT_LE(seen, rows);
+        }
+        EXPECT_EQ(seen, rows);
+        for (const auto* storage : {&ids, &idIndicators, &texts, &textIndicators, &structs}) {
+          for (SQLULEN k = 0; k < offset; ++k) ASSERT_EQ((*storage)[k], canary) << k;
+        }
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+      }
+    }
+  }
+}
+
+TEST_F(OdbcProgram, AShortBoundTextIsCutWithItsWholeLength) {
+  SQLHSTMT stmt = statement();
+  SQLUSMALLINT status = 0xEEEE;
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLSetStmtAttr(stmt, SQL_ATTR_ROW_STATUS_PTR, &status, 0)));
+  SQLCHAR text[4];
+  SQLLEN indicator = 0;
+  SQLBindCol(stmt, 1, SQL_C_CHAR, text, sizeof text, &indicator);
+  run(stmt, "select 'abcdefghij'");
+  EXPECT_EQ(SQLFetch(stmt), SQL_SUCCESS_WITH_INFO);
+  EXPECT_EQ(sqlState(stmt), "01004");
+  EXPECT_EQ(indicator, 10);
+  EXPECT_STREQ(reinterpret_cast<char*>(text), "abc");
+  EXPECT_EQ(status, SQL_ROW_SUCCESS_WITH_INFO);
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+}
+
+TEST_F(OdbcProgram, AnIntegerBeyondSlongFailsItsRowOnly) {
+  exec("create table big (id integer, n integer)");
+  exec("insert into big values (1, 7), (2, 3000000000), (3, -9)");
+  struct Case {
+    const char* sql;
+    SQLULEN rowset;
+    SQLRETURN rc;
+    std::vector<SQLUSMALLINT> statuses;
+    std::vector<SQLINTEGER> values;  // of the rows converted
+  };
+  const Case cases[] = {
+      {"select n from big where id = 2", 1, SQL_ERROR, {SQL_ROW_ERROR}, {0}},
+      {"select n from big order by id", 3, SQL_SUCCESS_WITH_INFO,
+       {SQL_ROW_SUCCESS, SQL_ROW_ERROR, SQL_ROW_SUCCESS}, {7, 0, -9}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sql);
+    SQLHSTMT stmt = statement();
+    std::vector<SQLUSMALLINT> statuses(c.rowset, 0xEEEE);
+    std::vector<SQLINTEGER> values(c.rowset, 0);
+    std::vector<SQLLEN> indicators(c.rowset, 0);
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE,
+                                             reinterpret_cast<SQLPOINTER>(c.rowset), 0)));
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetStmtAttr(stmt, SQL_ATTR_ROW_STATUS_PTR, statuses.data(), 0)));
+    SQLBindCol(stmt, 1, SQL_C_SLONG, values.data(), 0, indicators.data());
+    run(stmt, c.sql);
+    EXPECT_EQ(SQLFetch(stmt), c.rc);
+    EXPECT_EQ(sqlState(stmt), "22003");
+    EXPECT_EQ(statuses, c.statuses);
+    for (size_t k = 0; k < c.values.size(); ++k) {
+      if (c.statuses[k] == SQL_ROW_SUCCESS) { EXPECT_EQ(values[k], c.values[k]) << k; }
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  }
+}
+
+// One scroll of a static cursor: the fetch and what it must give. `first` is the id of the
+// rowset's first row (ids run 1..N in order), 0 where the fetch answers SQL_NO_DATA.
+struct Scroll {
+  SQLSMALLINT orientation;
+  SQLLEN offset;
+  SQLRETURN rc;  // SQL_SUCCESS_WITH_INFO carries "01S06"
+  SQLLEN first;
+};
+
+constexpr SQLSMALLINT NEXT = SQL_FETCH_NEXT, PRIOR = SQL_FETCH_PRIOR, FIRST = SQL_FETCH_FIRST,
+                      LAST = SQL_FETCH_LAST, ABSOLUTE = SQL_FETCH_ABSOLUTE,
+                      RELATIVE = SQL_FETCH_RELATIVE;
+constexpr SQLRETURN OK = SQL_SUCCESS, EARLY = SQL_SUCCESS_WITH_INFO, NONE = SQL_NO_DATA;
+
+struct ScrollCase {
+  int rows;
+  SQLULEN rowset;
+  std::vector<Scroll> scrolls;
+};
+
+const ScrollCase scrollCases[] = {
+    {10, 1, {{NEXT, 0, OK, 1},        {NEXT, 0, OK, 2},        {PRIOR, 0, OK, 1},
+             {PRIOR, 0, NONE, 0},     {PRIOR, 0, NONE, 0},     {NEXT, 0, OK, 1},
+             {LAST, 0, OK, 10},       {NEXT, 0, NONE, 0},      {PRIOR, 0, OK, 10},
+             {FIRST, 0, OK, 1},       {ABSOLUTE, 3, OK, 3},    {ABSOLUTE, -1, OK, 10},
+             {ABSOLUTE, -3, OK, 8},   {ABSOLUTE, 0, NONE, 0},  {ABSOLUTE, -11, NONE, 0},
+             {RELATIVE, 2, OK, 2},    {RELATIVE, 2, OK, 4},    {RELATIVE, -2, OK, 2},
+             {RELATIVE, -2, NONE, 0}, {RELATIVE, -2, NONE, 0}, {ABSOLUTE, 9, OK, 9},
+             {RELATIVE, 2, NONE, 0},  {RELATIVE, -2, OK, 9},   {RELATIVE, 20, NONE, 0},
+             {RELATIVE, 2, NONE, 0},  {ABSOLUTE, 11, NONE, 0}, {PRIOR, 0, OK, 10}}},
+    {10, 3, {{NEXT, 0, OK, 1},          {NEXT, 0, OK, 4},        {NEXT, 0, OK, 7},
+             {NEXT, 0, OK, 10},         {NEXT, 0, NONE, 0},      {PRIOR, 0, OK, 8},
+             {PRIOR, 0, OK, 5},         {PRIOR, 0, OK, 2},       {PRIOR, 0, EARLY, 1},
+             {PRIOR, 0, NONE, 0},       {PRIOR, 0, NONE, 0},     {FIRST, 0, OK, 1},
+             {LAST, 0, OK, 8},          {ABSOLUTE, 3, OK, 3},    {ABSOLUTE, -1, OK, 10},
+             {ABSOLUTE, -3, OK, 8},     {ABSOLUTE, 0, NONE, 0},  {ABSOLUTE, -11, NONE, 0},
+             {RELATIVE, 2, OK, 2},      {RELATIVE, 2, OK, 4},    {RELATIVE, -2, OK, 2},
+             {RELATIVE, -2, EARLY, 1},  {RELATIVE, -2, NONE, 0}, {ABSOLUTE, 9, OK, 9},
+             {RELATIVE, 2, NONE, 0},    {RELATIVE, -2, OK, 9},   {RELATIVE, -20, NONE, 0},
+             {ABSOLUTE, 11, NONE, 0},   {RELATIVE, 2, NONE, 0}}},
+    {2, 1, {{NEXT, 0, OK, 1},         {NEXT, 0, OK, 2},        {NEXT, 0, NONE, 0},
+            {PRIOR, 0, OK, 2},        {PRIOR, 0, OK, 1},       {PRIOR, 0, NONE, 0},
+            {FIRST, 0, OK, 1},        {LAST, 0, OK, 2},        {ABSOLUTE, 3, NONE, 0},
+            {ABSOLUTE, -1, OK, 2},    {ABSOLUTE, -3, NONE, 0}, {ABSOLUTE, 0, NONE, 0},
+            {ABSOLUTE, -11, NONE, 0}, {RELATIVE, 2, OK, 2},    {RELATIVE, -2, NONE, 0},
+            {RELATIVE, 2, OK, 2},     {RELATIVE, 2, NONE, 0},  {RELATIVE, -2, OK, 1},
+            {RELATIVE, 2, NONE, 0}}},
+    {2, 3, {{NEXT, 0, OK, 1},         {NEXT, 0, NONE, 0},       {PRIOR, 0, EARLY, 1},
+            {PRIOR, 0, NONE, 0},      {FIRST, 0, OK, 1},        {LAST, 0, OK, 1},
+            {ABSOLUTE, 3, NONE, 0},   {ABSOLUTE, -1, OK, 2},    {ABSOLUTE, -3, EARLY, 1},
+            {ABSOLUTE, 0, NONE, 0},   {ABSOLUTE, -11, NONE, 0}, {RELATIVE, 2, OK, 2},
+            {RELATIVE, -2, EARLY, 1}, {RELATIVE, 2, NONE, 0},   {RELATIVE, -2, OK, 1},
+            {RELATIVE, -2, NONE, 0}}},
+};
+
+TEST_F(OdbcProgram, AStaticCursorScrollsByTheFetchScrollTables) {
+  numbered("t10", 10);
+  numbered("t2", 2);
+  for (const ScrollCase& c : scrollCases) {
+    SQLHSTMT stmt = statement();
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetStmtAttr(
+        stmt, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0)));
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE,
+                                             reinterpret_cast<SQLPOINTER>(c.rowset), 0)));
+    SQLULEN fetched = 0;
+    std::vector<SQLUSMALLINT> statuses(c.rowset);
+    std::vector<SQLINTEGER> ids(c.rowset);
+    std::vector<SQLLEN> indicators(c.rowset);
+    SQLSetStmtAttr(stmt, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
+    SQLSetStmtAttr(stmt, SQL_ATTR_ROW_STATUS_PTR, statuses.data(), 0);
+    SQLBindCol(stmt, 1, SQL_C_SLONG, ids.data(), 0, indicators.data());
+    run(stmt, "select id from t" + std::to_string(c.rows) + " order by id");
+    int step = 0;
+    for (const Scroll& s : c.scrolls) {
+      SCOPED_TRACE(std::to_string(c.rows) + " rows, rowset " + std::to_string(c.rowset) +
+                   ", step " + std::to_string(++step) + ": orientation " +
+                   std::to_string(s.orientation) + " offset " + std::to_string(s.offset));
+      std::fill(ids.begin(), ids.end(), 0);
+      const SQLRETURN rc = SQLFetchScroll(stmt, s.orientation, s.offset);
+      ASSERT_EQ(rc, s.rc) << state(SQL_HANDLE_STMT, stmt);
+      if (rc == SQL_SUCCESS_WITH_INFO) { EXPECT_EQ(sqlState(stmt), "01S06"); }
+      if (rc == SQL_NO_DATA) continue;
+      const SQLULEN expected = std::min<SQLULEN>(c.rowset, static_cast<SQLULEN>(c.rows - s.first + 1));
+      ASSERT_EQ(fetched, expected);
+      for (SQLULEN k = 0; k < c.rowset; ++k) {
+        if (k < expected) {
+          EXPECT_EQ(ids[k], s.first + static_cast<SQLLEN>(k)) << k;
+          EXPECT_EQ(statuses[k], SQL_ROW_SUCCESS) << k;
+        } else {
+          EXPECT_EQ(statuses[k], SQL_ROW_NOROW) << k;
+        }
+      }
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  }
+}
+
+TEST_F(OdbcProgram, FirstOnAForwardOnlyCursorIsRefused) {
+  SQLHSTMT stmt = statement();
+  run(stmt, "select 1");
+  EXPECT_EQ(SQLFetchScroll(stmt, SQL_FETCH_FIRST, 0), SQL_ERROR);
+  EXPECT_EQ(sqlState(stmt), "HY106");
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+}
+
+}  // namespace
