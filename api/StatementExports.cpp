@@ -1,6 +1,7 @@
 // Preparing and executing statements, parameters, cursor names and the statement text the
 // server would run.
 #include "api/Handles.h"
+#include "api/StatementCall.h"
 #include "api/WideIn.h"
 #include "api/WideOut.h"
 #include "core/TraceFormatter.h"
@@ -11,34 +12,7 @@ using namespace api;
 
 namespace {
 
-// An export of the ENTER/EXIT kind whose call line names the statement and `arguments()`.
-template <typename Arguments, typename Operation>
-SQLRETURN timed(const char* function, Statement* statement, Arguments arguments,
-                Operation operation) {
-  return runOn(
-      statement, TraceKind::EnterExit,
-      [&](const CallTrace& trace) {
-        std::vector<std::string> all = {trace.handle("stmt", statement)};
-        for (std::string& argument : arguments()) all.push_back(std::move(argument));
-        std::string line = "rc = " + std::string(function) + "(";
-        for (std::size_t i = 0; i < all.size(); ++i) line += (i == 0 ? "" : ", ") + all[i];
-        trace.line(line + ");");
-      },
-      operation, noValues);
-}
-
 std::vector<std::string> none() { return {}; }
-
-// A wide statement text: HY090 for a negative length other than SQL_NTS, HY001 when it could
-// not be converted, else the operation on its UTF-8 copy.
-template <typename Operation>
-SQLRETURN withWideText(DiagnosticHeader& diagnostics, const WideIn& text, Operation operation) {
-  if (text.invalidLength() || text.failed()) {
-    diagnostics.clear();
-    return failure(&diagnostics, text.failed() ? "HY001" : "HY090");
-  }
-  return operation();
-}
 
 }  // namespace
 

@@ -140,8 +140,6 @@ class KarvellConnection : public Connection {
   // A dotted table name with two dots loses its first qualifier.
   std::string toNativeSql(const std::string& sql) override;
   SQLRETURN endTran(SQLSMALLINT completionType) override;
-  std::size_t supportedFunctionCount() override;
-  SQLUSMALLINT supportedFunctionId(std::size_t index) override;
   // Stored always; sent to the server while connected (login sends the stored value).
   SQLRETURN setAutocommit(SQLUINTEGER autocommit) override;
   // Only SQL_TXN_READ_COMMITTED; any other level answers "HYC00".
@@ -177,7 +175,6 @@ class KarvellConnection : public Connection {
   // The "server_version" row of SHOW INFO, read on a private statement.
   void readServerVersion();
   void trace(const std::string& line);
-  const std::vector<SQLUSMALLINT>& supportedFunctions();
 
   KvlConnection* client_ = nullptr;
   int port_ = 4430;
