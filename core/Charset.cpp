@@ -40,12 +40,7 @@ Moved convertUtf8(char* destination, std::size_t room, std::uint32_t codePage, c
     for (std::size_t at = moved.sourceBytes; characters < runCharacters && at < length;) {
       const Utf8Character c = nextUtf8Character(source + at, length - at);
       at += c.bytes;
-      if (c.codePoint < 0x10000) {
-        units[unitCount++] = static_cast<char16_t>(c.codePoint);
-      } else {
-        units[unitCount++] = static_cast<char16_t>(0xD800 | (c.codePoint - 0x10000) >> 10);
-        units[unitCount++] = static_cast<char16_t>(0xDC00 | ((c.codePoint - 0x10000) & 0x3FF));
-      }
+      unitCount += encodeUtf16(c.codePoint, units + unitCount);
       unitsAfter[characters] = unitCount;
       sourceAfter[characters] = at;
       ++characters;

@@ -5,9 +5,6 @@
 
 namespace {
 
-bool isHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 char* appendUtf8(char* out, char32_t c) {
   if (c < 0x80) {
     *out++ = static_cast<char>(c);
@@ -65,6 +62,16 @@ Utf8Character nextUtf8Character(const char* text, std::size_t available) {
   return {codePoint, length};
 }
 
+std::size_t utf16LengthOfUtf8(const char* text, std::size_t length) {
+  std::size_t units = 0;
+  for (std::size_t at = 0; at < length;) {
+    const Utf8Character c = nextUtf8Character(text + at, length - at);
+    units += utf16UnitsOf(c.codePoint);
+    at += c.bytes;
+  }
+  return units;
+}
+
 std::size_t utf16Length(const SQLWCHAR* text) {
   std::size_t length = 0;
   while (text[length] != 0) ++length;
@@ -89,9 +96,9 @@ char* encodeUtf16AsUtf8(const SQLWCHAR* text, SQLINTEGER length, SQLUINTEGER* by
   for (std::size_t i = 0; i < units && text[i] != 0; ++i) {
     char32_t c = text[i];
     if (isHighSurrogate(c) && i + 1 < units && isLowSurrogate(text[i + 1])) {
-      c = 0x10000 + ((c & 0x3FF) << 10 | (text[i + 1] & 0x3FF));
+      c = combineSurrogates(c, text[i + 1]);
       ++i;
-    } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
+    } else if (isSurrogate(c)) {
       c = replacementCharacter;
     }
     out = appendUtf8(out, c);
@@ -126,18 +133,13 @@ SQLINTEGER decodeUtf8ToUtf16(const char* text, SQLINTEGER length, SQLWCHAR* buff
   for (std::size_t at = 0; at < bytes && text[at] != '\0';) {
     const Utf8Character c = nextUtf8Character(text + at, bytes - at);
     at += c.bytes;
-    const std::size_t units = c.codePoint < 0x10000 ? 1 : 2;
+    const std::size_t units = utf16UnitsOf(c.codePoint);
     needed += units;
     if (written + units > room) {
       room = written;
       continue;
     }
-    if (units == 1) {
-      buffer[written++] = static_cast<SQLWCHAR>(c.codePoint);
-    } else {
-      buffer[written++] = static_cast<SQLWCHAR>(0xD800 | (c.codePoint - 0x10000) >> 10);
-      buffer[written++] = static_cast<SQLWCHAR>(0xDC00 | ((c.codePoint - 0x10000) & 0x3FF));
-    }
+    written += encodeUtf16(c.codePoint, buffer + written);
   }
   if (buffer != nullptr && capacity > 0) buffer[written] = 0;
   return static_cast<SQLINTEGER>(needed);

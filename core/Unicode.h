@@ -9,6 +9,32 @@
 
 constexpr char32_t replacementCharacter = 0xFFFD;
 
+// The codec's primitives, which every conversion between UTF-8, UTF-16 and the code pages uses.
+// Header-only, so that the platform layer can use them too.
+constexpr bool isHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+constexpr bool isLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+constexpr bool isSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
+// The code point of a high and a low surrogate.
+constexpr char32_t combineSurrogates(char32_t high, char32_t low) {
+  return 0x10000 + ((high & 0x3FF) << 10 | (low & 0x3FF));
+}
+
+// UTF-16 units a code point takes: 2, a surrogate pair, above U+FFFF.
+constexpr std::size_t utf16UnitsOf(char32_t codePoint) { return codePoint >= 0x10000 ? 2 : 1; }
+
+// Writes the code point's utf16UnitsOf units at `out`; answers how many.
+template <typename Unit>
+std::size_t encodeUtf16(char32_t codePoint, Unit* out) {
+  if (codePoint < 0x10000) {
+    out[0] = static_cast<Unit>(codePoint);
+    return 1;
+  }
+  out[0] = static_cast<Unit>(0xD800 | (codePoint - 0x10000) >> 10);
+  out[1] = static_cast<Unit>(0xDC00 | ((codePoint - 0x10000) & 0x3FF));
+  return 2;
+}
+
 struct Utf8Character {
   char32_t codePoint;
   std::size_t bytes;
@@ -17,6 +43,9 @@ struct Utf8Character {
 // The character that starts the `available` (at least 1) bytes. An ill-formed sequence gives
 // U+FFFD and consumes its maximal subpart (at least one byte); a NUL byte is character 0.
 Utf8Character nextUtf8Character(const char* text, std::size_t available);
+
+// UTF-16 units the `length` bytes of UTF-8 decode to, NUL bytes included.
+std::size_t utf16LengthOfUtf8(const char* text, std::size_t length);
 
 // Units before the NUL.
 std::size_t utf16Length(const SQLWCHAR* text);

@@ -21,8 +21,6 @@ std::size_t wholeCharacterPrefix(const char* text, std::size_t length, std::size
   return start + character.bytes <= limit ? limit : start;
 }
 
-std::size_t unitsOf(char32_t codePoint) { return codePoint >= 0x10000 ? 2 : 1; }
-
 SQLINTEGER clampedLength(std::size_t length) {
   return static_cast<SQLINTEGER>(
       std::min<std::size_t>(length, std::numeric_limits<SQLINTEGER>::max()));
@@ -39,20 +37,18 @@ Piece wideCharacters(const char* text, std::size_t length, void* target, SQLLEN 
   auto* out = static_cast<unsigned char*>(target);
   std::size_t units = 0;
   Piece piece;
-  const auto put = [&](char16_t unit) { std::memcpy(out + 2 * units++, &unit, sizeof unit); };
+  // The target needs no alignment: each character goes through a local copy.
+  char16_t encoded[2];
   while (piece.sourceBytes < length) {
     const Utf8Character c = nextUtf8Character(text + piece.sourceBytes, length - piece.sourceBytes);
-    if (units + unitsOf(c.codePoint) > room) break;
-    if (c.codePoint < 0x10000) {
-      put(static_cast<char16_t>(c.codePoint));
-    } else {
-      put(static_cast<char16_t>(0xD800 | (c.codePoint - 0x10000) >> 10));
-      put(static_cast<char16_t>(0xDC00 | ((c.codePoint - 0x10000) & 0x3FF)));
-    }
+    if (units + utf16UnitsOf(c.codePoint) > room) break;
+    const std::size_t count = encodeUtf16(c.codePoint, encoded);
+    std::memcpy(out + 2 * units, encoded, count * sizeof(char16_t));
+    units += count;
     piece.sourceBytes += c.bytes;
   }
   piece.written = static_cast<SQLLEN>(2 * units);
-  put(0);
+  std::memset(out + 2 * units, 0, sizeof(char16_t));
   return piece;
 }
 
@@ -87,16 +83,9 @@ bool convertsToCodePage(SQLSMALLINT cType, const TextEncodings& encodings) {
 // unit), before any doubling.
 SQLLEN convertedLength(SQLSMALLINT cType, const char* text, std::size_t length,
                        const TextEncodings& encodings) {
-  SQLLEN total = 0;
-  if (cType == SQL_C_WCHAR) {
-    for (std::size_t at = 0; at < length;) {
-      const Utf8Character c = nextUtf8Character(text + at, length - at);
-      total += static_cast<SQLLEN>(2 * unitsOf(c.codePoint));
-      at += c.bytes;
-    }
-    return total;
-  }
+  if (cType == SQL_C_WCHAR) return static_cast<SQLLEN>(2 * utf16LengthOfUtf8(text, length));
   if (!convertsToCodePage(cType, encodings)) return static_cast<SQLLEN>(length);
+  SQLLEN total = 0;
   char scratch[256];
   while (length > 0) {
     std::uint32_t consumed = 0;

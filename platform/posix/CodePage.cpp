@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string>
 
+#include "core/Unicode.h"
+
 namespace platform {
 
 namespace {
@@ -55,9 +57,6 @@ Converters& converters() {
   static Converters instance;
   return instance;
 }
-
-bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // Windows' code page 1252 keeps the five C1 controls it assigns no character as bytes of the same
 // value; glibc's table lacks them. Passing them through gives both builds the same bytes.

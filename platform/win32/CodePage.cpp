@@ -5,13 +5,11 @@
 #include <algorithm>
 #include <string>
 
+#include "core/Unicode.h"
+
 namespace platform {
 
 namespace {
-
-bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-bool isSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
 
 // Best-fit mapping would turn characters the code page lacks into look-alikes; "?" says
 // plainly that they were lost. UTF-8 takes no flags and loses nothing.
