@@ -169,8 +169,6 @@ void describe(std::string* trace, SQLSMALLINT cType, const std::string& value) {
 
 }  // namespace
 
-bool isDateTimeCType(SQLSMALLINT cType) { return kindOfCType(cType) != Kind::none; }
-
 ConversionOutcome convertToDateTime(SQLSMALLINT cType, SQLSMALLINT sqlType, const char* text,
                                     std::size_t length, void* target, std::string* trace) {
   const Kind wanted = kindOfCType(cType);

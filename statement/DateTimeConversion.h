@@ -15,8 +15,6 @@
 #include "platform/Odbc.h"
 #include "statement/ConversionOutcome.h"
 
-bool isDateTimeCType(SQLSMALLINT cType);
-
 // `sqlType` is the column's concise type. Writes exactly the structure's size at target (nothing
 // when it is null), which needs no alignment, whatever the buffer length. With `trace` given, it
 // receives " to " + the target's name + ": " + the value written.

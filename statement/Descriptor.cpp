@@ -5,7 +5,7 @@
 #include "core/AppBuffer.h"
 #include "core/Connection.h"
 #include "core/TraceWriter.h"
-#include "statement/CTypeSize.h"
+#include "statement/CTypeTable.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "core/StringAnswer.h"
 #include "core/TraceFormatter.h"
 #include "core/TraceWriter.h"
+#include "statement/CTypeTable.h"
 #include "statement/DateTimeConversion.h"
 #include "statement/NumericConversion.h"
 
@@ -554,8 +555,9 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
     cType = site.applicationRecord->getConciseType();
   }
   if (cType == SQL_C_DEFAULT) cType = defaultCType(fields_.conciseType);
-  const bool piecewise = isPiecewiseCType(cType);
-  if (!piecewise && !isNumericCType(cType) && !isDateTimeCType(cType)) {
+  const CTypeClass kind = cTypeClass(cType);
+  const bool piecewise = kind == CTypeClass::piecewise;
+  if (kind == CTypeClass::unconverted) {
     if (tracing) {
       traceLine("// ---> no conversion from " + sqlTypeName(fields_.conciseType) + " to " +
                 cTypeName(cType));
@@ -606,7 +608,7 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
         convert(cType, text, length, target, bufferLength, position, encodings, pieceRemainder_);
     if (piecePosition != nullptr) *piecePosition = position;
   } else {
-    if (isNumericCType(cType)) {
+    if (kind == CTypeClass::number) {
       outcome = convertToNumber(cType, text, length, target, tracing ? &fixedValue : nullptr);
     } else {
       outcome = convertToDateTime(cType, fields_.conciseType, text, length, target,

@@ -9,6 +9,7 @@
 
 #include "core/TextUtilities.h"
 #include "core/ValueText.h"
+#include "statement/CTypeTable.h"
 
 namespace {
 
@@ -157,65 +158,13 @@ ConversionOutcome storeReal(SQLSMALLINT cType, const ParsedNumber& number, void*
   return storeFixedValue(&single, sizeof single, false, target);
 }
 
-// The trace's name of a target: one name for the types that share a width and sign.
-const char* traceLabel(SQLSMALLINT cType) {
-  switch (cType) {
-    case SQL_C_UTINYINT:
-      return " to SQL_C_UTINYINT: ";
-    case SQL_C_SBIGINT:
-    case SQL_C_UBIGINT:
-      return " to SQL_C_BIGINT: ";
-    case SQL_C_STINYINT:
-    case SQL_C_TINYINT:
-      return " to SQL_C_TINYINT: ";
-    case SQL_C_ULONG:
-      return " to SQL_C_ULONG: ";
-    case SQL_C_USHORT:
-      return " to SQL_C_USHORT: ";
-    case SQL_C_SLONG:
-    case SQL_C_LONG:
-      return " to SQL_C_LONG: ";
-    case SQL_C_SSHORT:
-    case SQL_C_SHORT:
-      return " to SQL_C_SHORT: ";
-    case SQL_C_BIT:
-      return " to SQL_C_BIT: ";
-    case SQL_C_FLOAT:
-      return " to SQL_C_FLOAT: ";
-    default:
-      return " to SQL_C_DOUBLE: ";
-  }
-}
-
 }  // namespace
-
-bool isNumericCType(SQLSMALLINT cType) {
-  switch (cType) {
-    case SQL_C_UTINYINT:
-    case SQL_C_STINYINT:
-    case SQL_C_TINYINT:
-    case SQL_C_BIT:
-    case SQL_C_SSHORT:
-    case SQL_C_SHORT:
-    case SQL_C_USHORT:
-    case SQL_C_SLONG:
-    case SQL_C_LONG:
-    case SQL_C_ULONG:
-    case SQL_C_SBIGINT:
-    case SQL_C_UBIGINT:
-    case SQL_C_FLOAT:
-    case SQL_C_DOUBLE:
-      return true;
-    default:
-      return false;
-  }
-}
 
 ConversionOutcome convertToNumber(SQLSMALLINT cType, const char* text, std::size_t length,
                                   void* target, std::string* trace) {
   const bool real = cType == SQL_C_FLOAT || cType == SQL_C_DOUBLE;
   const ParsedNumber number = parseNumber(text, length, real);
-  if (trace != nullptr) *trace = traceLabel(cType);
+  if (trace != nullptr) *trace = cTypeTraceLabel(cType);
   switch (cType) {
     case SQL_C_UTINYINT:
       return storeInteger<SQLCHAR>(number, target, trace);

@@ -16,8 +16,6 @@
 #include "platform/Odbc.h"
 #include "statement/ConversionOutcome.h"
 
-bool isNumericCType(SQLSMALLINT cType);
-
 // Writes exactly the C type's size at target, which needs no alignment (nothing when it is
 // null: only the outcome is wanted). With `trace` given, it
 // receives " to " + the target's name + ": " + the value written.

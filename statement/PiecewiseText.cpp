@@ -122,10 +122,6 @@ bool remembers(const PieceRemainder& remainder, SQLSMALLINT cType, const char* t
 
 }  // namespace
 
-bool isPiecewiseCType(SQLSMALLINT cType) {
-  return cType == SQL_C_CHAR || cType == SQL_C_WCHAR || cType == SQL_C_BINARY;
-}
-
 ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t length,
                                void* target, SQLLEN bufferLength, SQLULEN& position,
                                const TextEncodings& encodings, PieceRemainder& remainder) {

@@ -31,8 +31,6 @@ struct PieceRemainder {
   SQLLEN length = 0;
 };
 
-bool isPiecewiseCType(SQLSMALLINT cType);
-
 // The next piece of the `length` bytes of text. `position` (at most `length`) counts the source
 // bytes returned before; it advances by those this piece takes, and becomes length + 1 once the
 // whole value has been returned, after which the caller answers SQL_NO_DATA (so an empty value,
