@@ -76,4 +76,35 @@ TEST_F(Isql, AMissingTableGivesTheServersError) {
   EXPECT_NE(output.find("[Ferrow][Karvell] no such table: missing"), std::string::npos) << output;
 }
 
+// "help" lists the tables through SQLTables and "help t" the columns through SQLColumns.
+TEST_F(Isql, HelpListsTablesAndColumns) {
+  run("isql",
+      "create table t (id integer primary key, v text not null)\n"
+      "create view w as select v from t\n");
+  const std::string tables = run("isql", "help\n");
+  EXPECT_NE(tables.find("|t|TABLE|"), std::string::npos) << tables;
+  EXPECT_NE(tables.find("|w|VIEW|"), std::string::npos) << tables;
+  const std::string columns = run("isql", "help t\n");
+  EXPECT_NE(columns.find("|t|id|-5|INTEGER|"), std::string::npos) << columns;
+  EXPECT_NE(columns.find("|t|v|"), std::string::npos) << columns;
+  EXPECT_EQ(columns.find("|w|"), std::string::npos) << columns;
+}
+
+// iusql widens each input byte to one UTF-16 unit and prints each unit's low byte, so it can
+// neither type nor print a non-ASCII name faithfully. What it shows: a table isql created with a
+// UTF-8 name comes back from SQLTablesW as UTF-16 (U+00EF printed as the byte EF); the bytes iusql
+// sends widen sign-extended (C3 AF to U+FFC3 U+FFAF), which the driver stores as their UTF-8, and
+// under that same name SQLColumnsW finds the table iusql created.
+TEST_F(Isql, WideToolOnANonAsciiTableName) {
+  run("isql", "create table \"na\xc3\xafve\" (\"\xc3\xa9t\xc3\xa9\" integer)\n");
+  const std::string tables = run("iusql", "help\n");
+  EXPECT_NE(tables.find("|na\xefve|TABLE|"), std::string::npos) << tables;
+
+  run("iusql", "create table \"w\xc3\xaf" "de\" (c integer)\n");
+  const std::string stored = run("isql", "help\n");
+  EXPECT_NE(stored.find("|w\xef\xbf\x83\xef\xbe\xaf" "de|TABLE|"), std::string::npos) << stored;
+  const std::string columns = run("iusql", "help w\xc3\xaf" "de\n");
+  EXPECT_NE(columns.find("|w\xc3\xaf" "de|c|-5|"), std::string::npos) << columns;
+}
+
 }  // namespace

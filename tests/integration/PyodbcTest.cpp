@@ -17,6 +17,16 @@ namespace {
 
 using Pyodbc = testsupport::DevServerTest;
 
+// The command that runs one of this folder's pyodbc scripts under the driver's sanitizers.
+std::string scriptCommand(const std::string& script, const std::string& arguments) {
+  const char* driver = std::getenv("KARVOD_DRIVER");
+  std::string command;
+  const std::string preload = testsupport::sanitizerPreload(driver);
+  if (!preload.empty()) command = "LD_PRELOAD=" + preload + " ASAN_OPTIONS=detect_leaks=0 ";
+  return command + "/usr/bin/python3 " + std::getenv("KARVOD_SOURCE_DIR") + "/tests/integration/" +
+         script + " " + arguments + " 2>&1";
+}
+
 TEST_F(Pyodbc, ApplicationChecksAndACompilingTrace) {
   const char* driver = std::getenv("KARVOD_DRIVER");
   const char* source = std::getenv("KARVOD_SOURCE_DIR");
@@ -29,13 +39,9 @@ TEST_F(Pyodbc, ApplicationChecksAndACompilingTrace) {
                      "\nTraceFile = " + trace + "\n");
   ini.writeSystemIni("[karvell-py]\nDriver = Karvell ODBC\nServer = 127.0.0.1\nPort = " +
                      std::to_string(port()) + "\n");
-  std::string command;
-  const std::string preload = testsupport::sanitizerPreload(driver);
-  if (!preload.empty()) command = "LD_PRELOAD=" + preload + " ASAN_OPTIONS=detect_leaks=0 ";
-  command += "/usr/bin/python3 " + std::string(source) +
-             "/tests/integration/pyodbc_check.py karvell-py " + std::to_string(port()) + " 2>&1";
   int status = -1;
-  const std::string result = testsupport::commandOutput(command, status);
+  const std::string result = testsupport::commandOutput(
+      scriptCommand("pyodbc_check.py", "karvell-py " + std::to_string(port())), status);
   EXPECT_EQ(status, 0) << result;
   EXPECT_NE(result.find("ok\n"), std::string::npos) << result;
 
@@ -49,6 +55,24 @@ TEST_F(Pyodbc, ApplicationChecksAndACompilingTrace) {
   const std::string compiled =
       testsupport::commandOutput("cc -std=c11 -Werror -fsyntax-only -x c " + replay + " 2>&1", status);
   EXPECT_EQ(status, 0) << compiled;
+}
+
+// tables(), columns(), primaryKeys(), statistics() and getTypeInfo() on a small schema with quoted
+// and non-ASCII names, against what sqlite3 reads from the server's database file.
+TEST_F(Pyodbc, CatalogCallsAgreeWithTheDatabaseFile) {
+  const char* driver = std::getenv("KARVOD_DRIVER");
+  ASSERT_NE(driver, nullptr);
+  ASSERT_NE(std::getenv("KARVOD_SOURCE_DIR"), nullptr);
+  testsupport::TempOdbcIni ini;
+  ini.writeDriverIni("[Karvell ODBC]\nDriver = " + std::string(driver) + "\n");
+  ini.writeSystemIni("[karvell-py]\nDriver = Karvell ODBC\nServer = 127.0.0.1\nPort = " +
+                     std::to_string(port()) + "\n");
+  int status = -1;
+  const std::string result = testsupport::commandOutput(
+      scriptCommand("pyodbc_catalog.py", "karvell-py '" + server().dataFile("default.db") + "'"),
+      status);
+  EXPECT_EQ(status, 0) << result;
+  EXPECT_NE(result.find("ok\n"), std::string::npos) << result;
 }
 
 }  // namespace
