@@ -7,19 +7,23 @@
 
 #include "platform/Odbc.h"
 
+// How a dialog ended. A dialog that could not be shown has failed: the connect reports it
+// rather than treat it as the user's cancel.
+enum class DialogOutcome { confirmed, cancelled, failed };
+
 class ConnectionPrompts {
  public:
   virtual ~ConnectionPrompts() = default;
 
-  // The data-source settings, filled from the connection string. True when the user confirmed:
-  // `attributes` then holds the settings as an attribute string (";"-separated entries, or
-  // entries each ended by a NUL with an empty entry last). False when cancelled.
-  virtual bool editDataSource(SQLHWND window, const std::string& displayName,
+  // The data-source settings, filled from the connection string. When the user confirmed,
+  // `attributes` holds the settings as an attribute string (";"-separated entries, or entries
+  // each ended by a NUL with an empty entry last).
+  virtual DialogOutcome editDataSource(SQLHWND window, const std::string& displayName,
                               const std::string& dsn, const std::string& connectionString,
                               SQLUSMALLINT completion, std::string& attributes) = 0;
 
-  // The user name and password for the connection string. True when confirmed.
-  virtual bool askLogin(SQLHWND window, const std::string& connectionString, std::string& user,
+  // The user name and password for the connection string.
+  virtual DialogOutcome askLogin(SQLHWND window, const std::string& connectionString, std::string& user,
                         std::string& password) = 0;
 };
 

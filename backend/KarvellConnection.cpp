@@ -118,9 +118,9 @@ SQLRETURN KarvellConnection::prompt(SQLHWND window, SQLUSMALLINT completion,
   if (isDialogParent(window) &&
       (completion == SQL_DRIVER_PROMPT || settings[Setting::Database].empty())) {
     std::string attributes;
-    if (!prompts->editDataSource(window, environment()->displayName(), dsn, working, completion,
-                                 attributes))
-      return SQL_NO_DATA;
+    const DialogOutcome outcome = prompts->editDataSource(window, environment()->displayName(),
+                                                          dsn, working, completion, attributes);
+    if (outcome != DialogOutcome::confirmed) return unconfirmedPrompt(outcome);
     const std::string confirmed =
         normalizeConnectionString(attributes.data(), static_cast<SQLINTEGER>(attributes.size()));
     working = dsn.empty() ? "DRIVER={" + environment()->displayName() + "};" + confirmed
@@ -132,10 +132,17 @@ SQLRETURN KarvellConnection::prompt(SQLHWND window, SQLUSMALLINT completion,
     password = connectionStringValue(working, "PWD");
   }
   if (!user.empty()) return SQL_SUCCESS;
-  if (!prompts->askLogin(window, working, user, password)) return SQL_NO_DATA;
+  const DialogOutcome outcome = prompts->askLogin(window, working, user, password);
+  if (outcome != DialogOutcome::confirmed) return unconfirmedPrompt(outcome);
   working += ";" + connectionStringEntry("UID", user) + ";" +
              connectionStringEntry("PWD", password);
   return SQL_SUCCESS;
+}
+
+SQLRETURN KarvellConnection::unconfirmedPrompt(DialogOutcome outcome) {
+  if (outcome == DialogOutcome::cancelled) return SQL_NO_DATA;
+  diagnostics().post("IM008", 0, "", -1, -1);
+  return SQL_ERROR;
 }
 
 void KarvellConnection::applySettings(const ConnectionSettings& settings, bool wide,

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "backend/ConnectionPrompts.h"
 #include "core/Connection.h"
 
 struct KvlConnection;
@@ -166,9 +167,11 @@ class KarvellConnection : public Connection {
   // query log. `wide` and `unicode` are the starting values of the two flags.
   void applySettings(const ConnectionSettings& settings, bool wide, bool unicode);
   void applyServerSettings(const ConnectionSettings& settings);
-  // Runs the prompts of the completion mode; SQL_NO_DATA when the user cancelled.
+  // Runs the prompts of the completion mode; SQL_NO_DATA when the user cancelled, "IM008" when a
+  // dialog could not be shown.
   SQLRETURN prompt(SQLHWND window, SQLUSMALLINT completion, ConnectionSettings& settings,
                    std::string& working, std::string& user, std::string& password);
+  SQLRETURN unconfirmedPrompt(DialogOutcome outcome);
   SQLRETURN postClientFailure(int code, int clientCode, const std::string& clientMessage);
   SQLRETURN postServerError();
   SQLRETURN runSetupCommands();

@@ -7,9 +7,9 @@
 class DialogPrompts : public ConnectionPrompts {
  public:
   // The wizard's list comes back once as "KEY=value;" entries, braced where a value needs it.
-  bool editDataSource(SQLHWND window, const std::string& displayName, const std::string& dsn,
-                      const std::string& connectionString, SQLUSMALLINT completion,
-                      std::string& attributes) override;
-  bool askLogin(SQLHWND window, const std::string& connectionString, std::string& user,
-                std::string& password) override;
+  DialogOutcome editDataSource(SQLHWND window, const std::string& displayName,
+                               const std::string& dsn, const std::string& connectionString,
+                               SQLUSMALLINT completion, std::string& attributes) override;
+  DialogOutcome askLogin(SQLHWND window, const std::string& connectionString, std::string& user,
+                         std::string& password) override;
 };

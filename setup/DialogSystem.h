@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-enum class DialogOutcome { confirmed, cancelled, failed };
+#include "backend/ConnectionPrompts.h"
 
 // One open dialog and the operations the setup logic performs on it and its controls. Control
 // positions are in the dialog's client coordinates, in pixels.

@@ -281,27 +281,27 @@ TEST_F(FailSqlTest, SetupCommandsThatFail) {
 // The settings and login dialogs as a script.
 class ScriptedPrompts : public ConnectionPrompts {
  public:
-  bool editDataSource(SQLHWND, const std::string& displayName, const std::string& dsn,
-                      const std::string& connectionString, SQLUSMALLINT completion,
-                      std::string& attributes) override {
+  DialogOutcome editDataSource(SQLHWND, const std::string& displayName, const std::string& dsn,
+                               const std::string& connectionString, SQLUSMALLINT completion,
+                               std::string& attributes) override {
     calls.push_back("settings " + displayName + "|" + dsn + "|" + connectionString + "|" +
                     std::to_string(completion));
-    if (!confirmSettings) return false;
+    if (settingsOutcome != DialogOutcome::confirmed) return settingsOutcome;
     attributes = settingsAnswer;
-    return true;
+    return settingsOutcome;
   }
-  bool askLogin(SQLHWND, const std::string& connectionString, std::string& user,
-                std::string& password) override {
+  DialogOutcome askLogin(SQLHWND, const std::string& connectionString, std::string& user,
+                         std::string& password) override {
     calls.push_back("login " + connectionString);
-    if (!confirmLogin) return false;
+    if (loginOutcome != DialogOutcome::confirmed) return loginOutcome;
     user = loginUser;
     password = loginPassword;
-    return true;
+    return loginOutcome;
   }
 
-  bool confirmSettings = true;
+  DialogOutcome settingsOutcome = DialogOutcome::confirmed;
   std::string settingsAnswer;
-  bool confirmLogin = true;
+  DialogOutcome loginOutcome = DialogOutcome::confirmed;
   std::string loginUser = "karvell";
   std::string loginPassword = "karvell";
   std::vector<std::string> calls;
@@ -338,7 +338,7 @@ TEST_F(PromptTest, PromptWithoutDsnBuildsADriverString) {
 }
 
 TEST_F(PromptTest, CancelAnswersNoDataAndNothingConnects) {
-  prompts_.confirmSettings = false;
+  prompts_.settingsOutcome = DialogOutcome::cancelled;
   KarvellConnection& connection = newConnection();
   std::string out;
   const std::string in = serverString();
@@ -346,10 +346,27 @@ TEST_F(PromptTest, CancelAnswersNoDataAndNothingConnects) {
   EXPECT_EQ(out, in);
   EXPECT_FALSE(connection.isConnected());
 
-  prompts_.confirmSettings = true;
+  prompts_.settingsOutcome = DialogOutcome::confirmed;
   prompts_.settingsAnswer = serverString();
-  prompts_.confirmLogin = false;
+  prompts_.loginOutcome = DialogOutcome::cancelled;
   EXPECT_EQ(connect(connection, in, out, SQL_DRIVER_PROMPT), SQL_NO_DATA);
+  EXPECT_EQ(serverLogCount(": connected"), 0);
+}
+
+// A dialog that cannot be shown fails the connect; it is not the user's cancel.
+TEST_F(PromptTest, ADialogThatCannotBeShownIsAFailure) {
+  const std::string in = serverString();
+  std::string out;
+  prompts_.settingsOutcome = DialogOutcome::failed;
+  KarvellConnection& connection = newConnection();
+  EXPECT_EQ(connect(connection, in, out, SQL_DRIVER_PROMPT), SQL_ERROR);
+  EXPECT_EQ(diagnostic(connection).state, "IM008");
+
+  prompts_.settingsOutcome = DialogOutcome::confirmed;
+  prompts_.settingsAnswer = serverString();
+  prompts_.loginOutcome = DialogOutcome::failed;
+  EXPECT_EQ(connect(connection, in, out, SQL_DRIVER_PROMPT), SQL_ERROR);
+  EXPECT_EQ(diagnostic(connection).state, "IM008");
   EXPECT_EQ(serverLogCount(": connected"), 0);
 }
 

@@ -22,9 +22,9 @@ TEST(DialogPrompts, TheWizardsListComesBackAsBracedEntries) {
   });
   DialogPrompts prompts;
   std::string attributes;
-  ASSERT_TRUE(prompts.editDataSource(reinterpret_cast<SQLHWND>(9), "Karvell ODBC", "",
-                                     "SERVER=db;PORT=4431;UID=ann", SQL_DRIVER_PROMPT,
-                                     attributes));
+  ASSERT_EQ(prompts.editDataSource(reinterpret_cast<SQLHWND>(9), "Karvell ODBC", "",
+                                   "SERVER=db;PORT=4431;UID=ann", SQL_DRIVER_PROMPT, attributes),
+            DialogOutcome::confirmed);
   EXPECT_EQ(attributes,
             "Description=;Database={x;SERVER=other};Server=db;Port=4431;Encryption=;"
             "IncludeViews=;AutoDetectEncoding=;MultiByteEncoding=;QueryLog_On=;QueryLogTime=;"
@@ -32,11 +32,13 @@ TEST(DialogPrompts, TheWizardsListComesBackAsBracedEntries) {
   EXPECT_EQ(system.parents[0], reinterpret_cast<void*>(9));
 
   system.onOpen(IDD_WIZARD, [](FakeDialog& d) { d.click(IDC_WIZARD_CANCEL); });
-  EXPECT_FALSE(prompts.editDataSource(nullptr, "Karvell ODBC", "", "SERVER=db", SQL_DRIVER_PROMPT,
-                                      attributes));
+  EXPECT_EQ(prompts.editDataSource(nullptr, "Karvell ODBC", "", "SERVER=db", SQL_DRIVER_PROMPT,
+                                   attributes),
+            DialogOutcome::cancelled);
   system.failToShow = true;
-  EXPECT_FALSE(prompts.editDataSource(nullptr, "Karvell ODBC", "", "SERVER=db", SQL_DRIVER_PROMPT,
-                                      attributes));
+  EXPECT_EQ(prompts.editDataSource(nullptr, "Karvell ODBC", "", "SERVER=db", SQL_DRIVER_PROMPT,
+                                   attributes),
+            DialogOutcome::failed);
 }
 
 TEST(DialogPrompts, LoginAnswersWhetherTheUserConfirmed) {
@@ -50,10 +52,10 @@ TEST(DialogPrompts, LoginAnswersWhetherTheUserConfirmed) {
   DialogPrompts prompts;
   std::string user;
   std::string password;
-  ASSERT_TRUE(prompts.askLogin(nullptr, "DSN=x", user, password));
+  ASSERT_EQ(prompts.askLogin(nullptr, "DSN=x", user, password), DialogOutcome::confirmed);
   EXPECT_EQ(user, "ann");
   EXPECT_EQ(password, "pw");
-  EXPECT_FALSE(prompts.askLogin(nullptr, "DSN=x", user, password));
+  EXPECT_EQ(prompts.askLogin(nullptr, "DSN=x", user, password), DialogOutcome::cancelled);
   EXPECT_EQ(user, "ann");
 }
 
