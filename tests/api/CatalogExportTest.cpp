@@ -94,6 +94,61 @@ TEST_F(CatalogExport, CallLines) {
   EXPECT_NE(lines.back().find("  rc: SQL_SUCCESS"), std::string::npos);
 }
 
+// The call lines of the exports CallLines leaves out, narrow and wide: null texts, counted and
+// SQL_NTS lengths, -4 in the wide forms, and the foreign key line in its wide form too.
+TEST_F(CatalogExport, CallLinesOfTheOtherExports) {
+  std::vector<SQLWCHAR> t = utf16FromUtf8("t");
+  std::vector<SQLWCHAR> c = utf16FromUtf8("c");
+  const std::string h = handle();
+  const struct {
+    SQLRETURN rc;
+    std::string line;
+  } cases[] = {
+      {SQLColumns(stmt, nullptr, 0, nullptr, 0, text("t"), 1, text("c"), SQL_NTS),
+       "SQLColumns(" + h +
+           ", NULL, 0, NULL, 0, (SQLCHAR *) \"t\", 1, (SQLCHAR *) \"c\", SQL_NTS);"},
+      {SQLColumnPrivileges(stmt, nullptr, 0, nullptr, 0, text("t"), SQL_NTS, nullptr, 0),
+       "SQLColumnPrivileges(" + h + ", NULL, 0, NULL, 0, (SQLCHAR *) \"t\", SQL_NTS, NULL, 0);"},
+      {SQLColumnPrivilegesW(stmt, nullptr, 0, nullptr, 0, t.data(), -4, c.data(), 1),
+       "SQLColumnPrivilegesW(" + h +
+           ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4, (SQLWCHAR *) u\"c\", 1);"},
+      {SQLPrimaryKeys(stmt, nullptr, 0, nullptr, 0, text("t"), SQL_NTS),
+       "SQLPrimaryKeys(" + h + ", NULL, 0, NULL, 0, (SQLCHAR *) \"t\", SQL_NTS);"},
+      {SQLPrimaryKeysW(stmt, nullptr, 0, nullptr, 0, t.data(), -4),
+       "SQLPrimaryKeysW(" + h + ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4);"},
+      {SQLProcedures(stmt, nullptr, 0, nullptr, 0, text("p"), SQL_NTS),
+       "SQLProcedures(" + h + ", NULL, 0, NULL, 0, (SQLCHAR *) \"p\", SQL_NTS);"},
+      {SQLProceduresW(stmt, nullptr, 0, nullptr, 0, nullptr, 0),
+       "SQLProceduresW(" + h + ", NULL, 0, NULL, 0, NULL, 0);"},
+      {SQLProcedureColumns(stmt, nullptr, 0, nullptr, 0, text("p"), SQL_NTS, nullptr, 0),
+       "SQLProcedureColumns(" + h + ", NULL, 0, NULL, 0, (SQLCHAR *) \"p\", SQL_NTS, NULL, 0);"},
+      {SQLProcedureColumnsW(stmt, nullptr, 0, nullptr, 0, nullptr, 0, c.data(), -4),
+       "SQLProcedureColumnsW(" + h + ", NULL, 0, NULL, 0, NULL, 0, (SQLWCHAR *) u\"c\", -4);"},
+      {SQLTablePrivileges(stmt, nullptr, 0, nullptr, 0, text("t"), SQL_NTS),
+       "SQLTablePrivileges(" + h + ", NULL, 0, NULL, 0, (SQLCHAR *) \"t\", SQL_NTS);"},
+      {SQLTablePrivilegesW(stmt, nullptr, 0, nullptr, 0, t.data(), 1),
+       "SQLTablePrivilegesW(" + h + ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", 1);"},
+      {SQLTablesW(stmt, nullptr, 0, nullptr, 0, t.data(), -4, nullptr, 0),
+       "SQLTablesW(" + h + ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4, NULL, 0);"},
+      {SQLStatisticsW(stmt, nullptr, 0, nullptr, 0, t.data(), -4, SQL_INDEX_UNIQUE, SQL_ENSURE),
+       "SQLStatisticsW(" + h +
+           ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4, SQL_INDEX_UNIQUE, SQL_ENSURE);"},
+      {SQLSpecialColumnsW(stmt, SQL_ROWVER, nullptr, 0, nullptr, 0, t.data(), -4,
+                          SQL_SCOPE_CURROW, SQL_NO_NULLS),
+       "SQLSpecialColumnsW(" + h + ", " + identifierTypeName(SQL_ROWVER) +
+           ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4, " + scopeName(SQL_SCOPE_CURROW) + ", " +
+           nullableName(SQL_NO_NULLS) + ");"},
+      {SQLForeignKeysW(stmt, nullptr, 0, nullptr, 0, t.data(), -4, nullptr, 0, nullptr, 0,
+                       nullptr, 0),
+       "SQLForeignKeysW(" + h + ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4, NULL, 0, NULL, 0,"
+       "NULL, 0);"},
+  };
+  for (const auto& call : cases) {
+    EXPECT_EQ(call.rc, SQL_SUCCESS) << call.line;
+    EXPECT_TRUE(hasLine("rc = " + call.line)) << call.line;
+  }
+}
+
 TEST_F(CatalogExport, WideNamesReachTheStatementAsUtf8) {
   std::vector<SQLWCHAR> table = utf16FromUtf8("caf\xc3\xa9");
   // -4 stands for SQL_NTS.
