@@ -1,6 +1,7 @@
 #include "core/TraceWriter.h"
 
 #include <map>
+#include <utility>
 
 struct TraceWriter::Declarations {
   platform::Mutex mutex;
@@ -8,14 +9,16 @@ struct TraceWriter::Declarations {
   std::map<std::string, std::string> types;
 };
 
-std::shared_ptr<TraceWriter::Declarations> TraceWriter::declarationsFor(const std::string& path) {
+std::shared_ptr<TraceWriter::Declarations> TraceWriter::declarationsFor(const std::string& path,
+                                                                        bool emptyFile) {
   static platform::Mutex mutex;
-  static std::map<std::string, std::weak_ptr<Declarations>> byPath;
+  static std::map<std::string, std::shared_ptr<Declarations>> byPath;
   platform::MutexLock lock(mutex);
-  std::shared_ptr<Declarations> declarations = byPath[path].lock();
-  if (!declarations) {
-    declarations = std::make_shared<Declarations>();
-    byPath[path] = declarations;
+  std::shared_ptr<Declarations>& declarations = byPath[path];
+  if (!declarations) declarations = std::make_shared<Declarations>();
+  if (emptyFile) {
+    platform::MutexLock declared(declarations->mutex);
+    declarations->types.clear();
   }
   return declarations;
 }
@@ -24,10 +27,18 @@ TraceWriter::TraceWriter(platform::Mutex& mutex)
     : mutex_(mutex), declarations_(std::make_shared<Declarations>()) {}
 
 bool TraceWriter::open(const std::string& path) {
+  bool emptyFile = false;
+  {
+    platform::MutexLock lock(mutex_);
+    stream_.open(path, std::ios::out | std::ios::app);
+    if (!stream_.is_open()) return false;
+    stream_.seekp(0, std::ios::end);
+    emptyFile = stream_.tellp() == 0;
+  }
+  // Not under the writer's lock: declare() takes the declarations' lock before the writer's.
+  std::shared_ptr<Declarations> declarations = declarationsFor(path, emptyFile);
   platform::MutexLock lock(mutex_);
-  stream_.open(path, std::ios::out | std::ios::app);
-  if (!stream_.is_open()) return false;
-  declarations_ = declarationsFor(path);
+  declarations_ = std::move(declarations);
   return true;
 }
 

@@ -4,8 +4,9 @@
 //
 // The trace is C source that replays the calls, so each variable it names is declared once per
 // file, before its first use. The file may be shared by several environments of the process (a
-// Driver Manager makes one per connection), so the record of declared variables belongs to the
-// file's path, not to one writer.
+// Driver Manager makes one per connection, side by side or one after another), so the record of
+// declared variables belongs to the file's path, not to one writer, and lasts until the file is
+// found empty again.
 #include <fstream>
 #include <memory>
 #include <string>
@@ -35,8 +36,9 @@ class TraceWriter {
 
  private:
   struct Declarations;
-  // The declarations of the file at `path`, shared by every writer of the process open on it.
-  static std::shared_ptr<Declarations> declarationsFor(const std::string& path);
+  // The declarations of the file at `path`, shared by every writer of the process on it; none
+  // when the file is empty.
+  static std::shared_ptr<Declarations> declarationsFor(const std::string& path, bool emptyFile);
 
   platform::Mutex& mutex_;
   std::ofstream stream_;

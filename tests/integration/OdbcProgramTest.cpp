@@ -24,7 +24,11 @@ class OdbcProgram : public testsupport::DevServerTest {
     if (HasFatalFailure() || IsSkipped()) return;
     const char* driver = std::getenv("KARVOD_DRIVER");
     ASSERT_NE(driver, nullptr);
-    ini.writeDriverIni("[Karvell ODBC]\nDriver = " + std::string(driver) + "\n");
+    // OdbcProgramTraceTest runs these tests again in a process of their own with the driver's
+    // trace on (unixODBC keeps the preference's first answer for the whole process).
+    const char* trace = std::getenv("KARVOD_PROGRAM_TRACE");
+    ini.writeDriverIni("[Karvell ODBC]\nDriver = " + std::string(driver) + "\n" +
+                       (trace != nullptr ? "TraceFile = " + std::string(trace) + "\n" : ""));
     ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)));
     ASSERT_TRUE(SQL_SUCCEEDED(
         SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)));

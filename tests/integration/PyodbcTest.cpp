@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "tests/support/ChildProcess.h"
@@ -45,15 +44,8 @@ TEST_F(Pyodbc, ApplicationChecksAndACompilingTrace) {
   EXPECT_EQ(status, 0) << result;
   EXPECT_NE(result.find("ok\n"), std::string::npos) << result;
 
-  const std::string replay = ini.path("pyodbc-replay.c");
-  {
-    std::ofstream file(replay);
-    file << "#include <sql.h>\n#include <sqlext.h>\n#include <sqlucode.h>\nint main(void) {\n";
-    std::ifstream lines(trace);
-    file << lines.rdbuf() << "return 0; }\n";
-  }
   const std::string compiled =
-      testsupport::commandOutput("cc -std=c11 -Werror -fsyntax-only -x c " + replay + " 2>&1", status);
+      testsupport::compileTrace(trace, ini.path("pyodbc-replay.c"), status);
   EXPECT_EQ(status, 0) << compiled;
 }
 

@@ -2,6 +2,7 @@
 
 #ifndef _WIN32
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 
 namespace testsupport {
@@ -31,6 +32,16 @@ std::string sanitizerPreload(const std::string& module) {
     preload += (preload.empty() ? "" : ":") + line.substr(arrow + 3, end - arrow - 3);
   }
   return preload;
+}
+
+std::string compileTrace(const std::string& trace, const std::string& replay, int& status) {
+  {
+    std::ofstream file(replay);
+    file << "#include <sql.h>\n#include <sqlext.h>\n#include <sqlucode.h>\nint main(void) {\n";
+    std::ifstream lines(trace);
+    file << lines.rdbuf() << "return 0; }\n";
+  }
+  return commandOutput("cc -std=c11 -Werror -fsyntax-only -x c " + replay + " 2>&1", status);
 }
 
 }  // namespace testsupport
