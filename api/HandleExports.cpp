@@ -1,5 +1,8 @@
 // Allocating, freeing and copying handles.
 #include "api/Handles.h"
+
+#include <mutex>
+
 #include "backend/DriverFactories.h"
 #include "core/Connection.h"
 #include "core/TraceFormatter.h"
@@ -61,6 +64,16 @@ SQLRETURN allocateEnvironment(SQLHANDLE* output, const char* function, bool type
   return SQL_SUCCESS;
 }
 
+// Threads allocating connections share the environment's diagnostics; other input handles
+// belong to one thread at a time.
+template <typename Input>
+std::unique_lock<platform::Mutex> lockDiagnostics(Input*) {
+  return {};
+}
+std::unique_lock<platform::Mutex> lockDiagnostics(Environment* environment) {
+  return std::unique_lock<platform::Mutex>(environment->diagnosticsMutex());
+}
+
 // Connection, statement and descriptor handles are made under an input handle, which carries
 // the trace and the diagnostics of the allocation.
 template <typename Input, typename Make>
@@ -72,20 +85,24 @@ SQLRETURN allocateUnder(Input* input, const char* inputWord, SQLSMALLINT handleT
     return SQL_INVALID_HANDLE;
   }
   SQLRETURN rc = SQL_SUCCESS;
-  try {
-    input->diagnostics().clear();
-    if (output == nullptr) {
-      rc = failure(&input->diagnostics(), "HY009");
-    } else {
-      *output = make();
-      if (*output == nullptr) {
-        input->diagnostics().post("HY000", 0, refusal, SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
-        rc = SQL_ERROR;
+  {
+    const std::unique_lock<platform::Mutex> lock = lockDiagnostics(input);
+    try {
+      input->diagnostics().clear();
+      if (output == nullptr) {
+        rc = failure(&input->diagnostics(), "HY009");
+      } else {
+        *output = make();
+        if (*output == nullptr) {
+          input->diagnostics().post("HY000", 0, refusal, SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
+          rc = SQL_ERROR;
+        }
       }
+    } catch (...) {
+      return currentFailure(&input->diagnostics());
     }
-  } catch (...) {
-    return currentFailure(&input->diagnostics());
   }
+  // Outside the lock: the trace takes locks of its own.
   traceAllocation(environmentOf(input), function, typed, inputWord, input, handleType, output, rc);
   return rc;
 }

@@ -33,6 +33,9 @@ class Environment {
   virtual bool isTracing() const;
   virtual TraceWriter& traceStream();
   virtual DiagnosticHeader& diagnostics();
+  // Held by operations outside the environment that clear or post its diagnostics (allocating a
+  // connection under it), since other threads may be doing the same.
+  platform::Mutex& diagnosticsMutex() const { return mutex_; }
 
   // Connections register on construction and unregister on destruction; the environment does
   // not own them.
