@@ -1,59 +1,31 @@
 // karvod64.dll as a Windows Driver Manager uses it: loaded by LoadLibrary, its functions found by
 // GetProcAddress, connected to the development server through SQLDriverConnectW.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-#include <sql.h>
-#include <sqlext.h>
-#include <sqlucode.h>
-
 #include <string>
-#include <vector>
 
-#include "tests/support/DevServer.h"
+#include "tests/windows/LoadedDriver.h"
 
 namespace {
 
-std::u16string utf16(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
-SQLWCHAR* wide(std::u16string& text) { return reinterpret_cast<SQLWCHAR*>(&text[0]); }
-
-class DriverExports : public testsupport::DevServerTest {
- protected:
-  void SetUp() override {
-    DevServerTest::SetUp();
-    if (HasFatalFailure() || IsSkipped()) return;
-    driver = LoadLibraryA("karvod64.dll");
-    ASSERT_NE(driver, nullptr) << GetLastError();
-  }
-  void TearDown() override {
-    if (driver != nullptr) FreeLibrary(driver);
-    DevServerTest::TearDown();
-  }
-
-  template <typename Function>
-  Function find(const char* name) {
-    auto function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(driver, name)));
-    EXPECT_NE(function, nullptr) << name;
-    return function;
-  }
-
-  HMODULE driver = nullptr;
-};
+using windowstest::utf16;
+using windowstest::wide;
+using DriverExports = windowstest::LoadedDriverTest;
 
 TEST_F(DriverExports, ConnectsQueriesAndFetchesThroughTheExports) {
-  auto allocHandle = find<SQLRETURN(SQL_API*)(SQLSMALLINT, SQLHANDLE, SQLHANDLE*)>("SQLAllocHandle");
+  auto allocHandle =
+      find<SQLRETURN(SQL_API*)(SQLSMALLINT, SQLHANDLE, SQLHANDLE*)>("SQLAllocHandle");
   auto setEnvAttr =
       find<SQLRETURN(SQL_API*)(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER)>("SQLSetEnvAttr");
   auto driverConnect =
       find<SQLRETURN(SQL_API*)(SQLHDBC, SQLHWND, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT,
                                SQLSMALLINT*, SQLUSMALLINT)>("SQLDriverConnectW");
   auto execDirect = find<SQLRETURN(SQL_API*)(SQLHSTMT, SQLWCHAR*, SQLINTEGER)>("SQLExecDirectW");
-  auto bindCol = find<SQLRETURN(SQL_API*)(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN,
-                                          SQLLEN*)>("SQLBindCol");
+  auto bindCol =
+      find<SQLRETURN(SQL_API*)(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*)>(
+          "SQLBindCol");
   auto fetch = find<SQLRETURN(SQL_API*)(SQLHSTMT)>("SQLFetch");
-  auto getData = find<SQLRETURN(SQL_API*)(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN,
-                                          SQLLEN*)>("SQLGetData");
+  auto getData =
+      find<SQLRETURN(SQL_API*)(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*)>(
+          "SQLGetData");
   auto getDiagRec =
       find<SQLRETURN(SQL_API*)(SQLSMALLINT, SQLHANDLE, SQLSMALLINT, SQLWCHAR*, SQLINTEGER*,
                                SQLWCHAR*, SQLSMALLINT, SQLSMALLINT*)>("SQLGetDiagRecW");
@@ -69,12 +41,12 @@ TEST_F(DriverExports, ConnectsQueriesAndFetchesThroughTheExports) {
   ASSERT_EQ(setEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
             SQL_SUCCESS);
   ASSERT_EQ(allocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_SUCCESS);
-  std::u16string in = utf16("SERVER=127.0.0.1;PORT=" + std::to_string(port()) +
-                            ";UID=karvell;PWD=karvell");
+  std::u16string in =
+      utf16("SERVER=127.0.0.1;PORT=" + std::to_string(port()) + ";UID=karvell;PWD=karvell");
   SQLWCHAR out[512];
   SQLSMALLINT outLength = 0;
-  const SQLRETURN connected = driverConnect(dbc, nullptr, wide(in), SQL_NTS, out, 512, &outLength,
-                                            SQL_DRIVER_NOPROMPT);
+  const SQLRETURN connected =
+      driverConnect(dbc, nullptr, wide(in), SQL_NTS, out, 512, &outLength, SQL_DRIVER_NOPROMPT);
   ASSERT_TRUE(SQL_SUCCEEDED(connected)) << connected;
   ASSERT_EQ(allocHandle(SQL_HANDLE_STMT, dbc, &stmt), SQL_SUCCESS);
 
