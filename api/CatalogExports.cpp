@@ -2,6 +2,8 @@
 // catalog result, which the application then fetches. The wide forms pass UTF-8 copies of their
 // texts with 32-bit byte counts.
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "api/StatementCall.h"
@@ -13,24 +15,96 @@ using namespace api;
 
 namespace {
 
-const char* narrow(const SQLCHAR* text) { return reinterpret_cast<const char*>(text); }
+// The arguments of a catalog call after the statement handle: each writes its part of the call
+// line, names the wide copy to check before the operation (null for the others) and gives the
+// values the statement operation takes.
+using Line = std::vector<std::string>;
 
-// A text argument of the call line, and its length as the caller gave it.
-void addText(std::vector<std::string>& arguments, const SQLCHAR* text, SQLSMALLINT length) {
-  arguments.push_back(narrowTextArgument(text, length));
-  arguments.push_back(lengthOrNts(length));
-}
+// A name of the narrow forms, passed on as the application gave it.
+class NarrowName {
+ public:
+  NarrowName(const SQLCHAR* text, SQLSMALLINT length) : text_(text), length_(length) {}
+  void trace(Line& line) const {
+    line.push_back(narrowTextArgument(text_, length_));
+    line.push_back(lengthOrNts(length_));
+  }
+  const WideIn* copy() const { return nullptr; }
+  std::tuple<const char*, SQLINTEGER> values() const {
+    return {reinterpret_cast<const char*>(text_), length_};
+  }
 
-void addText(std::vector<std::string>& arguments, const WideIn& text, SQLSMALLINT length) {
-  arguments.push_back(wideTextArgument(text.text()));
-  arguments.push_back(lengthOrNts(length));
-}
+ private:
+  const SQLCHAR* text_;
+  SQLSMALLINT length_;
+};
+
+// A name of the wide forms, as its UTF-8 copy; the call line shows the length as given.
+class WideName {
+ public:
+  WideName(const SQLWCHAR* text, SQLSMALLINT length) : copy_(text, length), length_(length) {}
+  void trace(Line& line) const {
+    line.push_back(wideTextArgument(copy_.text()));
+    line.push_back(lengthOrNts(length_));
+  }
+  const WideIn* copy() const { return &copy_; }
+  std::tuple<const char*, SQLINTEGER> values() const { return {copy_.text(), copy_.length()}; }
+
+ private:
+  const WideIn copy_;
+  SQLSMALLINT length_;
+};
+
+NarrowName name(const SQLCHAR* text, SQLSMALLINT length) { return {text, length}; }
+WideName name(const SQLWCHAR* text, SQLSMALLINT length) { return {text, length}; }
+
+// A number of the call, which the call line names by its constant.
+class Option {
+ public:
+  Option(SQLUSMALLINT value, std::string (*constantName)(SQLINTEGER))
+      : value_(value), constantName_(constantName) {}
+  void trace(Line& line) const { line.push_back(constantName_(value_)); }
+  const WideIn* copy() const { return nullptr; }
+  std::tuple<SQLUSMALLINT> values() const { return {value_}; }
+
+ private:
+  SQLUSMALLINT value_;
+  std::string (*constantName_)(SQLINTEGER);
+};
+
+Line plainLine(Line arguments) { return arguments; }
 
 // SQLForeignKeys writes its last text right after the comma.
-std::vector<std::string> foreignKeyLine(std::vector<std::string> arguments) {
+Line foreignKeyLine(Line arguments) {
   arguments[9] += "," + arguments[10];
   arguments.erase(arguments.begin() + 10);
   return arguments;
+}
+
+// Traces the call and runs the statement operation on the arguments' values, after refusing a
+// wide name that could not be copied.
+template <typename Operation, typename... Arguments>
+SQLRETURN shapedCatalogCall(const char* function, SQLHSTMT handle, Line (*shape)(Line),
+                            Operation operation, const Arguments&... arguments) {
+  Statement* statement = asStatement(handle);
+  return timed(
+      function, statement,
+      [&] {
+        Line line;
+        (arguments.trace(line), ...);
+        return shape(std::move(line));
+      },
+      [&] {
+        return withWideTexts(statement->diagnostics(), {arguments.copy()...}, [&] {
+          return std::apply(operation,
+                            std::tuple_cat(std::make_tuple(statement), arguments.values()...));
+        });
+      });
+}
+
+template <typename Operation, typename... Arguments>
+SQLRETURN catalogCall(const char* function, SQLHSTMT handle, Operation operation,
+                      const Arguments&... arguments) {
+  return shapedCatalogCall(function, handle, plainLine, operation, arguments...);
 }
 
 }  // namespace
@@ -40,22 +114,9 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLColumnPrivileges(SQLHSTMT StatementHandle, SQ
                                                     SQLSMALLINT NameLength2, SQLCHAR* TableName,
                                                     SQLSMALLINT NameLength3, SQLCHAR* ColumnName,
                                                     SQLSMALLINT NameLength4) {
-  Statement* statement = asStatement(StatementHandle);
-  return timed(
-      "SQLColumnPrivileges", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, CatalogName, NameLength1);
-        addText(arguments, SchemaName, NameLength2);
-        addText(arguments, TableName, NameLength3);
-        addText(arguments, ColumnName, NameLength4);
-        return arguments;
-      },
-      [&] {
-        return statement->columnPrivileges(narrow(CatalogName), NameLength1, narrow(SchemaName),
-                                           NameLength2, narrow(TableName), NameLength3,
-                                           narrow(ColumnName), NameLength4);
-      });
+  return catalogCall("SQLColumnPrivileges", StatementHandle, &Statement::columnPrivileges,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(TableName, NameLength3), name(ColumnName, NameLength4));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLColumnPrivilegesW(SQLHSTMT StatementHandle,
@@ -64,31 +125,9 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLColumnPrivilegesW(SQLHSTMT StatementHandle,
                                                      SQLWCHAR* TableName, SQLSMALLINT NameLength3,
                                                      SQLWCHAR* ColumnName,
                                                      SQLSMALLINT NameLength4) {
-  Statement* statement = asStatement(StatementHandle);
-  const WideIn catalogNameText(CatalogName, NameLength1);
-  const WideIn schemaNameText(SchemaName, NameLength2);
-  const WideIn tableNameText(TableName, NameLength3);
-  const WideIn columnNameText(ColumnName, NameLength4);
-  return timed(
-      "SQLColumnPrivilegesW", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, catalogNameText, NameLength1);
-        addText(arguments, schemaNameText, NameLength2);
-        addText(arguments, tableNameText, NameLength3);
-        addText(arguments, columnNameText, NameLength4);
-        return arguments;
-      },
-      [&] {
-        return withWideTexts(
-            statement->diagnostics(),
-            {&catalogNameText, &schemaNameText, &tableNameText, &columnNameText}, [&] {
-              return statement->columnPrivileges(catalogNameText.text(), catalogNameText.length(),
-                                                 schemaNameText.text(), schemaNameText.length(),
-                                                 tableNameText.text(), tableNameText.length(),
-                                                 columnNameText.text(), columnNameText.length());
-            });
-      });
+  return catalogCall("SQLColumnPrivilegesW", StatementHandle, &Statement::columnPrivileges,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(TableName, NameLength3), name(ColumnName, NameLength4));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLColumns(SQLHSTMT StatementHandle, SQLCHAR* CatalogName,
@@ -96,21 +135,9 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLColumns(SQLHSTMT StatementHandle, SQLCHAR* Ca
                                            SQLSMALLINT NameLength2, SQLCHAR* TableName,
                                            SQLSMALLINT NameLength3, SQLCHAR* ColumnName,
                                            SQLSMALLINT NameLength4) {
-  Statement* statement = asStatement(StatementHandle);
-  return timed(
-      "SQLColumns", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, CatalogName, NameLength1);
-        addText(arguments, SchemaName, NameLength2);
-        addText(arguments, TableName, NameLength3);
-        addText(arguments, ColumnName, NameLength4);
-        return arguments;
-      },
-      [&] {
-        return statement->columns(narrow(CatalogName), NameLength1, narrow(SchemaName), NameLength2,
-                                  narrow(TableName), NameLength3, narrow(ColumnName), NameLength4);
-      });
+  return catalogCall("SQLColumns", StatementHandle, &Statement::columns,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(TableName, NameLength3), name(ColumnName, NameLength4));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLColumnsW(SQLHSTMT StatementHandle, SQLWCHAR* CatalogName,
@@ -118,31 +145,9 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLColumnsW(SQLHSTMT StatementHandle, SQLWCHAR* 
                                             SQLSMALLINT NameLength2, SQLWCHAR* TableName,
                                             SQLSMALLINT NameLength3, SQLWCHAR* ColumnName,
                                             SQLSMALLINT NameLength4) {
-  Statement* statement = asStatement(StatementHandle);
-  const WideIn catalogNameText(CatalogName, NameLength1);
-  const WideIn schemaNameText(SchemaName, NameLength2);
-  const WideIn tableNameText(TableName, NameLength3);
-  const WideIn columnNameText(ColumnName, NameLength4);
-  return timed(
-      "SQLColumnsW", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, catalogNameText, NameLength1);
-        addText(arguments, schemaNameText, NameLength2);
-        addText(arguments, tableNameText, NameLength3);
-        addText(arguments, columnNameText, NameLength4);
-        return arguments;
-      },
-      [&] {
-        return withWideTexts(
-            statement->diagnostics(),
-            {&catalogNameText, &schemaNameText, &tableNameText, &columnNameText}, [&] {
-              return statement->columns(catalogNameText.text(), catalogNameText.length(),
-                                        schemaNameText.text(), schemaNameText.length(),
-                                        tableNameText.text(), tableNameText.length(),
-                                        columnNameText.text(), columnNameText.length());
-            });
-      });
+  return catalogCall("SQLColumnsW", StatementHandle, &Statement::columns,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(TableName, NameLength3), name(ColumnName, NameLength4));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLForeignKeys(SQLHSTMT StatementHandle, SQLCHAR* PKCatalogName,
@@ -152,25 +157,11 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLForeignKeys(SQLHSTMT StatementHandle, SQLCHAR
                                                SQLSMALLINT NameLength4, SQLCHAR* FKSchemaName,
                                                SQLSMALLINT NameLength5, SQLCHAR* FKTableName,
                                                SQLSMALLINT NameLength6) {
-  Statement* statement = asStatement(StatementHandle);
-  return timed(
-      "SQLForeignKeys", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, PKCatalogName, NameLength1);
-        addText(arguments, PKSchemaName, NameLength2);
-        addText(arguments, PKTableName, NameLength3);
-        addText(arguments, FKCatalogName, NameLength4);
-        addText(arguments, FKSchemaName, NameLength5);
-        addText(arguments, FKTableName, NameLength6);
-        return foreignKeyLine(arguments);
-      },
-      [&] {
-        return statement->foreignKeys(narrow(PKCatalogName), NameLength1, narrow(PKSchemaName),
-                                      NameLength2, narrow(PKTableName), NameLength3,
-                                      narrow(FKCatalogName), NameLength4, narrow(FKSchemaName),
-                                      NameLength5, narrow(FKTableName), NameLength6);
-      });
+  return shapedCatalogCall("SQLForeignKeys", StatementHandle, foreignKeyLine,
+                           &Statement::foreignKeys, name(PKCatalogName, NameLength1),
+                           name(PKSchemaName, NameLength2), name(PKTableName, NameLength3),
+                           name(FKCatalogName, NameLength4), name(FKSchemaName, NameLength5),
+                           name(FKTableName, NameLength6));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLForeignKeysW(SQLHSTMT StatementHandle, SQLWCHAR* PKCatalogName,
@@ -180,85 +171,29 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLForeignKeysW(SQLHSTMT StatementHandle, SQLWCH
                                                 SQLSMALLINT NameLength4, SQLWCHAR* FKSchemaName,
                                                 SQLSMALLINT NameLength5, SQLWCHAR* FKTableName,
                                                 SQLSMALLINT NameLength6) {
-  Statement* statement = asStatement(StatementHandle);
-  const WideIn pKCatalogNameText(PKCatalogName, NameLength1);
-  const WideIn pKSchemaNameText(PKSchemaName, NameLength2);
-  const WideIn pKTableNameText(PKTableName, NameLength3);
-  const WideIn fKCatalogNameText(FKCatalogName, NameLength4);
-  const WideIn fKSchemaNameText(FKSchemaName, NameLength5);
-  const WideIn fKTableNameText(FKTableName, NameLength6);
-  return timed(
-      "SQLForeignKeysW", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, pKCatalogNameText, NameLength1);
-        addText(arguments, pKSchemaNameText, NameLength2);
-        addText(arguments, pKTableNameText, NameLength3);
-        addText(arguments, fKCatalogNameText, NameLength4);
-        addText(arguments, fKSchemaNameText, NameLength5);
-        addText(arguments, fKTableNameText, NameLength6);
-        return foreignKeyLine(arguments);
-      },
-      [&] {
-        return withWideTexts(
-            statement->diagnostics(),
-            {&pKCatalogNameText, &pKSchemaNameText, &pKTableNameText, &fKCatalogNameText,
-             &fKSchemaNameText, &fKTableNameText},
-            [&] {
-              return statement->foreignKeys(
-                  pKCatalogNameText.text(), pKCatalogNameText.length(), pKSchemaNameText.text(),
-                  pKSchemaNameText.length(), pKTableNameText.text(), pKTableNameText.length(),
-                  fKCatalogNameText.text(), fKCatalogNameText.length(), fKSchemaNameText.text(),
-                  fKSchemaNameText.length(), fKTableNameText.text(), fKTableNameText.length());
-            });
-      });
+  return shapedCatalogCall("SQLForeignKeysW", StatementHandle, foreignKeyLine,
+                           &Statement::foreignKeys, name(PKCatalogName, NameLength1),
+                           name(PKSchemaName, NameLength2), name(PKTableName, NameLength3),
+                           name(FKCatalogName, NameLength4), name(FKSchemaName, NameLength5),
+                           name(FKTableName, NameLength6));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLPrimaryKeys(SQLHSTMT StatementHandle, SQLCHAR* CatalogName,
                                                SQLSMALLINT NameLength1, SQLCHAR* SchemaName,
                                                SQLSMALLINT NameLength2, SQLCHAR* TableName,
                                                SQLSMALLINT NameLength3) {
-  Statement* statement = asStatement(StatementHandle);
-  return timed(
-      "SQLPrimaryKeys", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, CatalogName, NameLength1);
-        addText(arguments, SchemaName, NameLength2);
-        addText(arguments, TableName, NameLength3);
-        return arguments;
-      },
-      [&] {
-        return statement->primaryKeys(narrow(CatalogName), NameLength1, narrow(SchemaName),
-                                      NameLength2, narrow(TableName), NameLength3);
-      });
+  return catalogCall("SQLPrimaryKeys", StatementHandle, &Statement::primaryKeys,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(TableName, NameLength3));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLPrimaryKeysW(SQLHSTMT StatementHandle, SQLWCHAR* CatalogName,
                                                 SQLSMALLINT NameLength1, SQLWCHAR* SchemaName,
                                                 SQLSMALLINT NameLength2, SQLWCHAR* TableName,
                                                 SQLSMALLINT NameLength3) {
-  Statement* statement = asStatement(StatementHandle);
-  const WideIn catalogNameText(CatalogName, NameLength1);
-  const WideIn schemaNameText(SchemaName, NameLength2);
-  const WideIn tableNameText(TableName, NameLength3);
-  return timed(
-      "SQLPrimaryKeysW", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, catalogNameText, NameLength1);
-        addText(arguments, schemaNameText, NameLength2);
-        addText(arguments, tableNameText, NameLength3);
-        return arguments;
-      },
-      [&] {
-        return withWideTexts(
-            statement->diagnostics(), {&catalogNameText, &schemaNameText, &tableNameText}, [&] {
-              return statement->primaryKeys(catalogNameText.text(), catalogNameText.length(),
-                                            schemaNameText.text(), schemaNameText.length(),
-                                            tableNameText.text(), tableNameText.length());
-            });
-      });
+  return catalogCall("SQLPrimaryKeysW", StatementHandle, &Statement::primaryKeys,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(TableName, NameLength3));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLProcedureColumns(SQLHSTMT StatementHandle, SQLCHAR* CatalogName,
@@ -266,22 +201,9 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLProcedureColumns(SQLHSTMT StatementHandle, SQ
                                                     SQLSMALLINT NameLength2, SQLCHAR* ProcName,
                                                     SQLSMALLINT NameLength3, SQLCHAR* ColumnName,
                                                     SQLSMALLINT NameLength4) {
-  Statement* statement = asStatement(StatementHandle);
-  return timed(
-      "SQLProcedureColumns", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, CatalogName, NameLength1);
-        addText(arguments, SchemaName, NameLength2);
-        addText(arguments, ProcName, NameLength3);
-        addText(arguments, ColumnName, NameLength4);
-        return arguments;
-      },
-      [&] {
-        return statement->procedureColumns(narrow(CatalogName), NameLength1, narrow(SchemaName),
-                                           NameLength2, narrow(ProcName), NameLength3,
-                                           narrow(ColumnName), NameLength4);
-      });
+  return catalogCall("SQLProcedureColumns", StatementHandle, &Statement::procedureColumns,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(ProcName, NameLength3), name(ColumnName, NameLength4));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLProcedureColumnsW(SQLHSTMT StatementHandle,
@@ -290,78 +212,27 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLProcedureColumnsW(SQLHSTMT StatementHandle,
                                                      SQLWCHAR* ProcName, SQLSMALLINT NameLength3,
                                                      SQLWCHAR* ColumnName,
                                                      SQLSMALLINT NameLength4) {
-  Statement* statement = asStatement(StatementHandle);
-  const WideIn catalogNameText(CatalogName, NameLength1);
-  const WideIn schemaNameText(SchemaName, NameLength2);
-  const WideIn procNameText(ProcName, NameLength3);
-  const WideIn columnNameText(ColumnName, NameLength4);
-  return timed(
-      "SQLProcedureColumnsW", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, catalogNameText, NameLength1);
-        addText(arguments, schemaNameText, NameLength2);
-        addText(arguments, procNameText, NameLength3);
-        addText(arguments, columnNameText, NameLength4);
-        return arguments;
-      },
-      [&] {
-        return withWideTexts(
-            statement->diagnostics(),
-            {&catalogNameText, &schemaNameText, &procNameText, &columnNameText}, [&] {
-              return statement->procedureColumns(catalogNameText.text(), catalogNameText.length(),
-                                                 schemaNameText.text(), schemaNameText.length(),
-                                                 procNameText.text(), procNameText.length(),
-                                                 columnNameText.text(), columnNameText.length());
-            });
-      });
+  return catalogCall("SQLProcedureColumnsW", StatementHandle, &Statement::procedureColumns,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(ProcName, NameLength3), name(ColumnName, NameLength4));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLProcedures(SQLHSTMT StatementHandle, SQLCHAR* CatalogName,
                                               SQLSMALLINT NameLength1, SQLCHAR* SchemaName,
                                               SQLSMALLINT NameLength2, SQLCHAR* ProcName,
                                               SQLSMALLINT NameLength3) {
-  Statement* statement = asStatement(StatementHandle);
-  return timed(
-      "SQLProcedures", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, CatalogName, NameLength1);
-        addText(arguments, SchemaName, NameLength2);
-        addText(arguments, ProcName, NameLength3);
-        return arguments;
-      },
-      [&] {
-        return statement->procedures(narrow(CatalogName), NameLength1, narrow(SchemaName),
-                                     NameLength2, narrow(ProcName), NameLength3);
-      });
+  return catalogCall("SQLProcedures", StatementHandle, &Statement::procedures,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(ProcName, NameLength3));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLProceduresW(SQLHSTMT StatementHandle, SQLWCHAR* CatalogName,
                                                SQLSMALLINT NameLength1, SQLWCHAR* SchemaName,
                                                SQLSMALLINT NameLength2, SQLWCHAR* ProcName,
                                                SQLSMALLINT NameLength3) {
-  Statement* statement = asStatement(StatementHandle);
-  const WideIn catalogNameText(CatalogName, NameLength1);
-  const WideIn schemaNameText(SchemaName, NameLength2);
-  const WideIn procNameText(ProcName, NameLength3);
-  return timed(
-      "SQLProceduresW", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, catalogNameText, NameLength1);
-        addText(arguments, schemaNameText, NameLength2);
-        addText(arguments, procNameText, NameLength3);
-        return arguments;
-      },
-      [&] {
-        return withWideTexts(
-            statement->diagnostics(), {&catalogNameText, &schemaNameText, &procNameText}, [&] {
-              return statement->procedures(catalogNameText.text(), catalogNameText.length(),
-                                           schemaNameText.text(), schemaNameText.length(),
-                                           procNameText.text(), procNameText.length());
-            });
-      });
+  return catalogCall("SQLProceduresW", StatementHandle, &Statement::procedures,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(ProcName, NameLength3));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLSpecialColumns(SQLHSTMT StatementHandle,
@@ -370,24 +241,10 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLSpecialColumns(SQLHSTMT StatementHandle,
                                                   SQLSMALLINT NameLength2, SQLCHAR* TableName,
                                                   SQLSMALLINT NameLength3, SQLUSMALLINT Scope,
                                                   SQLUSMALLINT Nullable) {
-  Statement* statement = asStatement(StatementHandle);
-  return timed(
-      "SQLSpecialColumns", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        arguments.push_back(identifierTypeName(IdentifierType));
-        addText(arguments, CatalogName, NameLength1);
-        addText(arguments, SchemaName, NameLength2);
-        addText(arguments, TableName, NameLength3);
-        arguments.push_back(scopeName(Scope));
-        arguments.push_back(nullableName(Nullable));
-        return arguments;
-      },
-      [&] {
-        return statement->specialColumns(IdentifierType, narrow(CatalogName), NameLength1,
-                                         narrow(SchemaName), NameLength2, narrow(TableName),
-                                         NameLength3, Scope, Nullable);
-      });
+  return catalogCall("SQLSpecialColumns", StatementHandle, &Statement::specialColumns,
+                     Option(IdentifierType, identifierTypeName), name(CatalogName, NameLength1),
+                     name(SchemaName, NameLength2), name(TableName, NameLength3),
+                     Option(Scope, scopeName), Option(Nullable, nullableName));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLSpecialColumnsW(SQLHSTMT StatementHandle,
@@ -396,31 +253,10 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLSpecialColumnsW(SQLHSTMT StatementHandle,
                                                    SQLWCHAR* SchemaName, SQLSMALLINT NameLength2,
                                                    SQLWCHAR* TableName, SQLSMALLINT NameLength3,
                                                    SQLUSMALLINT Scope, SQLUSMALLINT Nullable) {
-  Statement* statement = asStatement(StatementHandle);
-  const WideIn catalogNameText(CatalogName, NameLength1);
-  const WideIn schemaNameText(SchemaName, NameLength2);
-  const WideIn tableNameText(TableName, NameLength3);
-  return timed(
-      "SQLSpecialColumnsW", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        arguments.push_back(identifierTypeName(IdentifierType));
-        addText(arguments, catalogNameText, NameLength1);
-        addText(arguments, schemaNameText, NameLength2);
-        addText(arguments, tableNameText, NameLength3);
-        arguments.push_back(scopeName(Scope));
-        arguments.push_back(nullableName(Nullable));
-        return arguments;
-      },
-      [&] {
-        return withWideTexts(
-            statement->diagnostics(), {&catalogNameText, &schemaNameText, &tableNameText}, [&] {
-              return statement->specialColumns(IdentifierType, catalogNameText.text(),
-                                               catalogNameText.length(), schemaNameText.text(),
-                                               schemaNameText.length(), tableNameText.text(),
-                                               tableNameText.length(), Scope, Nullable);
-            });
-      });
+  return catalogCall("SQLSpecialColumnsW", StatementHandle, &Statement::specialColumns,
+                     Option(IdentifierType, identifierTypeName), name(CatalogName, NameLength1),
+                     name(SchemaName, NameLength2), name(TableName, NameLength3),
+                     Option(Scope, scopeName), Option(Nullable, nullableName));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLStatistics(SQLHSTMT StatementHandle, SQLCHAR* CatalogName,
@@ -428,22 +264,10 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLStatistics(SQLHSTMT StatementHandle, SQLCHAR*
                                               SQLSMALLINT NameLength2, SQLCHAR* TableName,
                                               SQLSMALLINT NameLength3, SQLUSMALLINT Unique,
                                               SQLUSMALLINT Reserved) {
-  Statement* statement = asStatement(StatementHandle);
-  return timed(
-      "SQLStatistics", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, CatalogName, NameLength1);
-        addText(arguments, SchemaName, NameLength2);
-        addText(arguments, TableName, NameLength3);
-        arguments.push_back(indexUniqueName(Unique));
-        arguments.push_back(accuracyName(Reserved));
-        return arguments;
-      },
-      [&] {
-        return statement->statistics(narrow(CatalogName), NameLength1, narrow(SchemaName),
-                                     NameLength2, narrow(TableName), NameLength3, Unique, Reserved);
-      });
+  return catalogCall("SQLStatistics", StatementHandle, &Statement::statistics,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(TableName, NameLength3), Option(Unique, indexUniqueName),
+                     Option(Reserved, accuracyName));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLStatisticsW(SQLHSTMT StatementHandle, SQLWCHAR* CatalogName,
@@ -451,77 +275,28 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLStatisticsW(SQLHSTMT StatementHandle, SQLWCHA
                                                SQLSMALLINT NameLength2, SQLWCHAR* TableName,
                                                SQLSMALLINT NameLength3, SQLUSMALLINT Unique,
                                                SQLUSMALLINT Reserved) {
-  Statement* statement = asStatement(StatementHandle);
-  const WideIn catalogNameText(CatalogName, NameLength1);
-  const WideIn schemaNameText(SchemaName, NameLength2);
-  const WideIn tableNameText(TableName, NameLength3);
-  return timed(
-      "SQLStatisticsW", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, catalogNameText, NameLength1);
-        addText(arguments, schemaNameText, NameLength2);
-        addText(arguments, tableNameText, NameLength3);
-        arguments.push_back(indexUniqueName(Unique));
-        arguments.push_back(accuracyName(Reserved));
-        return arguments;
-      },
-      [&] {
-        return withWideTexts(
-            statement->diagnostics(), {&catalogNameText, &schemaNameText, &tableNameText}, [&] {
-              return statement->statistics(catalogNameText.text(), catalogNameText.length(),
-                                           schemaNameText.text(), schemaNameText.length(),
-                                           tableNameText.text(), tableNameText.length(), Unique,
-                                           Reserved);
-            });
-      });
+  return catalogCall("SQLStatisticsW", StatementHandle, &Statement::statistics,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(TableName, NameLength3), Option(Unique, indexUniqueName),
+                     Option(Reserved, accuracyName));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLTablePrivileges(SQLHSTMT StatementHandle, SQLCHAR* CatalogName,
                                                    SQLSMALLINT NameLength1, SQLCHAR* SchemaName,
                                                    SQLSMALLINT NameLength2, SQLCHAR* TableName,
                                                    SQLSMALLINT NameLength3) {
-  Statement* statement = asStatement(StatementHandle);
-  return timed(
-      "SQLTablePrivileges", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, CatalogName, NameLength1);
-        addText(arguments, SchemaName, NameLength2);
-        addText(arguments, TableName, NameLength3);
-        return arguments;
-      },
-      [&] {
-        return statement->tablePrivileges(narrow(CatalogName), NameLength1, narrow(SchemaName),
-                                          NameLength2, narrow(TableName), NameLength3);
-      });
+  return catalogCall("SQLTablePrivileges", StatementHandle, &Statement::tablePrivileges,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(TableName, NameLength3));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLTablePrivilegesW(SQLHSTMT StatementHandle, SQLWCHAR* CatalogName,
                                                     SQLSMALLINT NameLength1, SQLWCHAR* SchemaName,
                                                     SQLSMALLINT NameLength2, SQLWCHAR* TableName,
                                                     SQLSMALLINT NameLength3) {
-  Statement* statement = asStatement(StatementHandle);
-  const WideIn catalogNameText(CatalogName, NameLength1);
-  const WideIn schemaNameText(SchemaName, NameLength2);
-  const WideIn tableNameText(TableName, NameLength3);
-  return timed(
-      "SQLTablePrivilegesW", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, catalogNameText, NameLength1);
-        addText(arguments, schemaNameText, NameLength2);
-        addText(arguments, tableNameText, NameLength3);
-        return arguments;
-      },
-      [&] {
-        return withWideTexts(
-            statement->diagnostics(), {&catalogNameText, &schemaNameText, &tableNameText}, [&] {
-              return statement->tablePrivileges(catalogNameText.text(), catalogNameText.length(),
-                                                schemaNameText.text(), schemaNameText.length(),
-                                                tableNameText.text(), tableNameText.length());
-            });
-      });
+  return catalogCall("SQLTablePrivilegesW", StatementHandle, &Statement::tablePrivileges,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(TableName, NameLength3));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLTables(SQLHSTMT StatementHandle, SQLCHAR* CatalogName,
@@ -529,21 +304,9 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLTables(SQLHSTMT StatementHandle, SQLCHAR* Cat
                                           SQLSMALLINT NameLength2, SQLCHAR* TableName,
                                           SQLSMALLINT NameLength3, SQLCHAR* TableType,
                                           SQLSMALLINT NameLength4) {
-  Statement* statement = asStatement(StatementHandle);
-  return timed(
-      "SQLTables", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, CatalogName, NameLength1);
-        addText(arguments, SchemaName, NameLength2);
-        addText(arguments, TableName, NameLength3);
-        addText(arguments, TableType, NameLength4);
-        return arguments;
-      },
-      [&] {
-        return statement->tables(narrow(CatalogName), NameLength1, narrow(SchemaName), NameLength2,
-                                 narrow(TableName), NameLength3, narrow(TableType), NameLength4);
-      });
+  return catalogCall("SQLTables", StatementHandle, &Statement::tables,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(TableName, NameLength3), name(TableType, NameLength4));
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLTablesW(SQLHSTMT StatementHandle, SQLWCHAR* CatalogName,
@@ -551,29 +314,7 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLTablesW(SQLHSTMT StatementHandle, SQLWCHAR* C
                                            SQLSMALLINT NameLength2, SQLWCHAR* TableName,
                                            SQLSMALLINT NameLength3, SQLWCHAR* TableType,
                                            SQLSMALLINT NameLength4) {
-  Statement* statement = asStatement(StatementHandle);
-  const WideIn catalogNameText(CatalogName, NameLength1);
-  const WideIn schemaNameText(SchemaName, NameLength2);
-  const WideIn tableNameText(TableName, NameLength3);
-  const WideIn tableTypeText(TableType, NameLength4);
-  return timed(
-      "SQLTablesW", statement,
-      [&] {
-        std::vector<std::string> arguments;
-        addText(arguments, catalogNameText, NameLength1);
-        addText(arguments, schemaNameText, NameLength2);
-        addText(arguments, tableNameText, NameLength3);
-        addText(arguments, tableTypeText, NameLength4);
-        return arguments;
-      },
-      [&] {
-        return withWideTexts(
-            statement->diagnostics(),
-            {&catalogNameText, &schemaNameText, &tableNameText, &tableTypeText}, [&] {
-              return statement->tables(catalogNameText.text(), catalogNameText.length(),
-                                       schemaNameText.text(), schemaNameText.length(),
-                                       tableNameText.text(), tableNameText.length(),
-                                       tableTypeText.text(), tableTypeText.length());
-            });
-      });
+  return catalogCall("SQLTablesW", StatementHandle, &Statement::tables,
+                     name(CatalogName, NameLength1), name(SchemaName, NameLength2),
+                     name(TableName, NameLength3), name(TableType, NameLength4));
 }

@@ -30,11 +30,12 @@ SQLRETURN timed(const char* function, Statement* statement, Arguments arguments,
 
 // Wide texts: HY090 for a negative length other than SQL_NTS, HY001 when one could not be
 // converted, else the operation on the UTF-8 copies; nothing reaches the operation otherwise.
+// A null entry stands for an argument that is not a wide text.
 template <typename Operation>
 SQLRETURN withWideTexts(DiagnosticHeader& diagnostics, std::initializer_list<const WideIn*> texts,
                         Operation operation) {
   for (const WideIn* text : texts) {
-    if (text->invalidLength() || text->failed()) {
+    if (text != nullptr && (text->invalidLength() || text->failed())) {
       diagnostics.clear();
       return failure(&diagnostics, text->failed() ? "HY001" : "HY090");
     }
