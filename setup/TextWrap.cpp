@@ -1,9 +1,10 @@
 #include "setup/TextWrap.h"
 
+#include "core/Unicode.h"
+
 namespace {
 
 bool isBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
-bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 }  // namespace
 
