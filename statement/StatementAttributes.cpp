@@ -2,6 +2,7 @@
 // setters and getters, and the cursor negotiation against what the connection reports.
 #include <cstdint>
 
+#include "core/AppBuffer.h"
 #include "core/Connection.h"
 #include "statement/Descriptor.h"
 #include "statement/Statement.h"
@@ -27,11 +28,6 @@ SQLULEN whole(SQLPOINTER value) {
 const char* kindChangeRefusal(SQLUINTEGER state) {
   if (state == Statement::stateClosed) return nullptr;
   return state == Statement::stateFetched ? "24000" : "HY011";
-}
-
-template <typename Value>
-void store(SQLPOINTER target, Value value) {
-  if (target != nullptr) *static_cast<Value*>(target) = value;
 }
 
 // Brings a value within the limits (0 is no limit); true when it changed.
@@ -130,108 +126,108 @@ SQLRETURN Statement::getStmtAttr(SQLINTEGER attribute, SQLPOINTER value, SQLINTE
   SQLINTEGER length = 0;
   switch (attribute) {
     case SQL_ATTR_CURSOR_SENSITIVITY:
-      store(value, cursorSensitivity());
+      storeAppValue(value, cursorSensitivity());
       break;
     case SQL_ATTR_CURSOR_SCROLLABLE:
-      store(value, cursorScrollable());
+      storeAppValue(value, cursorScrollable());
       break;
     case SQL_ATTR_QUERY_TIMEOUT:
-      store(value, queryTimeout());
+      storeAppValue(value, queryTimeout());
       break;
     case SQL_ATTR_MAX_ROWS:
-      store(value, maxRows());
+      storeAppValue(value, maxRows());
       break;
     case SQL_ATTR_NOSCAN:
-      store(value, noscan());
+      storeAppValue(value, noscan());
       break;
     case SQL_ATTR_MAX_LENGTH:
-      store(value, maxLength());
+      storeAppValue(value, maxLength());
       break;
     case SQL_ATTR_ASYNC_ENABLE:
-      store(value, asyncEnable());
+      storeAppValue(value, asyncEnable());
       break;
     case SQL_ATTR_ROW_BIND_TYPE:
-      store(value, rowBindType());
+      storeAppValue(value, rowBindType());
       break;
     case SQL_ATTR_CURSOR_TYPE:
-      store(value, cursorType());
+      storeAppValue(value, cursorType());
       break;
     case SQL_ATTR_CONCURRENCY:
-      store(value, concurrency());
+      storeAppValue(value, concurrency());
       break;
     case SQL_ATTR_KEYSET_SIZE:
-      store(value, keysetSize());
+      storeAppValue(value, keysetSize());
       break;
     case SQL_ROWSET_SIZE:
     case SQL_ATTR_ROW_ARRAY_SIZE:
-      store(value, rowArraySize());
+      storeAppValue(value, rowArraySize());
       break;
     case SQL_ATTR_SIMULATE_CURSOR:
-      store(value, simulateCursor());
+      storeAppValue(value, simulateCursor());
       break;
     case SQL_ATTR_RETRIEVE_DATA:
-      store(value, retrieveData());
+      storeAppValue(value, retrieveData());
       break;
     case SQL_ATTR_USE_BOOKMARKS:
-      store(value, useBookmarks());
+      storeAppValue(value, useBookmarks());
       break;
     case SQL_ATTR_ROW_NUMBER:
-      store(value, rowNumber());
+      storeAppValue(value, rowNumber());
       break;
     case SQL_ATTR_ENABLE_AUTO_IPD:
-      store(value, enableAutoIpd());
+      storeAppValue(value, enableAutoIpd());
       break;
     case SQL_ATTR_FETCH_BOOKMARK_PTR:
-      store(value, fetchBookmarkPtr());
+      storeAppValue(value, fetchBookmarkPtr());
       break;
     case SQL_ATTR_PARAM_BIND_OFFSET_PTR:
-      store(value, paramBindOffsetPtr());
+      storeAppValue(value, paramBindOffsetPtr());
       break;
     case SQL_ATTR_PARAM_BIND_TYPE:
-      store(value, paramBindType());
+      storeAppValue(value, paramBindType());
       break;
     case SQL_ATTR_PARAM_OPERATION_PTR:
-      store(value, paramOperationPtr());
+      storeAppValue(value, paramOperationPtr());
       break;
     case SQL_ATTR_PARAM_STATUS_PTR:
-      store(value, paramStatusPtr());
+      storeAppValue(value, paramStatusPtr());
       break;
     case SQL_ATTR_PARAMS_PROCESSED_PTR:
-      store(value, paramsProcessedPtr());
+      storeAppValue(value, paramsProcessedPtr());
       break;
     case SQL_ATTR_PARAMSET_SIZE:
-      store(value, paramsetSize());
+      storeAppValue(value, paramsetSize());
       break;
     case SQL_ATTR_ROW_BIND_OFFSET_PTR:
-      store(value, rowBindOffsetPtr());
+      storeAppValue(value, rowBindOffsetPtr());
       break;
     case SQL_ATTR_ROW_OPERATION_PTR:
-      store(value, rowOperationPtr());
+      storeAppValue(value, rowOperationPtr());
       break;
     case SQL_ATTR_ROW_STATUS_PTR:
-      store(value, rowStatusPtr());
+      storeAppValue(value, rowStatusPtr());
       break;
     case SQL_ATTR_ROWS_FETCHED_PTR:
-      store(value, rowsFetchedPtr());
+      storeAppValue(value, rowsFetchedPtr());
       break;
     case SQL_ATTR_APP_ROW_DESC:
-      store(value, static_cast<SQLHDESC>(appRowDesc()));
+      storeAppValue(value, static_cast<SQLHDESC>(appRowDesc()));
       length = sizeof(SQLHDESC);
       break;
     case SQL_ATTR_APP_PARAM_DESC:
-      store(value, static_cast<SQLHDESC>(appParamDesc()));
+      storeAppValue(value, static_cast<SQLHDESC>(appParamDesc()));
       length = sizeof(SQLHDESC);
       break;
     case SQL_ATTR_IMP_ROW_DESC:
-      store(value, static_cast<SQLHDESC>(impRowDesc()));
+      storeAppValue(value, static_cast<SQLHDESC>(impRowDesc()));
       length = sizeof(SQLHDESC);
       break;
     case SQL_ATTR_IMP_PARAM_DESC:
-      store(value, static_cast<SQLHDESC>(impParamDesc()));
+      storeAppValue(value, static_cast<SQLHDESC>(impParamDesc()));
       length = sizeof(SQLHDESC);
       break;
     case SQL_ATTR_METADATA_ID:
-      store(value, metadataId());
+      storeAppValue(value, metadataId());
       break;
     default:
       // SQL_GET_BOOKMARK and attributes this driver does not know leave the buffers alone.
