@@ -38,6 +38,7 @@ void About::onInitDialog(DialogWindow& window) {
   window.setText(IDC_ABOUT_VERSION_LABEL, localizedText(IDS_VERSION_LABEL));
   window.setText(IDC_ABOUT_NOTICE1, localizedText(IDS_NOTICE1));
   window.setText(IDC_ABOUT_NOTICE2, localizedText(IDS_NOTICE2));
+  window.setText(IDC_ABOUT_LOG_LABEL, localizedText(IDS_LOG_FILE_LABEL));
 }
 
 bool About::onCommand(int control, int) {

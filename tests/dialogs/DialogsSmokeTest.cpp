@@ -1,7 +1,8 @@
 // The setup dialogs as a user meets them: karvod64.dll's ConfigDSNW runs the wizard over a window
-// of this program while a second thread walks its pages, the About box and the encoding sheet,
-// checks what they show and saves a picture of each in English and German
-// (build/windows/screenshots/). Runs in Wine's virtual desktop (scripts/wine-desktop-run).
+// of this program while a second thread walks its pages, the About box, the encoding sheet, and
+// the connection test against the development server with the login dialog, checks what they show
+// and saves a picture of each in English and German (build/windows/screenshots/). Runs in Wine's
+// virtual desktop (scripts/wine-desktop-run).
 #include <windows.h>
 #include <odbcinst.h>
 #include <gtest/gtest.h>
@@ -11,10 +12,13 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/support/DevServer.h"
 
 namespace {
 
@@ -29,13 +33,63 @@ struct Language {
   const wchar_t* next;
   const wchar_t* done;
   const wchar_t* none;
+  const wchar_t* logFile;
+  const wchar_t* test;
+  const wchar_t* loginTitle;
+  const wchar_t* cancel;
+  const wchar_t* dsnLabel;
+  const wchar_t* userLabel;
+  const wchar_t* passwordLabel;
+  const wchar_t* testTitle;
+  const wchar_t* testLabel;
+  const wchar_t* attempt;
+  const wchar_t* databaseVersion;
+  const wchar_t* testSucceeded;
+  const wchar_t* testCancelled;
 };
 
-const Language english{"en", 0x0409, L"Karvell DSN Configuration", L"About Karvell ODBC Driver",
-                       L"Advanced Language Options", L"&Next >", L"D&one", L"None"};
-const Language german{"de", 0x0407, L"Karvell-DSN-Konfiguration",
-                      L"Info \u00fcber den Karvell-ODBC-Treiber", L"Erweiterte Spracheinstellungen",
-                      L"&Weiter >", L"Fe&rtig", L"Keine"};
+const Language english{"en",
+                       0x0409,
+                       L"Karvell DSN Configuration",
+                       L"About Karvell ODBC Driver",
+                       L"Advanced Language Options",
+                       L"&Next >",
+                       L"D&one",
+                       L"None",
+                       L"Log File:",
+                       L"&Test",
+                       L"Karvell Login",
+                       L"Cancel",
+                       L"Data Source Name:",
+                       L"User ID:",
+                       L"Password:",
+                       L"Test Connection",
+                       L"Test Results:",
+                       L"Attempting to connect to database default on host 127.0.0.1...",
+                       L"Database version: ",
+                       L"Test completed successfully.",
+                       L"Test cancelled."};
+const Language german{"de",
+                      0x0407,
+                      L"Karvell-DSN-Konfiguration",
+                      L"Info \u00fcber den Karvell-ODBC-Treiber",
+                      L"Erweiterte Spracheinstellungen",
+                      L"&Weiter >",
+                      L"Fe&rtig",
+                      L"Keine",
+                      L"Protokolldatei:",
+                      L"&Testen",
+                      L"Karvell-Anmeldung",
+                      L"Abbrechen",
+                      L"Datenquellenname:",
+                      L"Benutzer-ID:",
+                      L"Kennwort:",
+                      L"Verbindung testen",
+                      L"Testergebnisse:",
+                      L"Verbindung mit Datenbank default auf Host 127.0.0.1 wird hergestellt...",
+                      L"Datenbankversion: ",
+                      L"Test erfolgreich abgeschlossen.",
+                      L"Test abgebrochen."};
 
 std::string narrow(const std::wstring& text) {
   std::string out;
@@ -201,8 +255,54 @@ void closeDialogs(DWORD thread) {
   }
 }
 
-void walkWizard(const Language& language, Findings& findings) {
-  auto check = [&](bool ok, const std::string& what) {
+using Check = std::function<void(bool ok, const std::string& what)>;
+
+bool endsWith(const std::wstring& text, const std::wstring& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Presses Test on the summary page. The wizard names no user, so the driver asks with the login
+// dialog, which the walk answers with the development server's credentials and OK, or with
+// Cancel. Answers the test sheet's report.
+std::wstring runConnectionTest(HWND wizard, const Language& language, bool confirm,
+                               const std::string& prefix, const Check& check) {
+  click(wizard, 1115);
+  HWND login = findDialog(language.loginTitle);
+  check(login != nullptr, "Test asks for the user with the login dialog");
+  if (!login) return std::wstring();
+  check(IsWindowVisible(login) && !IsWindowVisible(FindWindowW(L"#32770", language.testTitle)),
+        "the login is shown before the test sheet");
+  check(textOf(login, 410).empty(), "the login names no data source: the test lists none");
+  check(textOf(login, 308) == language.dsnLabel, "label 308 reads " + narrow(textOf(login, 308)));
+  check(textOf(login, 319) == language.userLabel, "label 319 reads " + narrow(textOf(login, 319)));
+  check(textOf(login, 321) == language.passwordLabel,
+        "label 321 reads " + narrow(textOf(login, 321)));
+  check(textOf(login, IDOK) == L"OK" && textOf(login, IDCANCEL) == language.cancel,
+        "the login's buttons read OK and " + narrow(language.cancel));
+  check(textOf(login, 1103).empty() && textOf(login, 407).empty(), "user and password start empty");
+  if (confirm) {
+    typeText(login, 1103, L"karvell");
+    typeText(login, 407, L"karvell");
+    screenshot(login, prefix + "login");
+  }
+  click(login, confirm ? IDOK : IDCANCEL);
+  check(waitFor([&] { return !IsWindow(login); }), "the login closes");
+
+  HWND sheet = findDialog(language.testTitle);
+  check(sheet != nullptr, "the test sheet opens");
+  if (!sheet) return std::wstring();
+  check(textOf(sheet, 340) == language.testLabel, "label 340 reads " + narrow(textOf(sheet, 340)));
+  check(textOf(sheet, IDOK) == L"OK", "the sheet's button reads OK");
+  const std::wstring report = textOf(sheet, 1109);
+  screenshot(sheet, prefix + (confirm ? "test-succeeded" : "test-cancelled"));
+  click(sheet, IDOK);
+  check(waitFor([&] { return !IsWindow(sheet); }), "the test sheet closes");
+  return report;
+}
+
+// port: the development server's, or 0 when the build has none (the test is not pressed).
+void walkWizard(const Language& language, int port, Findings& findings) {
+  const Check check = [&](bool ok, const std::string& what) {
     if (!ok) findings.add(std::string(language.name) + ": " + what);
   };
   const std::string prefix = std::string(language.name) + "-";
@@ -219,6 +319,7 @@ void walkWizard(const Language& language, Findings& findings) {
   if (about) {
     check(!textOf(about, 1112).empty(), "About shows the version");
     check(!IsWindowVisible(GetDlgItem(about, 1114)), "the trace is off");
+    check(textOf(about, 1113) == language.logFile, "label 1113 reads " + narrow(textOf(about, 1113)));
     screenshot(about, prefix + "about");
     for (int i = 0; i < 5; ++i) {
       PostMessageW(about, WM_COMMAND, MAKEWPARAM(298, STN_CLICKED),
@@ -263,13 +364,14 @@ void walkWizard(const Language& language, Findings& findings) {
   check(SendDlgItemMessageW(wizard, 1124, CB_GETCURSEL, 0, 0) == 3, "no encryption is selected");
   typeText(wizard, 1122, L"70000");
   check(!enabled(wizard, 1104), "port 70000 disables Next");
-  typeText(wizard, 1122, L"4431");
-  check(enabled(wizard, 1104), "port 4431 enables Next");
+  const std::wstring portText = std::to_wstring(port ? port : 4431);
+  typeText(wizard, 1122, portText.c_str());
+  check(enabled(wizard, 1104), "port " + narrow(portText) + " enables Next");
   screenshot(wizard, prefix + "wizard-2-connection");
 
   click(wizard, 1104);
   check(waitFor([&] { return enabled(wizard, 325); }), "Next shows the database page");
-  typeText(wizard, 325, L"main");
+  typeText(wizard, 325, L"default");
   PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(325, CBN_EDITUPDATE),
                reinterpret_cast<LPARAM>(GetDlgItem(wizard, 325)));
   Sleep(200);
@@ -291,7 +393,21 @@ void walkWizard(const Language& language, Findings& findings) {
   check(textOf(wizard, 1104) == language.done, "Next becomes Done");
   check(textOf(wizard, 1110).find(L"KarvodSmoke") != std::wstring::npos,
         "the summary names the DSN");
+  check(textOf(wizard, 1115) == language.test, "Finish becomes Test");
   screenshot(wizard, prefix + "wizard-4-summary");
+  if (port) {
+    const std::wstring succeeded = runConnectionTest(wizard, language, true, prefix, check);
+    check(succeeded.find(language.attempt) == 0, "the report starts with the attempt: " +
+                                                     narrow(succeeded));
+    check(succeeded.find(language.databaseVersion) != std::wstring::npos,
+          "the report names the server's version");
+    check(endsWith(succeeded, std::wstring(language.testSucceeded) + L"\r\n"),
+          "the test succeeds: " + narrow(succeeded));
+    const std::wstring cancelled = runConnectionTest(wizard, language, false, prefix, check);
+    check(cancelled.find(language.databaseVersion) == std::wstring::npos &&
+              endsWith(cancelled, std::wstring(language.testCancelled) + L"\r\n"),
+          "Cancel cancels the test: " + narrow(cancelled));
+  }
   click(wizard, 1104);
   check(waitFor([&] { return !IsWindow(wizard); }), "Done closes the wizard");
 }
@@ -302,13 +418,21 @@ LRESULT CALLBACK ownerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 
 class Dialogs : public ::testing::TestWithParam<const Language*> {};
 
-TEST_P(Dialogs, WizardAboutAndEncodingSheet) {
+TEST_P(Dialogs, WizardAboutEncodingSheetAndConnectionTest) {
   const Language& language = *GetParam();
   HMODULE driver = LoadLibraryW(L"karvod64.dll");
   ASSERT_NE(driver, nullptr);
   auto configDsn = reinterpret_cast<ConfigDsnW>(
       reinterpret_cast<void*>(GetProcAddress(driver, "ConfigDSNW")));
   ASSERT_NE(configDsn, nullptr);
+
+  // Created on this thread, as the fixture asks; without a server binary the walk presses no Test.
+  std::unique_ptr<testsupport::DevServer> server;
+  if (!testsupport::DevServer::executable().empty()) {
+    server = std::make_unique<testsupport::DevServer>();
+    ASSERT_TRUE(server->running());
+  }
+  const int port = server ? server->port() : 0;
 
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = ownerProcedure;
@@ -327,7 +451,7 @@ TEST_P(Dialogs, WizardAboutAndEncodingSheet) {
   Findings findings;
   const DWORD self = GetCurrentThreadId();
   std::thread walker([&] {
-    walkWizard(language, findings);
+    walkWizard(language, port, findings);
     closeDialogs(self);
   });
   const BOOL added = configDsn(owner, ODBC_ADD_DSN, L"Karvell ODBC", L"Server=127.0.0.1\0");
@@ -338,7 +462,7 @@ TEST_P(Dialogs, WizardAboutAndEncodingSheet) {
   wchar_t value[64] = {};
   SQLSetConfigMode(ODBC_BOTH_DSN);
   EXPECT_GT(SQLGetPrivateProfileStringW(L"KarvodSmoke", L"Port", L"", value, 64, L"ODBC.INI"), 0);
-  EXPECT_STREQ(value, L"4431");
+  EXPECT_EQ(std::wstring(value), std::to_wstring(port ? port : 4431));
   EXPECT_TRUE(configDsn(nullptr, ODBC_REMOVE_DSN, L"Karvell ODBC", L"DSN=KarvodSmoke\0"));
   DestroyWindow(owner);
   SetThreadLocale(MAKELCID(0x0409, SORT_DEFAULT));

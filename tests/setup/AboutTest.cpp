@@ -57,6 +57,7 @@ TEST(About, ShowsTheVersionTextsAndTraceState) {
     EXPECT_EQ(d.text(IDC_ABOUT_MAKER), u"Ferrow - www.ferrow.example");
     EXPECT_FALSE(d.text(IDC_ABOUT_NOTICE1).empty());
     EXPECT_FALSE(d.text(IDC_ABOUT_NOTICE2).empty());
+    EXPECT_EQ(d.text(IDC_ABOUT_LOG_LABEL), u"Log File:");
     EXPECT_EQ(d.centred(), 1);
     EXPECT_EQ(d.control(IDC_LOGO).bitmap,
               aboutLogoBitmap(platform::visualThemeActive(), platform::osMajorVersion()));
@@ -114,6 +115,21 @@ TEST(About, FiveClicksSwitchTheTraceOnAndFiveMoreOff) {
   std::filesystem::remove(std::filesystem::u8path(path));
   DriverPreferences("karvellodbc", "Karvell ODBC").setTraceFile(before);
 }
+
+#ifndef _WIN32
+TEST(About, TextsFollowTheLanguage) {
+  testsupport::TempOdbcIni ini;
+  setuptest::ScopedLanguage german("de_DE.UTF-8");
+  FakeDialogSystem system;
+  system.onOpen(IDD_ABOUT, [](FakeDialog& d) {
+    EXPECT_EQ(d.title(), u"Info über den Karvell-ODBC-Treiber");
+    EXPECT_EQ(d.text(IDC_ABOUT_VERSION_LABEL), u"Version:");
+    EXPECT_EQ(d.text(IDC_ABOUT_LOG_LABEL), u"Protokolldatei:");
+    d.click(commandOk);
+  });
+  About about(nullptr);
+}
+#endif
 
 TEST(About, LogoFollowsTheSystemsLook) {
   EXPECT_EQ(aboutLogoBitmap(false, 10), IDB_LOGO_CLASSIC);

@@ -21,7 +21,7 @@ std::vector<unsigned> allIds() {
   for (unsigned id = 251; id <= 299; ++id) {
     if (id != 267) ids.push_back(id);
   }
-  for (unsigned id = 501; id <= 534; ++id) ids.push_back(id);
+  for (unsigned id = 501; id <= 535; ++id) ids.push_back(id);
   return ids;
 }
 
