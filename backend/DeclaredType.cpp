@@ -117,6 +117,7 @@ void mapByRules(const std::string& declared, const std::string& u, bool odbc3,
     type.columnSize = time ? 8 : 19;
     type.octetLength = time ? 6 : 16;
     type.precision = 0;
+    type.scale = 0;
     return;
   }
   if (contains(u, "INT")) return setNumber(type, SQL_BIGINT, 19, 8);

@@ -16,7 +16,8 @@ struct DeclaredType {
   std::optional<std::uint32_t> charOctetLength;
   std::optional<SQLSMALLINT> precision;
   std::optional<SQLSMALLINT> radix;
-  // Digits after the decimal point: 0 for integers and floating types, s of NUMERIC(p,s).
+  // Digits after the decimal point: 0 for integers and floating types, s of NUMERIC(p,s); of
+  // the seconds for times and timestamps (none at their sizes). Absent where nothing has digits.
   std::optional<SQLSMALLINT> scale;
 };
 
