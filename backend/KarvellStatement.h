@@ -110,6 +110,8 @@ class KarvellStatement : public Statement {
   SQLRETURN listTables(const std::string& catalog, const std::string& schema,
                        const std::string& pattern, const std::string& types);
   SQLRETURN listPrimaryKey(const std::string& table);
+  // Whether the SQLTables result on this statement has a row for exactly this table.
+  bool listsTable(const std::string& table);
 
   KarvellConnection* karvell_;
   KvlCursor* cursor_ = nullptr;

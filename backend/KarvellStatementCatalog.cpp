@@ -416,25 +416,44 @@ SQLRETURN KarvellStatement::specialColumns(SQLUSMALLINT identifierType, const ch
                                            SQLINTEGER tableLength, SQLUSMALLINT scope,
                                            SQLUSMALLINT nullable) {
   if (startCatalog() == SQL_ERROR) return SQL_ERROR;
-  return catalogCall("SQLSpecialColumns: " + stringFromSqlChars(table, tableLength),
-                     Statement::specialColumns(identifierType, catalog, catalogLength, schema,
-                                               schemaLength, table, tableLength, scope, nullable),
-                     [&]() -> SQLRETURN {
-                       if (identifierType != SQL_BEST_ROWID) return SQL_SUCCESS;
-                       // Every table has its rowid; a table that is not there has none.
-                       KarvellStatement lookup(karvell_);
-                       SQLRETURN rc = lookup.tables(catalog, catalogLength, schema, schemaLength,
-                                                    table, tableLength, nullptr, 0);
-                       if (!SQL_SUCCEEDED(rc)) {
-                         diagnostics_.copyRecords(lookup.diagnostics());
-                         return rc;
-                       }
-                       if (lookup.fetch() == SQL_SUCCESS) {
-                         addSpecialColumnsRow(
-                             static_cast<SQLSMALLINT>(SQL_SCOPE_SESSION), std::string("ROWID"),
-                             static_cast<SQLSMALLINT>(SQL_INTEGER), std::string("ROWID"), 10, 4,
-                             static_cast<SQLSMALLINT>(0), static_cast<SQLSMALLINT>(SQL_PC_PSEUDO));
-                       }
-                       return SQL_SUCCESS;
-                     });
+  const std::string tableName = stringFromSqlChars(table, tableLength);
+  return catalogCall(
+      "SQLSpecialColumns: " + tableName,
+      Statement::specialColumns(identifierType, catalog, catalogLength, schema, schemaLength, table,
+                                tableLength, scope, nullable),
+      [&]() -> SQLRETURN {
+        if (identifierType != SQL_BEST_ROWID) return SQL_SUCCESS;
+        // Every table has its rowid; a table that is not there has none.
+        KarvellStatement lookup(karvell_);
+        const SQLRETURN rc = lookup.tables(catalog, catalogLength, schema, schemaLength, table,
+                                           tableLength, nullptr, 0);
+        if (!SQL_SUCCEEDED(rc)) {
+          diagnostics_.copyRecords(lookup.diagnostics());
+          return rc;
+        }
+        if (lookup.listsTable(tableName)) {
+          addSpecialColumnsRow(static_cast<SQLSMALLINT>(SQL_SCOPE_SESSION), std::string("ROWID"),
+                               static_cast<SQLSMALLINT>(SQL_INTEGER), std::string("ROWID"), 10, 4,
+                               static_cast<SQLSMALLINT>(0),
+                               static_cast<SQLSMALLINT>(SQL_PC_PSEUDO));
+        }
+        return SQL_SUCCESS;
+      });
+}
+
+bool KarvellStatement::listsTable(const std::string& table) {
+  // SQLTables takes the name as a pattern: "%" or "_" would find other tables. The server
+  // ignores ASCII case in names.
+  const std::string wanted = lowerAscii(table);
+  std::string listed(wanted.size() + 1, '\0');
+  while (fetch() == SQL_SUCCESS) {
+    SQLLEN length = 0;
+    if (getData(3, SQL_C_CHAR, &listed[0], static_cast<SQLLEN>(listed.size()), &length) ==
+            SQL_SUCCESS &&
+        length == static_cast<SQLLEN>(wanted.size()) &&
+        lowerAscii(listed.substr(0, wanted.size())) == wanted) {
+      return true;
+    }
+  }
+  return false;
 }

@@ -201,6 +201,10 @@ TEST_F(CatalogQueryTest, StatisticsOfUniqueAndAllIndexes) {
 TEST_F(CatalogQueryTest, SpecialColumnsOnlyForTablesThatAreThere) {
   EXPECT_EQ(specialColumns("people"), (Rows{{"2", "ROWID", "4", "ROWID", "10", "4", "0", "2"}}));
   EXPECT_TRUE(specialColumns("missing").empty());
+  // The name is a name, not a pattern; the server ignores its ASCII case.
+  for (const char* pattern : {"p%", "_", "%", "people_"})
+    EXPECT_TRUE(specialColumns(pattern).empty()) << pattern;
+  EXPECT_EQ(specialColumns("PEOPLE").size(), 1u);
 }
 
 // Names and patterns stay inside their quotes: nothing runs but the catalog query, and the

@@ -1,5 +1,6 @@
-# Driven by PyodbcCatalogTest.cpp: pyodbc's catalog calls through the unixODBC Driver Manager,
-# checked against what Python's sqlite3 reads from the server's own database file.
+# Driven by PyodbcTest.cpp: pyodbc's catalog calls through the unixODBC Driver Manager, each row
+# compared whole with what Python's sqlite3 reads from the server's own database file (sqlite_master,
+# table_info, index_list with its origin, index_info) and with the driver's type mapping.
 # Prints "ok" last when every check held; any failed check raises.
 import sqlite3
 import sys
@@ -15,85 +16,280 @@ def check(condition, what):
         raise AssertionError(what)
 
 
+def same(got, want, what):
+    check(got == want, "%s:\n  got  %r\n  want %r" % (what, got, want))
+
+
 connection = pyodbc.connect("DSN=%s;UID=karvell;PWD=karvell" % dsn, autocommit=True)
 cur = connection.cursor()
 NON_ASCII = "na\u00efve_\u00fc\u20ac"
 QUOTED = "O'Brien"
+DOUBLE_QUOTED = 'a"b'
+LONG_DEFAULT = "'" + "d" * 300 + "'"
+# Declared types as applications write them, the unusual ones among them.
+DECLARED = ["varchar(40)", "VARCHAR", "character(10)", "CHAR(5)", "TEXT", "nvarchar(30)", "CLOB",
+            "BLOB", "MEDIUMBLOB", "INT", "INTEGER", "BIGINT", "BIGINT(20)", "TINYINT", "SMALLINT",
+            "BOOL", "BOOLEAN", "REAL", "FLOAT", "CURRENCY", "DOUBLE", "DOUBLE PRECISION",
+            "my float", "NUMERIC", "NUMERIC(10,2)", "decimal(12, 4)", "DECIMAL", "DATE", "TIME",
+            "DATETIME", "TIMESTAMP", "money", ""]
+
+
+def ident(name):
+    return '"%s"' % name.replace('"', '""')
+
+
 for sql in (
         "create table parts (x integer, y text not null, z integer, primary key (z, x))",
         "create index parts_y on parts (y)",
         "create unique index parts_yx on parts (y desc, x)",
+        "create index parts_lower on parts (lower(y))",
         "create view parts_v as select x, y from parts",
-        "create table \"O'Brien\" (id integer primary key, name text default 'Mc''Kay')",
-        "create table \"%s\" (\"gr\u00f6\u00dfe\" integer not null, \"\u00e9t\u00e9\" text)"
-        % NON_ASCII):
+        "create table people (id integer primary key, name text not null, "
+        "note varchar(20) not null default %s)" % LONG_DEFAULT,
+        "create table t2 (a text primary key, b int, unique (b))",
+        "create table counters (id integer primary key autoincrement, n integer)",
+        "create table refs (x integer references parts (x), y text)",
+        "create table %s (id integer primary key, name text default 'Mc''Kay')" % ident(QUOTED),
+        "create index %s on %s (name)" % (ident("O'Brien \"names\""), ident(QUOTED)),
+        "create table %s (r integer not null, s text, primary key (s))" % ident(DOUBLE_QUOTED),
+        "create table %s (\"gr\u00f6\u00dfe\" integer not null, \"\u00e9t\u00e9\" text)"
+        % ident(NON_ASCII),
+        "create unique index \"\u00e9t\u00e9_idx\" on %s (\"\u00e9t\u00e9\")" % ident(NON_ASCII),
+        "create table types (%s)" % ", ".join(
+            "c%d %s" % (i, declared) for i, declared in enumerate(DECLARED))):
     cur.execute(sql)
 
 oracle = sqlite3.connect(database_file)
 
 
 def pragma(name, argument):
-    return oracle.execute("PRAGMA %s(\"%s\")" % (name, argument.replace('"', '""'))).fetchall()
+    return oracle.execute("PRAGMA %s(%s)" % (name, ident(argument))).fetchall()
 
 
-# tables(): every table and view of sqlite_master, with its type.
-expected = {(name, "TABLE" if kind == "table" else "VIEW") for name, kind in oracle.execute(
-    "select name, type from sqlite_master where type in ('table', 'view') "
-    "and name not like 'sqlite_%'")}
-listed = {(row.table_name, row.table_type) for row in cur.tables()}
-check(expected <= listed and listed - expected <= {("sqlite_master", "SYSTEM TABLE")},
-      "tables(): %r against %r" % (listed, expected))
-for name in (QUOTED, NON_ASCII):
-    rows = [(row.table_name, row.table_type) for row in cur.tables(table=name)]
-    check(rows == [(name, "TABLE")], "tables(%r): %r" % (name, rows))
-views = [row.table_name for row in cur.tables(tableType="VIEW")]
-check(views == ["parts_v"], "tables(VIEW): %r" % views)
+def rows(result):
+    return [tuple(row) for row in result]
 
-# columns(): names, order, nullability and defaults as table_info has them.
-for table in ("parts", "parts_v", QUOTED, NON_ASCII):
-    info = pragma("table_info", table)
-    rows = cur.columns(table=table).fetchall()
-    got = [(r.column_name, r.ordinal_position, r.nullable, r.is_nullable, r.column_def)
-           for r in rows]
-    want = [(name, cid + 1, 0 if notnull else 1, "NO" if notnull else "YES", default)
-            for cid, name, _, notnull, default, _ in info]
-    check(want and got == want, "columns(%r): %r against %r" % (table, got, want))
-    check(all(r.table_name == table for r in rows), "columns(%r) table names" % table)
 
-# primaryKeys(): the key's columns in key order, from table_info's pk positions.
-for table in ("parts", QUOTED, NON_ASCII):
-    want = [name for _, name, _, _, _, pk in sorted(pragma("table_info", table), key=lambda c: c[5])
-            if pk]
-    rows = cur.primaryKeys(table=table).fetchall()
-    check([r.column_name for r in rows] == want and
-          [r.key_seq for r in rows] == list(range(1, len(want) + 1)),
-          "primaryKeys(%r): %r against %r" % (table, [tuple(r) for r in rows], want))
+TABLES = [name for (name,) in oracle.execute(
+    "select name from sqlite_master where type = 'table' and name not like 'sqlite%' "
+    "order by name")]
+VIEWS = [name for (name,) in oracle.execute(
+    "select name from sqlite_master where type = 'view' order by name")]
+MISSING = "no_such_table"
 
-# statistics(): every index of index_list with index_info's columns in index order.
-for unique in (False, True):
-    want = []
-    for _, index, is_unique, *_ in pragma("index_list", "parts"):
-        if unique and not is_unique:
-            continue
-        for seqno, _, column in pragma("index_info", index):
-            want.append((index, 0 if is_unique else 1, seqno + 1, column))
-    rows = [r for r in cur.statistics("parts", unique=unique) if r.type != 0]
-    got = [(r.index_name, r.non_unique, r.ordinal_position, r.column_name) for r in rows]
-    check(got and sorted(got) == sorted(want),
-          "statistics(unique=%r): %r against %r" % (unique, got, want))
+# tables(): every table and view of sqlite_master in name order, the server's own tables as
+# SYSTEM TABLE, and sqlite_master last.
+listed = [(name, "SYSTEM TABLE" if name.lower().startswith("sqlite_") and kind == "table"
+           else kind.upper())
+          for name, kind in oracle.execute(
+              "select tbl_name, type from sqlite_master where type in ('table', 'view') "
+              "order by tbl_name")]
+want = [(None, None, name, kind, None) for name, kind in listed]
+same(rows(cur.tables()), want + [(None, None, "sqlite_master", "SYSTEM TABLE", None)], "tables()")
+check(len(cur.description) == 5, "tables() columns")
+for name in TABLES + VIEWS:
+    same(rows(cur.tables(table=name)),
+         [(None, None, name, "VIEW" if name in VIEWS else "TABLE", None)], "tables(%r)" % name)
+same(rows(cur.tables(table=MISSING)), [], "tables of a missing name")
+same(rows(cur.tables(tableType="VIEW")), [(None, None, n, "VIEW", None) for n in VIEWS],
+     "tables(VIEW)")
+same(rows(cur.tables(tableType="'TABLE'")), [(None, None, n, "TABLE", None) for n in TABLES],
+     "tables('TABLE')")
+same(rows(cur.tables(tableType="SYSTEM TABLE")),
+     [(None, None, "sqlite_sequence", "SYSTEM TABLE", None),
+      (None, None, "sqlite_master", "SYSTEM TABLE", None)], "tables(SYSTEM TABLE)")
+same(rows(cur.tables(catalog="%")), [("default", None, None, "", None)], "tables(catalog='%')")
+same(rows(cur.tables(tableType="%")),
+     [(None, None, None, kind, None) for kind in ("TABLE", "SYSTEM TABLE", "VIEW")],
+     "tables(tableType='%')")
 
-# getTypeInfo(): every row names its type, and asking for one type answers that type only.
-every = cur.getTypeInfo().fetchall()
-check(len(every) > 0 and len(cur.description) == 19, "getTypeInfo(): %d rows" % len(every))
-for sql_type in sorted({row.data_type for row in every}):
-    rows = cur.getTypeInfo(sql_type).fetchall()
-    check(rows and all(r.data_type == sql_type for r in rows),
-          "getTypeInfo(%d): %r" % (sql_type, [tuple(r) for r in rows]))
-check(cur.getTypeInfo(12345).fetchall() == [] and len(cur.description) == 19,
-      "getTypeInfo of an unknown type")
+# columns(): every column of table_info, typed as the driver maps declared types.
+UNLIMITED = 1000000000
+
+
+def number_after(text, start):
+    digits = ""
+    for c in text[start:].lstrip(" "):
+        if not c.isdigit():
+            break
+        digits += c
+    return int(digits) if digits else 0
+
+
+def size_in_parentheses(declared, fallback):
+    start = declared.find("(")
+    return fallback if start < 0 else number_after(declared, start + 1)
+
+
+def scale_in_parentheses(declared):
+    start = declared.find("(")
+    if start < 0:
+        return 0
+    rest = declared[start + 1:].lstrip("0123456789 ")
+    return number_after(rest, 1) if rest.startswith(",") else 0
+
+
+def mapped(declared):
+    """(DATA_TYPE, TYPE_NAME, COLUMN_SIZE, BUFFER_LENGTH, DECIMAL_DIGITS, NUM_PREC_RADIX,
+    CHAR_OCTET_LENGTH) of a declared type; the server stores every integer in 64 bits."""
+    u = declared.upper()
+
+    def text(sql_type, name, size):
+        return sql_type, name, size, size, None, None, size
+
+    def long(sql_type):
+        return sql_type, declared, UNLIMITED, UNLIMITED, None, None, UNLIMITED
+
+    def number(sql_type, size, octets, scale=0):
+        return sql_type, declared, size, octets, scale, 10, None
+
+    if u.startswith("VARCHAR"):
+        return text(12, "VARCHAR", size_in_parentheses(declared, 255))
+    if u.startswith("CHAR"):
+        return text(1, "CHAR", size_in_parentheses(declared, 255))
+    if u == "TEXT":
+        return text(-1, declared, UNLIMITED)
+    if u == "BLOB":
+        return long(-4)
+    rules = {"INT": (-5, 19, 8), "INTEGER": (-5, 19, 8), "BIGINT": (-5, 19, 8),
+             "TINYINT": (-6, 3, 1), "SMALLINT": (5, 5, 2), "BOOL": (-7, 1, 1),
+             "BOOLEAN": (-7, 1, 1), "REAL": (7, 13, 4), "FLOAT": (6, 13, 4),
+             "CURRENCY": (6, 13, 4), "DOUBLE": (8, 20, 8)}
+    if u in rules:
+        return number(*rules[u])
+    for prefix, sql_type in (("NUMERIC", 2), ("DECIMAL", 3)):
+        if u.startswith(prefix):
+            return number(sql_type, size_in_parentheses(declared, 20), 8,
+                          scale_in_parentheses(declared))
+    dates = {"DATE": (91, 10, 6, None), "TIME": (92, 8, 6, 0), "DATETIME": (93, 19, 16, 0),
+             "TIMESTAMP": (93, 19, 16, 0)}
+    if u in dates:
+        sql_type, size, octets, digits = dates[u]
+        return sql_type, declared, size, octets, digits, None, None
+    if "INT" in u:
+        return number(-5, 19, 8)
+    if any(part in u for part in ("CHAR", "CLOB", "TEXT")):
+        return long(-1)
+    if "BLOB" in u:
+        return long(-4)
+    if any(part in u for part in ("REAL", "FLOA", "DOUB")):
+        return number(8, 20, 8)
+    return number(2, 20, 8)
+
+
+def columns_rows(table):
+    out = []
+    for cid, name, declared, notnull, default, _ in pragma("table_info", table):
+        sql_type, type_name, size, octets, digits, radix, char_octets = mapped(declared)
+        datetime = 91 <= sql_type <= 93
+        out.append((None, None, table, name, sql_type, type_name, size, octets, digits, radix,
+                    0 if notnull else 1, None, default, 9 if datetime else sql_type,
+                    sql_type - 90 if datetime else None, char_octets, cid + 1,
+                    "NO" if notnull else "YES"))
+    return out
+
+
+for table in TABLES + VIEWS:
+    want = columns_rows(table)
+    check(want, "table_info(%r) is empty" % table)
+    same(rows(cur.columns(table=table)), want, "columns(%r)" % table)
+    check(len(cur.description) == 18, "columns() columns")
+same(columns_rows("people")[2][12], LONG_DEFAULT, "the long default as table_info has it")
+same(rows(cur.columns(table="parts", column="Y")), columns_rows("parts")[1:2], "columns(parts, Y)")
+same(rows(cur.columns(table=MISSING)), [], "columns of a missing table")
+
+# statistics(): the indexes in index_list's order, their columns in index_info's.
+for table in TABLES + VIEWS:
+    for unique in (True, False):
+        want = []
+        for _, index, is_unique, _, _ in pragma("index_list", table):
+            if unique and not is_unique:
+                continue
+            for seqno, _, column in pragma("index_info", index):
+                want.append((None, None, table, 0 if is_unique else 1, index, index, 3, seqno + 1,
+                             column, None, None, None, None))
+        same(rows(cur.statistics(table, unique=unique)), want,
+             "statistics(%r, unique=%r)" % (table, unique))
+check(len(cur.description) == 13, "statistics() columns")
+check(any(not r.non_unique for r in cur.statistics("t2", unique=True)) and
+      any(r.column_name is None for r in cur.statistics("parts")),
+      "the fixture has constraint indexes and expression columns")
+
+# primaryKeys(): the index whose origin is "pk", else the rowid alias of table_info, in key order.
+for table in TABLES + VIEWS + [MISSING]:
+    key = [index for _, index, _, origin, _ in pragma("index_list", table) if origin == "pk"]
+    if key:
+        want = [(None, None, table, column, seqno + 1, key[0])
+                for seqno, _, column in pragma("index_info", key[0])]
+    else:
+        want = [(None, None, table, name, pk, None)
+                for _, name, _, _, _, pk in sorted(pragma("table_info", table), key=lambda c: c[5])
+                if pk]
+    same(rows(cur.primaryKeys(table)), want, "primaryKeys(%r)" % table)
+check(len(cur.description) == 6, "primaryKeys() columns")
+same([r.column_name for r in cur.primaryKeys("parts")], ["z", "x"], "the key's own order")
+same([r.column_name for r in cur.primaryKeys("t2")], ["a"], "the key past a unique constraint")
+
+# rowIdColumns(): the rowid of every table that is there; rowVerColumns(): nothing.
+ROWID = (2, "ROWID", 4, "ROWID", 10, 4, 0, 2)
+for table in TABLES + VIEWS:
+    same(rows(cur.rowIdColumns(table)), [ROWID], "rowIdColumns(%r)" % table)
+    same(rows(cur.rowVerColumns(table)), [], "rowVerColumns(%r)" % table)
+same(rows(cur.rowIdColumns(MISSING)), [], "rowIdColumns of a missing table")
+check(len(cur.description) == 8, "rowIdColumns() columns")
+
+# foreignKeys(): an empty result of 14 columns, whether or not the table has keys.
+for arguments in ({"table": "parts"}, {"foreignTable": "refs"}, {"table": MISSING}):
+    same(rows(cur.foreignKeys(**arguments)), [], "foreignKeys(%r)" % arguments)
+    check(len(cur.description) == 14, "foreignKeys() columns")
+
+# getTypeInfo(): the server's types in the driver's order, and each type code answers its rows.
+TYPES = [
+    ("CHAR", 12, -13824, "'", "'", "length", 1, 1, 3, None, 0, None, "char", None, None, 12,
+     None, None, None),
+    ("VARCHAR", 12, -13824, "'", "'", "length", 1, 1, 3, None, 0, None, "varchar", None, None, 12,
+     None, None, None),
+    ("DECIMAL", 3, 10, None, None, "precision,scale", 1, 0, 2, 0, 0, 0, "decimal", 0, 15, 3, None,
+     10, None),
+    ("NUMERIC", 2, 10, None, None, "precision,scale", 1, 0, 2, 0, 0, 0, "numeric", 0, 15, 2, None,
+     10, None),
+    ("SMALLINT", 5, 5, None, None, None, 1, 0, 2, 0, 0, 0, "smallint", None, None, 5, None, 10,
+     None),
+    ("INT", 4, 10, None, None, None, 1, 0, 2, 0, 0, 0, "int", 0, 0, 4, None, 10, None),
+    ("FLOAT", 7, 7, None, None, None, 1, 0, 2, 0, 0, 0, "float", None, None, 7, None, 10, None),
+    ("DOUBLE", 6, 15, None, None, None, 1, 0, 2, 0, 0, 0, "double", None, None, 6, None, 2, None),
+    ("DOUBLE", 8, 15, None, None, None, 1, 0, 2, 0, 0, 0, "double", None, None, 8, None, 10, None),
+    ("BIT", -7, 1, None, None, None, 1, 0, 2, 0, 0, 0, "bit", None, None, -7, None, None, None),
+    ("TINYINT", -6, 5, None, None, None, 1, 0, 2, 0, 0, 0, "tinyint", None, None, -6, None, 10,
+     None),
+    ("BIGINT", -5, 19, None, None, None, 1, 0, 2, 0, 0, 0, "bigint", None, None, -5, None, 10,
+     None),
+    ("BLOB", -4, -13824, "X'", "'", None, 1, 0, 3, 0, 0, 0, "blob", None, None, -4, None, None,
+     None),
+    ("DATE", 9, 10, "{d '", "'}", None, 1, 0, 2, None, 0, None, "date", None, None, 9, 1, None,
+     None),
+    ("TIME", 10, 8, "{t '", "'}", "length", 1, 0, 2, None, 0, None, "time", None, None, 9, 2, None,
+     None),
+    ("TIMESTAMP", 11, 29, "{ts '", "'}", "length", 1, 0, 2, None, 0, None, "timestamp", 0, 9, 9, 3,
+     None, None),
+]
+same(rows(cur.getTypeInfo()), TYPES, "getTypeInfo()")
+check(len(cur.description) == 19, "getTypeInfo() columns")
+ASKED = {1: "CHAR", 12: "VARCHAR", 3: "DECIMAL", 2: "NUMERIC", 5: "SMALLINT", 4: "INT",
+         7: "FLOAT", -7: "BIT", -6: "TINYINT", -5: "BIGINT", -4: "BLOB", 9: "DATE", 91: "DATE",
+         10: "TIME", 92: "TIME", 11: "TIMESTAMP", 93: "TIMESTAMP"}
+for sql_type, name in ASKED.items():
+    same(rows(cur.getTypeInfo(sql_type)), [row for row in TYPES if row[0] == name],
+         "getTypeInfo(%d)" % sql_type)
+same(rows(cur.getTypeInfo(6)), TYPES[7:8], "getTypeInfo(SQL_FLOAT)")
+same(rows(cur.getTypeInfo(8)), TYPES[8:9], "getTypeInfo(SQL_DOUBLE)")
+for sql_type in (-1, -8, -9, -10, -2, -3, -11, 101, 107, 110, 113, 12345):
+    same(rows(cur.getTypeInfo(sql_type)), [], "getTypeInfo(%d)" % sql_type)
+    check(len(cur.description) == 19, "getTypeInfo(%d) columns" % sql_type)
 
 # Every fixture table survives the quoted names.
 check({name for (name,) in oracle.execute("select name from sqlite_master")} >=
-      {"parts", "parts_v", QUOTED, NON_ASCII}, "a fixture table is gone")
+      set(TABLES + VIEWS) >= {"parts", QUOTED, DOUBLE_QUOTED, NON_ASCII, "types"},
+      "a fixture table is gone")
 connection.close()
 print("ok")
