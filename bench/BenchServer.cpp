@@ -1,6 +1,7 @@
 #include "bench/BenchServer.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace bench {
 
@@ -12,8 +13,9 @@ BenchServer::~BenchServer() {
 
 BenchServer* BenchServer::get(const std::vector<std::string>& args, const std::vector<std::string>& setup,
                               std::string& error) {
-  static std::map<std::vector<std::string>, std::unique_ptr<BenchServer>> servers;
-  auto found = servers.find(args);
+  using Key = std::pair<std::vector<std::string>, std::vector<std::string>>;
+  static std::map<Key, std::unique_ptr<BenchServer>> servers;
+  auto found = servers.find(Key(args, setup));
   if (found != servers.end()) return found->second.get();
   // The server of this build, unless the environment names another.
   setenv("KARVELL_DEVSERVER", KARVOD_BENCH_DEVSERVER, 0);
@@ -30,7 +32,7 @@ BenchServer* BenchServer::get(const std::vector<std::string>& args, const std::v
       return nullptr;
     }
   }
-  return servers.emplace(args, std::move(server)).first->second.get();
+  return servers.emplace(Key(args, setup), std::move(server)).first->second.get();
 }
 
 KvlConnection* BenchServer::connection(int encryption, std::string& error) {

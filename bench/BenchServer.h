@@ -1,7 +1,7 @@
 #pragma once
-// Development servers for the benchmarks: one per option list, started on first use with its data
-// created, and kept with its logged-in connections until the program ends, so that the timed
-// loops see nothing but requests.
+// Development servers for the benchmarks: one per option list and data, started on first use with
+// its data created, and kept with its logged-in connections until the program ends, so that the
+// timed loops see nothing but requests.
 #include <map>
 #include <memory>
 #include <string>
@@ -14,9 +14,9 @@ namespace bench {
 
 class BenchServer {
  public:
-  // The server started with args, whose data the statements in setup create when it starts (a
-  // program passes the same setup every time); null with the reason in error when it does not
-  // start or a statement fails.
+  // The server started with args, whose data the statements in setup create when it starts: one
+  // server for each pair of args and setup. Null with the reason in error when it does not start
+  // or a statement fails.
   static BenchServer* get(const std::vector<std::string>& args, const std::vector<std::string>& setup,
                           std::string& error);
   ~BenchServer();

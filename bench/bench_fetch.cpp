@@ -9,34 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "bench/BenchServer.h"
+#include "bench/ExportConnection.h"
 #include "bench/OrdersTable.h"
 
 namespace {
-
-// One connection through the exports for the whole program; null after SkipWithError.
-SQLHDBC connection(benchmark::State& state) {
-  static SQLHDBC dbc = SQL_NULL_HDBC;
-  if (dbc != SQL_NULL_HDBC) return dbc;
-  std::string error;
-  bench::BenchServer* server = bench::BenchServer::get({}, bench::kOrdersSetup, error);
-  if (server == nullptr) {
-    state.SkipWithError(error.c_str());
-    return SQL_NULL_HDBC;
-  }
-  SQLHENV env = SQL_NULL_HENV;
-  SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-  SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-  std::string in = "SERVER=127.0.0.1;PORT=" + std::to_string(server->port()) +
-                   ";UID=karvell;PWD=karvell";
-  if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&in[0]), SQL_NTS,
-                                      nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
-    state.SkipWithError("SQLDriverConnect failed");
-    dbc = SQL_NULL_HDBC;
-  }
-  return dbc;
-}
 
 // A statement with the select of `rows` rows executed; null after SkipWithError.
 SQLHSTMT execute(benchmark::State& state, SQLHSTMT stmt, std::int64_t rows) {
@@ -49,7 +25,7 @@ SQLHSTMT execute(benchmark::State& state, SQLHSTMT stmt, std::int64_t rows) {
 }
 
 void fetchBound(benchmark::State& state) {
-  SQLHDBC dbc = connection(state);
+  SQLHDBC dbc = bench::exportConnection(state, bench::kOrdersSetup);
   if (dbc == SQL_NULL_HDBC) return;
   const std::int64_t rows = state.range(0);
   const auto rowset = static_cast<SQLULEN>(state.range(1));
@@ -78,7 +54,7 @@ void fetchBound(benchmark::State& state) {
 }
 
 void fetchGetData(benchmark::State& state) {
-  SQLHDBC dbc = connection(state);
+  SQLHDBC dbc = bench::exportConnection(state, bench::kOrdersSetup);
   if (dbc == SQL_NULL_HDBC) return;
   const std::int64_t rows = state.range(0);
   SQLHSTMT stmt = SQL_NULL_HSTMT;
