@@ -233,8 +233,24 @@ SQLRETURN Connection::getConnectAttr(SQLINTEGER attribute, SQLPOINTER value,
 SQLRETURN Connection::getDiagRec(SQLSMALLINT recordNumber, char* sqlState,
                                  SQLINTEGER* nativeError, char* messageText,
                                  SQLSMALLINT bufferLength, SQLSMALLINT* textLength) {
-  return diagnostics_.getDiagRecWithComponent(getInfoDbmsName().c_str(), recordNumber, sqlState,
-                                              nativeError, messageText, bufferLength, textLength);
+  return getDiagRecOf(diagnostics_, recordNumber, sqlState, nativeError, messageText, bufferLength,
+                      textLength);
+}
+
+SQLRETURN Connection::getDiagRecOf(const DiagnosticHeader& diagnostics, SQLSMALLINT recordNumber,
+                                   char* sqlState, SQLINTEGER* nativeError, char* messageText,
+                                   SQLSMALLINT bufferLength, SQLSMALLINT* textLength) {
+  return diagnostics.getDiagRecWithComponent(getInfoDbmsName().c_str(), recordNumber, sqlState,
+                                             nativeError, messageText, bufferLength, textLength);
+}
+
+SQLRETURN Connection::getDiagFieldOf(const DiagnosticHeader& diagnostics, SQLSMALLINT recordNumber,
+                                     SQLSMALLINT identifier, SQLPOINTER value,
+                                     SQLSMALLINT bufferLength, SQLSMALLINT* stringLength) {
+  if (identifier == SQL_DIAG_CONNECTION_NAME || identifier == SQL_DIAG_SERVER_NAME) {
+    return getDiagField(recordNumber, identifier, value, bufferLength, stringLength);
+  }
+  return diagnostics.getDiagField(recordNumber, identifier, value, bufferLength, stringLength);
 }
 
 SQLRETURN Connection::getDiagField(SQLSMALLINT recordNumber, SQLSMALLINT identifier,

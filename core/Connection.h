@@ -86,6 +86,15 @@ class Connection {
   virtual SQLRETURN getDiagField(SQLSMALLINT recordNumber, SQLSMALLINT identifier,
                                  SQLPOINTER value, SQLSMALLINT bufferLength,
                                  SQLSMALLINT* stringLength);
+  // The same on the diagnostics of this connection or of one of its statements and
+  // descriptors: messages name the server as their component, and the connection and server
+  // names are the connection's.
+  SQLRETURN getDiagRecOf(const DiagnosticHeader& diagnostics, SQLSMALLINT recordNumber,
+                         char* sqlState, SQLINTEGER* nativeError, char* messageText,
+                         SQLSMALLINT bufferLength, SQLSMALLINT* textLength);
+  SQLRETURN getDiagFieldOf(const DiagnosticHeader& diagnostics, SQLSMALLINT recordNumber,
+                           SQLSMALLINT identifier, SQLPOINTER value, SQLSMALLINT bufferLength,
+                           SQLSMALLINT* stringLength);
   // SQLError: the newest record, after which all records are gone.
   virtual SQLRETURN error(char* sqlState, SQLINTEGER* nativeError, char* messageText,
                           SQLSMALLINT bufferLength, SQLSMALLINT* textLength);

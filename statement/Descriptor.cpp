@@ -42,18 +42,15 @@ DiagnosticHeader& Descriptor::diagnostics() { return diagnostics_; }
 SQLRETURN Descriptor::getDiagRec(SQLSMALLINT recordNumber, char* sqlState, SQLINTEGER* nativeError,
                                  char* messageText, SQLSMALLINT bufferLength,
                                  SQLSMALLINT* textLength) {
-  return diagnostics_.getDiagRecWithComponent(owner_->getInfoDbmsName().c_str(), recordNumber,
-                                              sqlState, nativeError, messageText, bufferLength,
-                                              textLength);
+  return owner_->getDiagRecOf(diagnostics_, recordNumber, sqlState, nativeError, messageText,
+                              bufferLength, textLength);
 }
 
 SQLRETURN Descriptor::getDiagField(SQLSMALLINT recordNumber, SQLSMALLINT identifier,
                                    SQLPOINTER value, SQLSMALLINT bufferLength,
                                    SQLSMALLINT* stringLength) {
-  if (identifier == SQL_DIAG_CONNECTION_NAME || identifier == SQL_DIAG_SERVER_NAME) {
-    return owner_->getDiagField(recordNumber, identifier, value, bufferLength, stringLength);
-  }
-  return diagnostics_.getDiagField(recordNumber, identifier, value, bufferLength, stringLength);
+  return owner_->getDiagFieldOf(diagnostics_, recordNumber, identifier, value, bufferLength,
+                                stringLength);
 }
 
 SQLRETURN Descriptor::refuse(const char* sqlState) {

@@ -240,18 +240,15 @@ SQLRETURN Statement::getStmtAttr(SQLINTEGER attribute, SQLPOINTER value, SQLINTE
 SQLRETURN Statement::getDiagRec(SQLSMALLINT recordNumber, char* sqlState, SQLINTEGER* nativeError,
                                 char* messageText, SQLSMALLINT bufferLength,
                                 SQLSMALLINT* textLength) {
-  return diagnostics_.getDiagRecWithComponent(connection_->getInfoDbmsName().c_str(), recordNumber,
-                                              sqlState, nativeError, messageText, bufferLength,
-                                              textLength);
+  return connection_->getDiagRecOf(diagnostics_, recordNumber, sqlState, nativeError, messageText,
+                                   bufferLength, textLength);
 }
 
 SQLRETURN Statement::getDiagField(SQLSMALLINT recordNumber, SQLSMALLINT identifier,
                                   SQLPOINTER value, SQLSMALLINT bufferLength,
                                   SQLSMALLINT* stringLength) {
-  if (identifier == SQL_DIAG_CONNECTION_NAME || identifier == SQL_DIAG_SERVER_NAME) {
-    return connection_->getDiagField(recordNumber, identifier, value, bufferLength, stringLength);
-  }
-  return diagnostics_.getDiagField(recordNumber, identifier, value, bufferLength, stringLength);
+  return connection_->getDiagFieldOf(diagnostics_, recordNumber, identifier, value, bufferLength,
+                                     stringLength);
 }
 
 SQLRETURN Statement::setCursorType(SQLUINTEGER value) {
