@@ -6,8 +6,10 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "backend/KarvellStatement.h"
+#include "tests/backend/AllocationCounter.h"
 #include "tests/backend/BackendServerTest.h"
 
 namespace backendtest {
@@ -94,6 +96,32 @@ TEST_F(BulkAddTest, AConstraintViolationFailsOnlyItsRow) {
   EXPECT_EQ(statuses[2], SQL_ROW_ADDED);
   EXPECT_EQ(diagnostic(*stmt).state, "01S01");
   EXPECT_EQ(serverValue("select count(*) from people"), "5");
+}
+
+TEST_F(BulkAddTest, ARowsetAllocatesPerCallNotPerRow) {
+  std::size_t allocations[2] = {};
+  const SQLULEN rowsets[2] = {10, 100};
+  for (int run = 0; run < 2; ++run) {
+    const SQLULEN rowset = rowsets[run];
+    auto stmt = statement();
+    std::vector<SQLINTEGER> ids(rowset);
+    std::vector<char> names(rowset * 8);
+    std::vector<SQLLEN> lengths(rowset, SQL_NTS);
+    stmt->setStmtAttr(SQL_ATTR_ROW_ARRAY_SIZE, number(rowset), 0);
+    ASSERT_EQ(stmt->execDirect("select id, name from people", SQL_NTS), SQL_SUCCESS);
+    stmt->bindCol(1, SQL_C_SLONG, ids.data(), 0, nullptr);
+    stmt->bindCol(2, SQL_C_CHAR, names.data(), 8, lengths.data());
+    for (SQLULEN k = 0; k < rowset; ++k) {
+      ids[k] = static_cast<SQLINTEGER>(100 * (run + 1) + k);
+      std::strcpy(&names[k * 8], "name");
+    }
+    AllocationCounter counter;
+    ASSERT_EQ(stmt->bulkOperations(SQL_ADD), SQL_SUCCESS) << diagnostic(*stmt).message;
+    allocations[run] = counter.count();
+  }
+  // The text, the private statement and the reused buffers are made once per call.
+  EXPECT_LE(allocations[1], allocations[0] + 5) << allocations[0] << " for 10 rows";
+  EXPECT_EQ(serverValue("select count(*) from people"), "113");
 }
 
 }  // namespace
