@@ -77,8 +77,9 @@ class CatalogExports : public windowstest::ConnectedDriverTest {
     for (const char16_t* sql : {
              u"create table t (id integer)",
              u"insert into t values (1)",
-             u"create table \"O'Brien\" (id integer)",
+             u"create table \"O'Brien\" (id integer primary key)",
              u"create table \"a\"\"b\" (\"c\"\"d\" text)",
+             u"create index \"i\"\"x\" on \"a\"\"b\" (\"c\"\"d\")",
              u"create table \"caf\u00e9\" (\"na\u00efve\" integer primary key, \"\u03a9mega\" "
              u"text, "
              u"\"\U0001F600\" text)",
@@ -195,6 +196,48 @@ TEST_F(CatalogExports, ColumnsTakesTheTableByItsExactName) {
       const std::vector<std::vector<Cell>> rows = columns(form, c.table, c.pattern);
       EXPECT_EQ(column(rows, 1), c.expected);
       for (const std::u16string& table : column(rows, 0)) EXPECT_EQ(table, c.table);
+    }
+  }
+  expectFixtureStands();
+}
+
+TEST_F(CatalogExports, KeysIndexesAndRowIdsOnlyOfTheTableNamed) {
+  struct Case {
+    std::u16string table;
+    std::vector<std::u16string> key;
+    std::vector<std::u16string> indexes;
+    bool exists;
+  };
+  const Case cases[] = {
+      {u"O'Brien", {u"id"}, {}, true},
+      {u"a\"b", {}, {u"i\"x"}, true},
+      {u"caf\u00e9", {u"na\u00efve"}, {u"u\"\U0001F600", u"\u00edndice_\u03a9"}, true},
+      {u"\U0001F600", {}, {}, true},
+      {u"x\"); DROP TABLE t; --", {}, {}, false},
+      {u"' OR 1=1 --", {}, {}, false},
+      // Table names, not patterns.
+      {u"%", {}, {}, false},
+      {u"_", {}, {}, false},
+      {u"o'b%", {}, {}, false},
+  };
+  const std::vector<std::vector<Cell>> rowId = {{u"ROWID"}};
+  for (Form form : {Form::wideTerminated, Form::wideCounted}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(formName(form)) + ": " + utf8(c.table));
+      NameArgument table(form, c.table);
+      ASSERT_EQ(
+          odbc.SQLPrimaryKeysW(stmt, nullptr, 0, nullptr, 0, table.wideText(), table.length()),
+          SQL_SUCCESS);
+      EXPECT_EQ(column(readRows(stmt, {4}), 0), c.key);
+      ASSERT_EQ(odbc.SQLStatisticsW(stmt, nullptr, 0, nullptr, 0, table.wideText(), table.length(),
+                                    SQL_INDEX_ALL, SQL_QUICK),
+                SQL_SUCCESS);
+      EXPECT_EQ(sorted(column(readRows(stmt, {6}), 0)), sorted(c.indexes));
+      ASSERT_EQ(
+          odbc.SQLSpecialColumnsW(stmt, SQL_BEST_ROWID, nullptr, 0, nullptr, 0, table.wideText(),
+                                  table.length(), SQL_SCOPE_SESSION, SQL_NULLABLE),
+          SQL_SUCCESS);
+      EXPECT_EQ(readRows(stmt, {2}), c.exists ? rowId : std::vector<std::vector<Cell>>{});
     }
   }
   expectFixtureStands();

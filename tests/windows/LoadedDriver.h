@@ -69,7 +69,8 @@ class LoadedDriverTest : public testsupport::DevServerTest {
   X(SQLColumnsW) X(SQLDisconnect) X(SQLDriverConnectW) X(SQLExecDirectW) X(SQLFetchScroll)        \
   X(SQLFreeHandle) X(SQLFreeStmt) X(SQLGetData) X(SQLGetDiagField) X(SQLGetDiagRecW)              \
   X(SQLGetStmtAttr) X(SQLGetTypeInfo) X(SQLGetTypeInfoW) X(SQLNumResultCols) X(SQLPrimaryKeysW)   \
-  X(SQLSetEnvAttr) X(SQLSetPos) X(SQLSetStmtAttr) X(SQLStatisticsW) X(SQLTables) X(SQLTablesW)
+  X(SQLSetEnvAttr) X(SQLSetPos) X(SQLSetStmtAttr) X(SQLSpecialColumnsW) X(SQLStatisticsW)            \
+  X(SQLTables) X(SQLTablesW)
 // clang-format on
 
 struct OdbcExports {
