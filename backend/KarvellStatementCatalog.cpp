@@ -443,12 +443,13 @@ SQLRETURN KarvellStatement::specialColumns(SQLUSMALLINT identifierType, const ch
 
 bool KarvellStatement::listsTable(const std::string& table) {
   // SQLTables takes the name as a pattern: "%" or "_" would find other tables. The server
-  // ignores ASCII case in names.
+  // ignores ASCII case in names. The listed name is read as the server's bytes: SQL_C_CHAR
+  // would be in the application's code page, which a name outside ASCII never matches.
   const std::string wanted = lowerAscii(table);
   std::string listed(wanted.size() + 1, '\0');
   while (fetch() == SQL_SUCCESS) {
     SQLLEN length = 0;
-    if (getData(3, SQL_C_CHAR, &listed[0], static_cast<SQLLEN>(listed.size()), &length) ==
+    if (getData(3, SQL_C_BINARY, &listed[0], static_cast<SQLLEN>(listed.size()), &length) ==
             SQL_SUCCESS &&
         length == static_cast<SQLLEN>(wanted.size()) &&
         lowerAscii(listed.substr(0, wanted.size())) == wanted) {

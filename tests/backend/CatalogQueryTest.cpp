@@ -207,6 +207,19 @@ TEST_F(CatalogQueryTest, SpecialColumnsOnlyForTablesThatAreThere) {
   EXPECT_EQ(specialColumns("PEOPLE").size(), 1u);
 }
 
+// An application whose SQL_C_CHAR text is in a code page (the rule on Windows) still finds a
+// table named outside ASCII: the name is compared as the server's bytes.
+TEST_F(CatalogQueryTest, SpecialColumnsOfATableNamedOutsideAsciiUnderACodePage) {
+  KarvellConnection& latin1 = newConnection();
+  ASSERT_EQ(connectAsKarvell(latin1, "MultiByteEncoding=LATIN-1"), SQL_SUCCESS);
+  ASSERT_TRUE(SQL_SUCCEEDED(execute("CREATE TABLE \"caf\xC3\xA9\"(x)")));
+  const std::unique_ptr<Statement> s(latin1.createStatement());
+  ASSERT_EQ(s->specialColumns(SQL_BEST_ROWID, nullptr, 0, nullptr, 0, "caf\xC3\xA9", SQL_NTS,
+                              SQL_SCOPE_SESSION, SQL_NULLABLE),
+            SQL_SUCCESS);
+  EXPECT_EQ(rows(*s), (Rows{{"2", "ROWID", "4", "ROWID", "10", "4", "0", "2"}}));
+}
+
 // Names and patterns stay inside their quotes: nothing runs but the catalog query, and the
 // quote character is doubled in the text the server receives.
 TEST_F(CatalogQueryTest, NamesNeverLeaveTheirQuotes) {
