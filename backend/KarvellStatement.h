@@ -5,6 +5,7 @@
 // KarvellRecordset for forward-only cursors, a MemoryRecordset copy for the others.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "backend/DeclaredType.h"
@@ -64,8 +65,9 @@ class KarvellStatement : public Statement {
   // Adds the row of the server's catalog table, which it does not list itself.
   virtual void addSystemTables();
 
-  // A row of a catalog query: every value whole, absent for NULL.
-  using CatalogRow = std::vector<std::optional<std::string>>;
+  // A row of a catalog query while it is visited: every value whole, as a view of the cursor's
+  // bytes, absent for NULL.
+  using CatalogRow = std::vector<std::optional<std::string_view>>;
 
   SQLRETURN addTypeInfoChar() override;
   SQLRETURN addTypeInfoVarchar() override;
@@ -103,10 +105,11 @@ class KarvellStatement : public Statement {
   // `logText` when both succeeded.
   template <typename Work>
   SQLRETURN catalogCall(const std::string& logText, SQLRETURN shaped, Work work);
-  // Runs a catalog query on a private statement and appends its rows. SQL_NO_DATA for a table
-  // the server does not know when `unknownTableIsEmpty`; other failures are copied here.
-  SQLRETURN runCatalogQuery(const std::string& sql, std::vector<CatalogRow>& rows,
-                            bool unknownTableIsEmpty);
+  // Runs a catalog query on a private statement and hands each row to `visit` as the cursor
+  // reads it. SQL_NO_DATA for a table the server does not know when `unknownTableIsEmpty`; other
+  // failures are copied here.
+  template <typename Visit>
+  SQLRETURN runCatalogQuery(const std::string& sql, bool unknownTableIsEmpty, Visit visit);
   SQLRETURN listTables(const std::string& catalog, const std::string& schema,
                        const std::string& pattern, const std::string& types);
   SQLRETURN listPrimaryKey(const std::string& table);

@@ -3,9 +3,10 @@
 // application only ever reach the server inside quotes, with the quote character doubled.
 #include <algorithm>
 #include <boost/algorithm/string/trim.hpp>
-#include <cstdlib>
+#include <charconv>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -83,16 +84,23 @@ bool likeMatches(const std::string& pattern, const std::string& text) {
 }
 
 // Cell `column` (1-based) of a server row.
-std::optional<std::string> cell(const CatalogRow& row, std::size_t column) {
-  return column <= row.size() ? row[column - 1] : std::nullopt;
+OptionalText cell(const CatalogRow& row, std::size_t column) {
+  if (column > row.size() || !row[column - 1]) return std::nullopt;
+  return std::string(*row[column - 1]);
 }
 
 std::string text(const CatalogRow& row, std::size_t column) {
   return cell(row, column).value_or("");
 }
 
+// The leading decimal number of a cell, 0 for NULL or none.
 SQLSMALLINT number(const CatalogRow& row, std::size_t column) {
-  return static_cast<SQLSMALLINT>(std::atoi(text(row, column).c_str()));
+  SQLSMALLINT value = 0;
+  if (column <= row.size() && row[column - 1]) {
+    const std::string_view digits = *row[column - 1];
+    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  }
+  return value;
 }
 
 OptionalInt optionalInt(const std::optional<std::uint32_t>& value) {
@@ -102,8 +110,9 @@ OptionalInt optionalInt(const std::optional<std::uint32_t>& value) {
 
 }  // namespace
 
-SQLRETURN KarvellStatement::runCatalogQuery(const std::string& sql, std::vector<CatalogRow>& rows,
-                                            bool unknownTableIsEmpty) {
+template <typename Visit>
+SQLRETURN KarvellStatement::runCatalogQuery(const std::string& sql, bool unknownTableIsEmpty,
+                                            Visit visit) {
   KarvellStatement query(karvell_);
   if (!SQL_SUCCEEDED(query.executeFinalizedQuery(sql, 0))) {
     SQLINTEGER code = 0;
@@ -115,22 +124,24 @@ SQLRETURN KarvellStatement::runCatalogQuery(const std::string& sql, std::vector<
   Recordset* source = query.recordset();
   if (source == nullptr) return SQL_SUCCESS;
   const Descriptor& ird = *query.impRowDesc();
-  const auto columns = static_cast<std::size_t>(ird.getCount());
-  // Every value whole, straight from the cursor's bytes.
+  std::vector<const DescriptorRecord*> records;
+  for (SQLSMALLINT column = 1; column <= ird.getCount(); ++column)
+    records.push_back(ird.getRecord(column));
+  // Every value whole, straight from the cursor's bytes, into one row reused for every row.
+  CatalogRow row(records.size());
   while (source->next() == SQL_SUCCESS) {
     source->bindRow(0, SQL_RD_ON);
-    CatalogRow& row = rows.emplace_back(columns);
-    for (std::size_t column = 1; column <= columns; ++column) {
-      const DescriptorRecord& record = *ird.getRecord(static_cast<SQLSMALLINT>(column));
-      const auto* values = static_cast<const char* const*>(record.getDataPtr());
-      const SQLLEN* lengths = record.getOctetLengthPtr();
-      const SQLLEN* indicators = record.getIndicatorPtr();
-      if (values == nullptr || values[0] == nullptr || lengths == nullptr ||
-          (indicators != nullptr && indicators[0] == SQL_NULL_DATA)) {
-        continue;
+    for (std::size_t column = 0; column < records.size(); ++column) {
+      const auto* values = static_cast<const char* const*>(records[column]->getDataPtr());
+      const SQLLEN* lengths = records[column]->getOctetLengthPtr();
+      const SQLLEN* indicators = records[column]->getIndicatorPtr();
+      row[column].reset();
+      if (values != nullptr && values[0] != nullptr && lengths != nullptr &&
+          (indicators == nullptr || indicators[0] != SQL_NULL_DATA)) {
+        row[column].emplace(values[0], static_cast<std::size_t>(lengths[0]));
       }
-      row[column - 1].emplace(values[0], static_cast<std::size_t>(lengths[0]));
     }
+    visit(static_cast<const CatalogRow&>(row));
   }
   return SQL_SUCCESS;
 }
@@ -212,12 +223,9 @@ SQLRETURN KarvellStatement::listTables(const std::string& catalog, const std::st
                                        const std::string& pattern, const std::string& types) {
   const bool onlyCatalog = schema.empty() && pattern.empty() && types.empty();
   if (catalog == "%" && onlyCatalog) {
-    std::vector<CatalogRow> databases;
-    const SQLRETURN rc = runCatalogQuery("PRAGMA database_list", databases, false);
-    for (const CatalogRow& database : databases) {
+    return runCatalogQuery("PRAGMA database_list", false, [this](const CatalogRow& database) {
       addTablesRow(cell(database, 2), {}, {}, std::string(), {});
-    }
-    return rc;
+    });
   }
   if (catalog.empty() && schema == "%" && pattern.empty() && types.empty()) return SQL_SUCCESS;
   if (catalog.empty() && schema.empty() && pattern.empty() && types == "%") {
@@ -258,11 +266,8 @@ SQLRETURN KarvellStatement::listTables(const std::string& catalog, const std::st
   if (!pattern.empty()) sql += " and lower(tbl_name) like lower(" + quoted(pattern, '\'') + ")";
   sql += "ORDER BY tbl_name ";
 
-  std::vector<CatalogRow> found;
-  const SQLRETURN rc = runCatalogQuery(sql, found, false);
-  if (!SQL_SUCCEEDED(rc)) return rc;
   bool masterSeen = false;
-  for (const CatalogRow& row : found) {
+  const SQLRETURN rc = runCatalogQuery(sql, false, [&](const CatalogRow& row) {
     const std::string name = text(row, 1);
     std::string type = text(row, 2);
     const std::string lowerName = lowerAscii(name);
@@ -273,7 +278,8 @@ SQLRETURN KarvellStatement::listTables(const std::string& catalog, const std::st
       type = "TABLE";
     }
     addTablesRow({}, {}, name, type, {});
-  }
+  });
+  if (!SQL_SUCCEEDED(rc)) return rc;
   // The server lists its catalog table only when asked for it by name.
   if (wantSystemTables && !masterSeen &&
       (pattern.empty() || likeMatches(pattern, "sqlite_master"))) {
@@ -298,29 +304,28 @@ SQLRETURN KarvellStatement::columns(const char* catalog, SQLINTEGER catalogLengt
       Statement::columns(catalog, catalogLength, schema, schemaLength, table, tableLength, column,
                          columnLength),
       [&]() -> SQLRETURN {
-        std::vector<CatalogRow> found;
-        const SQLRETURN rc = runCatalogQuery(pragmaOn("table_info", tableName), found, false);
         SQLINTEGER position = 0;
-        for (const CatalogRow& row : found) {
-          ++position;
-          const std::string name = text(row, 2);
-          if (!pattern.empty() && pattern != "%" && upperAscii(name) != pattern) continue;
-          const DeclaredType type = mapDeclaredType(text(row, 3));
-          const bool notNull = number(row, 4) != 0;
-          OptionalShort sqlDataType = type.sqlType;
-          OptionalShort datetimeSub;
-          if (type.sqlType >= SQL_TYPE_DATE && type.sqlType <= SQL_TYPE_TIMESTAMP) {
-            sqlDataType = SQL_DATETIME;
-            datetimeSub = static_cast<SQLSMALLINT>(type.sqlType - SQL_TYPE_DATE + 1);
-          }
-          addColumnsRow({}, {}, tableName, name, type.sqlType, type.typeName,
-                        static_cast<SQLINTEGER>(type.columnSize),
-                        static_cast<SQLINTEGER>(type.octetLength), type.scale, type.radix,
-                        static_cast<SQLSMALLINT>(notNull ? SQL_NO_NULLS : SQL_NULLABLE), {},
-                        cell(row, 5), sqlDataType, datetimeSub, optionalInt(type.charOctetLength),
-                        position, std::string(notNull ? "NO" : "YES"));
-        }
-        return rc;
+        return runCatalogQuery(
+            pragmaOn("table_info", tableName), false, [&](const CatalogRow& row) {
+              ++position;
+              const std::string name = text(row, 2);
+              if (!pattern.empty() && pattern != "%" && upperAscii(name) != pattern) return;
+              const DeclaredType type = mapDeclaredType(text(row, 3));
+              const bool notNull = number(row, 4) != 0;
+              OptionalShort sqlDataType = type.sqlType;
+              OptionalShort datetimeSub;
+              if (type.sqlType >= SQL_TYPE_DATE && type.sqlType <= SQL_TYPE_TIMESTAMP) {
+                sqlDataType = SQL_DATETIME;
+                datetimeSub = static_cast<SQLSMALLINT>(type.sqlType - SQL_TYPE_DATE + 1);
+              }
+              addColumnsRow({}, {}, tableName, name, type.sqlType, type.typeName,
+                            static_cast<SQLINTEGER>(type.columnSize),
+                            static_cast<SQLINTEGER>(type.octetLength), type.scale, type.radix,
+                            static_cast<SQLSMALLINT>(notNull ? SQL_NO_NULLS : SQL_NULLABLE), {},
+                            cell(row, 5), sqlDataType, datetimeSub,
+                            optionalInt(type.charOctetLength), position,
+                            std::string(notNull ? "NO" : "YES"));
+            });
       });
 }
 
@@ -335,23 +340,23 @@ SQLRETURN KarvellStatement::statistics(const char* catalog, SQLINTEGER catalogLe
       Statement::statistics(catalog, catalogLength, schema, schemaLength, table, tableLength,
                             unique, reserved),
       [&]() -> SQLRETURN {
-        // Every index first: each query replaces the private statement's cursor.
-        std::vector<CatalogRow> indexes;
-        SQLRETURN rc = runCatalogQuery(pragmaOn("index_list", tableName), indexes, true);
+        // Every index first: the server answers one request at a time.
+        std::vector<std::pair<std::string, bool>> indexes;
+        SQLRETURN rc =
+            runCatalogQuery(pragmaOn("index_list", tableName), true, [&](const CatalogRow& index) {
+              const bool isUnique = number(index, 3) != 0;
+              if (unique != SQL_INDEX_UNIQUE || isUnique)
+                indexes.emplace_back(text(index, 2), isUnique);
+            });
         if (rc != SQL_SUCCESS) return rc;
-        for (const CatalogRow& index : indexes) {
-          const bool isUnique = number(index, 3) != 0;
-          if (unique == SQL_INDEX_UNIQUE && !isUnique) continue;
-          const std::string name = text(index, 2);
-          std::vector<CatalogRow> columns;
-          rc = runCatalogQuery(pragmaOn("index_info", name), columns, true);
-          if (rc != SQL_SUCCESS) return rc;
-          for (const CatalogRow& column : columns) {
+        for (const auto& [name, isUnique] : indexes) {
+          rc = runCatalogQuery(pragmaOn("index_info", name), true, [&](const CatalogRow& column) {
             addStatisticsRow({}, {}, tableName, static_cast<SQLSMALLINT>(isUnique ? 0 : 1), name,
                              name, static_cast<SQLSMALLINT>(SQL_INDEX_OTHER),
                              static_cast<SQLSMALLINT>(number(column, 1) + 1), cell(column, 3), {},
                              {}, {}, {});
-          }
+          });
+          if (rc != SQL_SUCCESS) return rc;
         }
         return rc;
       });
@@ -369,40 +374,29 @@ SQLRETURN KarvellStatement::primaryKeys(const char* catalog, SQLINTEGER catalogL
 }
 
 SQLRETURN KarvellStatement::listPrimaryKey(const std::string& table) {
-  std::vector<CatalogRow> indexes;
-  SQLRETURN rc = runCatalogQuery(pragmaOn("index_list", table), indexes, true);
-  if (rc != SQL_SUCCESS) return rc;
   // The key's own index says so in its origin; a server that does not tell has it as its first
   // automatic index.
-  const CatalogRow* key = nullptr;
-  for (const CatalogRow& index : indexes) {
-    const std::optional<std::string> origin = cell(index, 4);
-    const bool isKey =
-        origin ? *origin == "pk"
-               : lowerAscii(text(index, 2))
-                         .compare(0, automaticIndexPrefix.size(), automaticIndexPrefix) == 0;
-    if (isKey) {
-      key = &index;
-      break;
-    }
-  }
-  if (key != nullptr) {
-    const std::string name = text(*key, 2);
-    std::vector<CatalogRow> columns;
-    rc = runCatalogQuery(pragmaOn("index_info", name), columns, true);
-    for (const CatalogRow& column : columns) {
+  std::optional<std::string> key;
+  SQLRETURN rc = runCatalogQuery(pragmaOn("index_list", table), true, [&](const CatalogRow& index) {
+    const OptionalText origin = cell(index, 4);
+    const std::string name = text(index, 2);
+    const bool isKey = origin ? *origin == "pk"
+                              : lowerAscii(name).compare(0, automaticIndexPrefix.size(),
+                                                         automaticIndexPrefix) == 0;
+    if (isKey && !key) key = name;
+  });
+  if (rc != SQL_SUCCESS) return rc;
+  if (key) {
+    return runCatalogQuery(pragmaOn("index_info", *key), true, [&](const CatalogRow& column) {
       addPrimaryKeysRow({}, {}, table, cell(column, 3),
-                        static_cast<SQLSMALLINT>(number(column, 1) + 1), name);
-    }
-    return rc;
+                        static_cast<SQLSMALLINT>(number(column, 1) + 1), *key);
+    });
   }
   // A key on the rowid alias has no index: the table's columns tell their place in the key.
-  std::vector<CatalogRow> columns;
-  rc = runCatalogQuery(pragmaOn("table_info", table), columns, true);
   std::vector<std::pair<SQLSMALLINT, std::string>> keyColumns;
-  for (const CatalogRow& column : columns) {
+  rc = runCatalogQuery(pragmaOn("table_info", table), true, [&](const CatalogRow& column) {
     if (number(column, 6) != 0) keyColumns.emplace_back(number(column, 6), text(column, 2));
-  }
+  });
   std::sort(keyColumns.begin(), keyColumns.end());
   for (const auto& [sequence, name] : keyColumns) {
     addPrimaryKeysRow({}, {}, table, name, sequence, {});
@@ -417,28 +411,28 @@ SQLRETURN KarvellStatement::specialColumns(SQLUSMALLINT identifierType, const ch
                                            SQLUSMALLINT nullable) {
   if (startCatalog() == SQL_ERROR) return SQL_ERROR;
   const std::string tableName = stringFromSqlChars(table, tableLength);
-  return catalogCall(
-      "SQLSpecialColumns: " + tableName,
-      Statement::specialColumns(identifierType, catalog, catalogLength, schema, schemaLength, table,
-                                tableLength, scope, nullable),
-      [&]() -> SQLRETURN {
-        if (identifierType != SQL_BEST_ROWID) return SQL_SUCCESS;
-        // Every table has its rowid; a table that is not there has none.
-        KarvellStatement lookup(karvell_);
-        const SQLRETURN rc = lookup.tables(catalog, catalogLength, schema, schemaLength, table,
-                                           tableLength, nullptr, 0);
-        if (!SQL_SUCCEEDED(rc)) {
-          diagnostics_.copyRecords(lookup.diagnostics());
-          return rc;
-        }
-        if (lookup.listsTable(tableName)) {
-          addSpecialColumnsRow(static_cast<SQLSMALLINT>(SQL_SCOPE_SESSION), std::string("ROWID"),
-                               static_cast<SQLSMALLINT>(SQL_INTEGER), std::string("ROWID"), 10, 4,
-                               static_cast<SQLSMALLINT>(0),
-                               static_cast<SQLSMALLINT>(SQL_PC_PSEUDO));
-        }
-        return SQL_SUCCESS;
-      });
+  return catalogCall("SQLSpecialColumns: " + tableName,
+                     Statement::specialColumns(identifierType, catalog, catalogLength, schema,
+                                               schemaLength, table, tableLength, scope, nullable),
+                     [&]() -> SQLRETURN {
+                       if (identifierType != SQL_BEST_ROWID) return SQL_SUCCESS;
+                       // Every table has its rowid; a table that is not there has none.
+                       KarvellStatement lookup(karvell_);
+                       const SQLRETURN rc =
+                           lookup.tables(catalog, catalogLength, schema, schemaLength, table,
+                                         tableLength, nullptr, 0);
+                       if (!SQL_SUCCEEDED(rc)) {
+                         diagnostics_.copyRecords(lookup.diagnostics());
+                         return rc;
+                       }
+                       if (lookup.listsTable(tableName)) {
+                         addSpecialColumnsRow(
+                             static_cast<SQLSMALLINT>(SQL_SCOPE_SESSION), std::string("ROWID"),
+                             static_cast<SQLSMALLINT>(SQL_INTEGER), std::string("ROWID"), 10, 4,
+                             static_cast<SQLSMALLINT>(0), static_cast<SQLSMALLINT>(SQL_PC_PSEUDO));
+                       }
+                       return SQL_SUCCESS;
+                     });
 }
 
 bool KarvellStatement::listsTable(const std::string& table) {
