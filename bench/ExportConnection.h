@@ -30,8 +30,8 @@ inline SQLHDBC exportConnection(benchmark::State& state, const std::vector<std::
   SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
   SQLHDBC dbc = SQL_NULL_HDBC;
   SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-  std::string in = "SERVER=127.0.0.1;PORT=" + std::to_string(server->port()) +
-                   ";UID=karvell;PWD=karvell";
+  std::string in =
+      "SERVER=127.0.0.1;PORT=" + std::to_string(server->port()) + ";UID=karvell;PWD=karvell";
   if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&in[0]), SQL_NTS,
                                       nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
     state.SkipWithError("SQLDriverConnect failed");

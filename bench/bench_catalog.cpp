@@ -3,7 +3,6 @@
 // tables of 20 columns. The work should grow with the tables alone: the 2,000-table figures about
 // four times the 500-table ones, and one SQLColumns call the same on either database.
 #include <benchmark/benchmark.h>
-
 #include <sql.h>
 #include <sqlext.h>
 

@@ -64,9 +64,9 @@ enum class Function {
   procedureColumns,
 };
 const Function functions[] = {
-    Function::tables,          Function::columns,          Function::statistics,
-    Function::primaryKeys,     Function::specialColumns,   Function::foreignKeys,
-    Function::tablePrivileges, Function::columnPrivileges, Function::procedures,
+    Function::tables,           Function::columns,          Function::statistics,
+    Function::primaryKeys,      Function::specialColumns,   Function::foreignKeys,
+    Function::tablePrivileges,  Function::columnPrivileges, Function::procedures,
     Function::procedureColumns,
 };
 
@@ -97,12 +97,11 @@ struct Api<SQLWCHAR> {
   decltype(&SQLProceduresW) procedures;
   decltype(&SQLProcedureColumnsW) procedureColumns;
 };
-const Api<SQLCHAR> narrow = {SQLTables,          SQLColumns,      SQLStatistics,
-                             SQLPrimaryKeys,     SQLSpecialColumns, SQLForeignKeys,
-                             SQLTablePrivileges, SQLColumnPrivileges, SQLProcedures,
-                             SQLProcedureColumns};
-const Api<SQLWCHAR> wide = {SQLTablesW,          SQLColumnsW,      SQLStatisticsW,
-                            SQLPrimaryKeysW,     SQLSpecialColumnsW, SQLForeignKeysW,
+const Api<SQLCHAR> narrow = {
+    SQLTables,      SQLColumns,         SQLStatistics,       SQLPrimaryKeys, SQLSpecialColumns,
+    SQLForeignKeys, SQLTablePrivileges, SQLColumnPrivileges, SQLProcedures,  SQLProcedureColumns};
+const Api<SQLWCHAR> wide = {SQLTablesW,          SQLColumnsW,          SQLStatisticsW,
+                            SQLPrimaryKeysW,     SQLSpecialColumnsW,   SQLForeignKeysW,
                             SQLTablePrivilegesW, SQLColumnPrivilegesW, SQLProceduresW,
                             SQLProcedureColumnsW};
 
@@ -219,13 +218,12 @@ class CatalogInjection : public testsupport::DevServerTest {
     std::string in = "Driver={Karvell ODBC};Server=127.0.0.1;Port=" + std::to_string(port()) +
                      ";UID=karvell;PWD=karvell";
     ASSERT_TRUE(SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&in[0]),
-                                               SQL_NTS, nullptr, 0, nullptr,
-                                               SQL_DRIVER_NOPROMPT)));
+                                               SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)));
     connected = true;
     ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)));
     for (const char* sql : fixture) {
-      ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(
-                                                        const_cast<char*>(sql)), SQL_NTS)))
+      ASSERT_TRUE(SQL_SUCCEEDED(
+          SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql)), SQL_NTS)))
           << sql;
       SQLFreeStmt(stmt, SQL_CLOSE);
     }
@@ -298,8 +296,7 @@ class CatalogInjection : public testsupport::DevServerTest {
     const Oracle oracle(server().dataFile("default.db"));
     for (const Case& c : cases) {
       for (const Function function : functions) {
-        SCOPED_TRACE("name " + c.name + ", function " +
-                     std::to_string(static_cast<int>(function)));
+        SCOPED_TRACE("name " + c.name + ", function " + std::to_string(static_cast<int>(function)));
         const std::size_t logged = sqlLog().size();
         ASSERT_EQ(call(api, function, stmt, c.name), SQL_SUCCESS);
         const Rows rows = fetchAll();
