@@ -699,6 +699,29 @@ TEST_F(PeopleProgram, AddedRowsReachTheTableAsBound) {
   }
 }
 
+// Wide text bound as SQL_C_WCHAR (UTF-16 units, a surrogate pair among them) reaches the table as
+// the same characters.
+TEST_F(PeopleProgram, WideTextIsAddedAsItsCharacters) {
+  SQLHSTMT stmt = statement();
+  setAttribute(stmt, SQL_ATTR_ROW_ARRAY_SIZE, 2);
+  SQLINTEGER ids[2] = {40, 41};
+  // "\u00e9t\u00e9 \u4e2d" and "a'\U0001F600", each NUL-terminated, then counted in bytes.
+  SQLWCHAR names[2][8] = {{0xE9, 't', 0xE9, ' ', 0x4E2D, 0}, {'a', '\'', 0xD83D, 0xDE00, 'z', 'z'}};
+  SQLLEN lengths[2] = {SQL_NTS, 4 * sizeof(SQLWCHAR)};
+  SQLBindCol(stmt, 1, SQL_C_SLONG, ids, 0, nullptr);
+  SQLBindCol(stmt, 2, SQL_C_WCHAR, names, sizeof names[0], lengths);
+  run(stmt, "select id, name from people");
+  newTexts();
+  ASSERT_EQ(SQLBulkOperations(stmt, SQL_ADD), SQL_SUCCESS) << state(SQL_HANDLE_STMT, stmt);
+  EXPECT_EQ(newTexts(),
+            (std::vector<std::string>{
+                "insert into people (id, name) values (40, '\xC3\xA9t\xC3\xA9 \xE4\xB8\xAD')",
+                "insert into people (id, name) values (41, 'a''\xF0\x9F\x98\x80')"}));
+  EXPECT_EQ(addedRows(), (std::vector<std::string>{"40|\xC3\xA9t\xC3\xA9 \xE4\xB8\xAD|dflt",
+                                                   "41|a'\xF0\x9F\x98\x80|dflt"}));
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+}
+
 // After an add the result reads on from where it stood: a forward-only one, which reads the rows
 // the statement holds from its query, and a static one, which does not show the added rows.
 TEST_F(SetPosProgram, ResultsReadOnAfterAnAdd) {
