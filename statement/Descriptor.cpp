@@ -233,6 +233,8 @@ DescriptorRecord* Descriptor::addRecord(const std::string& name, SQLSMALLINT sql
 }
 
 SQLRETURN Descriptor::setArraySize(SQLULEN value) {
+  // A fetch of no rows, or an execution of no parameter sets, would report success for nothing.
+  if (value == 0) return refuse("HY024");
   arraySize_ = value;
   return SQL_SUCCESS;
 }

@@ -86,6 +86,7 @@ class Descriptor : public ConnectionChild {
   virtual DescriptorRecord* addRecord(const std::string& name, SQLSMALLINT sqlType,
                                       SQLSMALLINT nullable, bool isUnsigned);
 
+  // 0 answers "HY024" and changes nothing.
   virtual SQLRETURN setArraySize(SQLULEN value);
   virtual SQLRETURN setArrayStatusPtr(SQLUSMALLINT* value);
   virtual SQLRETURN setBindOffsetPtr(SQLLEN* value);

@@ -226,6 +226,19 @@ TEST_F(DescriptorTest, RecordNumbersAndImplementationRowSetsByKind) {
   }
 }
 
+// An application descriptor's array size of 0 is refused and the size kept, whatever serves as
+// the rows' or the parameters' descriptor.
+TEST_F(DescriptorTest, ArraySizeZeroIsRefused) {
+  for (DescriptorType kind : {kExplicit, kApd, kArd}) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    const std::unique_ptr<Descriptor> d = make(kind);
+    ASSERT_EQ(d->setField(0, SQL_DESC_ARRAY_SIZE, asValue(5), 0), SQL_SUCCESS);
+    EXPECT_EQ(d->setField(0, SQL_DESC_ARRAY_SIZE, asValue(0), 0), SQL_ERROR);
+    EXPECT_EQ(takeState(*d), "HY024");
+    EXPECT_EQ(d->getArraySize(), 5u);
+  }
+}
+
 TEST_F(DescriptorTest, SettingTheTypeGivesItsFieldsTheirDefaults) {
   struct Case {
     SQLSMALLINT field;  // SQL_DESC_TYPE or SQL_DESC_CONCISE_TYPE

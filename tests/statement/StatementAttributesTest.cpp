@@ -268,6 +268,17 @@ TEST_F(AttributesTest, StoredValuesAndDescriptorFields) {
   EXPECT_EQ(statement().impParamDesc()->getRowsProcessedPtr(), &processed);
 }
 
+// No rowset or parameter array of 0 elements: the attribute is refused and keeps its value.
+TEST_F(AttributesTest, ZeroArraySizesAreRefused) {
+  for (SQLINTEGER attribute : {SQL_ATTR_ROW_ARRAY_SIZE, SQL_ROWSET_SIZE, SQL_ATTR_PARAMSET_SIZE}) {
+    SCOPED_TRACE(attribute);
+    ASSERT_EQ(statement().setStmtAttr(attribute, asValue(3), 0), SQL_SUCCESS);
+    EXPECT_EQ(statement().setStmtAttr(attribute, asValue(0), 0), SQL_ERROR);
+    EXPECT_EQ(takeState(), "HY024");
+    EXPECT_EQ(get64(attribute), 3u);
+  }
+}
+
 TEST_F(AttributesTest, DescriptorHandlesAndRefusals) {
   SQLHDESC handle = nullptr;
   SQLINTEGER length = 0;
