@@ -10,17 +10,6 @@
 
 namespace {
 
-bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-// The longest prefix of at most `limit` bytes of the UTF-8 text that ends between characters.
-std::size_t wholeCharacterPrefix(const char* text, std::size_t length, std::size_t limit) {
-  if (limit >= length) return length;
-  std::size_t start = limit;
-  while (start > 0 && limit - start < 3 && isContinuation(text[start])) --start;
-  const Utf8Character character = nextUtf8Character(text + start, length - start);
-  return start + character.bytes <= limit ? limit : start;
-}
-
 SQLINTEGER clampedLength(std::size_t length) {
   return static_cast<SQLINTEGER>(
       std::min<std::size_t>(length, std::numeric_limits<SQLINTEGER>::max()));
@@ -32,20 +21,41 @@ struct Piece {
   SQLLEN written = 0;  // in bytes
 };
 
-Piece wideCharacters(const char* text, std::size_t length, void* target, SQLLEN bufferLength) {
+// Fills the room with UTF-16 units. A character of two units that meets the last unit of room
+// leaves its high half there (`lowHalfDue` becomes true) and its low half opens the next piece
+// (`lowHalfDue` given true): applications such as pyodbc take a cut piece to fill the buffer up to
+// its terminator, and one unit left empty would have them misplace the rest of the value.
+Piece wideCharacters(const char* text, std::size_t length, void* target, SQLLEN bufferLength,
+                     bool& lowHalfDue) {
   const auto room = static_cast<std::size_t>(bufferLength / 2) - 1;
   auto* out = static_cast<unsigned char*>(target);
   std::size_t units = 0;
   Piece piece;
+  bool highHalfGone = lowHalfDue;
+  lowHalfDue = false;
   // The target needs no alignment: each character goes through a local copy.
   char16_t encoded[2];
   while (piece.sourceBytes < length) {
     const Utf8Character c = nextUtf8Character(text + piece.sourceBytes, length - piece.sourceBytes);
-    if (units + utf16UnitsOf(c.codePoint) > room) break;
-    const std::size_t count = encodeUtf16(c.codePoint, encoded);
-    std::memcpy(out + 2 * units, encoded, count * sizeof(char16_t));
+    std::size_t count = encodeUtf16(c.codePoint, encoded);
+    const char16_t* from = encoded;
+    if (highHalfGone) {
+      ++from;
+      --count;
+    }
+    if (units + count > room) {
+      if (units < room) {
+        std::memcpy(out + 2 * units, from, sizeof(char16_t));
+        ++units;
+        highHalfGone = true;
+      }
+      lowHalfDue = highHalfGone;
+      break;
+    }
+    std::memcpy(out + 2 * units, from, count * sizeof(char16_t));
     units += count;
     piece.sourceBytes += c.bytes;
+    highHalfGone = false;
   }
   piece.written = static_cast<SQLLEN>(2 * units);
   std::memset(out + 2 * units, 0, sizeof(char16_t));
@@ -63,10 +73,10 @@ Piece codePageCharacters(const char* text, std::size_t length, void* target, SQL
   return piece;
 }
 
-Piece plainCharacters(const char* text, std::size_t length, void* target, SQLLEN bufferLength,
-                      const TextEncodings& encodings) {
-  std::size_t take = std::min(length, static_cast<std::size_t>(bufferLength) - 1);
-  if (encodings.server == utf8Charset) take = wholeCharacterPrefix(text, length, take);
+Piece plainCharacters(const char* text, std::size_t length, void* target, SQLLEN bufferLength) {
+  // BufferLength - 1 bytes, a UTF-8 sequence cut where it must: the application puts the pieces
+  // back together by the buffer's length.
+  const std::size_t take = std::min(length, static_cast<std::size_t>(bufferLength) - 1);
   auto* out = static_cast<char*>(target);
   std::memcpy(out, text, take);
   out[take] = '\0';
@@ -147,16 +157,18 @@ ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t 
     return {SQL_SUCCESS, nullptr, total};
   }
   Piece piece;
+  bool lowHalfDue = false;
   if (cType == SQL_C_BINARY) {
     piece.sourceBytes = std::min(restBytes, static_cast<std::size_t>(bufferLength));
     std::memcpy(target, rest, piece.sourceBytes);
     piece.written = static_cast<SQLLEN>(piece.sourceBytes);
   } else if (wide) {
-    piece = wideCharacters(rest, restBytes, target, bufferLength);
+    lowHalfDue = remembers(remainder, cType, text, position) && remainder.lowHalfDue;
+    piece = wideCharacters(rest, restBytes, target, bufferLength, lowHalfDue);
   } else if (converts) {
     piece = codePageCharacters(rest, restBytes, target, bufferLength, encodings);
   } else {
-    piece = plainCharacters(rest, restBytes, target, bufferLength, encodings);
+    piece = plainCharacters(rest, restBytes, target, bufferLength);
   }
   const bool cut = piece.sourceBytes < restBytes;
   SQLLEN total = static_cast<SQLLEN>(restBytes);
@@ -166,9 +178,10 @@ ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t 
     } else {
       total = remembers(remainder, cType, text, position)
                   ? remainder.length
-                  : piece.written + convertedLength(cType, rest + piece.sourceBytes,
-                                                    restBytes - piece.sourceBytes, encodings);
-      remainder = {text, position + piece.sourceBytes, cType, total - piece.written};
+                  : piece.written - (lowHalfDue ? 2 : 0) +
+                        convertedLength(cType, rest + piece.sourceBytes,
+                                        restBytes - piece.sourceBytes, encodings);
+      remainder = {text, position + piece.sourceBytes, cType, total - piece.written, lowHalfDue};
     }
   }
   if (doubled) total *= 2;

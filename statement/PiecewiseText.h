@@ -2,10 +2,11 @@
 // Character and binary values handed to the application in pieces: SQL_C_CHAR, SQL_C_WCHAR and
 // SQL_C_BINARY, read by one SQLGetData call after another or whole by a fetch.
 //
-// Each call writes the longest run of whole characters that fits with its terminator
-// (BufferLength-1 bytes, or BufferLength/2-1 UTF-16 units; binary data fills the buffer), never
-// a UTF-8 sequence or a surrogate pair in part, and reports the length of everything from the
-// piece on in the application's unit: bytes of its code page, twice the UTF-16 units, or bytes.
+// Each call fills the buffer up to its terminator (BufferLength-1 bytes, or BufferLength/2-1
+// UTF-16 units; binary data fills the buffer), cutting a UTF-8 sequence or a surrogate pair where
+// the room ends (text converted to another code page goes in whole characters), and reports the
+// length of everything from the piece on in the application's unit: bytes of its code page,
+// twice the UTF-16 units, or bytes.
 // A piece that leaves some of the value answers "01004". A buffer too small for any data (or no
 // buffer) receives nothing, only that length, and the position stays; it, too, answers "01004"
 // unless its length is 0, which asks for the length alone.
@@ -29,6 +30,7 @@ struct PieceRemainder {
   SQLULEN position = 0;
   SQLSMALLINT cType = 0;
   SQLLEN length = 0;
+  bool lowHalfDue = false;  // the piece ended in the high half of a surrogate pair
 };
 
 // The next piece of the `length` bytes of text. `position` (at most `length`) counts the source

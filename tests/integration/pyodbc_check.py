@@ -50,6 +50,16 @@ for length in (0, 1, 255, 256, 4095, 4096, 4097, 100000):
     back = cur.fetchone()[0]
     check(back == text, "text of %d characters came back as %d" % (length, len(back or "")))
 
+# pyodbc reads long values in 4096-byte pieces and takes every cut piece to fill its buffer, so a
+# piece must not stop short of a surrogate pair or a UTF-8 sequence; read as UTF-16 and as UTF-8.
+for encoding, ctype in (("utf-16le", pyodbc.SQL_WCHAR), ("utf-8", pyodbc.SQL_CHAR)):
+    by_dsn.setdecoding(pyodbc.SQL_WCHAR, encoding=encoding, ctype=ctype)
+    for text in ("\U0001F600" * 1024, "\U0001F600" * 3000, "\u00e9" * 3000, "ab" + "\u20ac" * 2000):
+        back = cur.execute("select ?", text).fetchone()[0]
+        check(back == text, "%s: %d characters came back as %d" % (encoding, len(text),
+                                                                    len(back or "")))
+by_dsn.setdecoding(pyodbc.SQL_WCHAR, encoding="utf-16le", ctype=pyodbc.SQL_WCHAR)
+
 # pyodbc cuts a bound fraction to what SQLGetTypeInfo says the timestamp holds.
 stamp = datetime.datetime(2021, 6, 7, 8, 9, 10, 123456)
 cur.execute("select ?", stamp)

@@ -255,7 +255,9 @@ TEST_F(ConversionTableTest, EveryCTypeWritesExactlyItsBytes) {
       {"\xC3\xA9\xE2\x82\xAC", SQL_VARCHAR, SQL_C_WCHAR, 0, ok, "", none, 4, 0},
       // A buffer with no room for a single unit: nothing written, and a cut all the same.
       {"\xC3\xA9\xE2\x82\xAC", SQL_VARCHAR, SQL_C_WCHAR, 1, info, "01004", none, 4, 0},
-      {"\xE2\x82\xAC", SQL_VARCHAR, SQL_C_CHAR, 3, info, "01004", std::string(1, '\0'), 3, 0},
+      // The buffer fills to its terminator, a UTF-8 sequence cut where the room ends.
+      {"\xE2\x82\xAC", SQL_VARCHAR, SQL_C_CHAR, 3, info, "01004", std::string("\xE2\x82", 3), 3,
+       0},
       {std::string("\x01\x00\x02", 3), SQL_LONGVARBINARY, SQL_C_BINARY, 2, info, "01004",
        std::string("\x01\x00", 2), 3, 0},
       {std::string("\x01\x02", 2), SQL_LONGVARBINARY, SQL_C_CHAR, 8, ok, "",
