@@ -37,8 +37,10 @@ SQLRETURN Connection::getInfo(SQLUSMALLINT infoType, SQLPOINTER value, SQLSMALLI
 #undef KARVOD_ROUTE_U32
 #undef KARVOD_ROUTE_U16
     default:
-      // The Driver Manager answers the types that concern it (SQL_ODBC_VER, the handles).
+      // The Driver Manager answers the types that concern it (SQL_ODBC_VER, the handles); any
+      // other type that reaches the driver is one it does not know, and the failure says so.
       if (stringLength != nullptr) *stringLength = 0;
+      diagnostics_.post("HY096", 0, "", SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
       return SQL_ERROR;
   }
 }

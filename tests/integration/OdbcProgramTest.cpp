@@ -400,4 +400,47 @@ TEST_F(OdbcProgram, FirstOnAForwardOnlyCursorIsRefused) {
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
 }
 
+// What a reporting tool asks at connect: every information type answers, or fails with "HY096"
+// when the driver does not know it; a text answer cut by a small buffer keeps its terminator,
+// reports its whole length and says "01004".
+TEST_F(OdbcProgram, EveryInfoTypeAnswersOrSaysItIsUnknown) {
+  std::vector<SQLUSMALLINT> types;
+  for (SQLUSMALLINT type = 0; type <= 200; ++type) types.push_back(type);
+  for (SQLUSMALLINT type = 10000; type <= 10025; ++type) types.push_back(type);
+  types.push_back(20000);
+  int unknown = 0;
+  for (SQLUSMALLINT type : types) {
+    // Their buffers carry a handle in.
+    if (type == SQL_DRIVER_HSTMT || type == SQL_DRIVER_HDESC) continue;
+    SCOPED_TRACE(type);
+    unsigned char buffer[512] = {};
+    SQLSMALLINT length = -1;
+    const SQLRETURN rc = SQLGetInfo(dbc, type, buffer, sizeof buffer, &length);
+    if (rc == SQL_ERROR) {
+      EXPECT_EQ(state(SQL_HANDLE_DBC, dbc).substr(0, 5), "HY096");
+      ++unknown;
+    } else {
+      EXPECT_EQ(rc, SQL_SUCCESS) << state(SQL_HANDLE_DBC, dbc);
+    }
+  }
+  EXPECT_GT(unknown, 0);
+
+  for (SQLUSMALLINT type : {SQL_DBMS_NAME, SQL_DBMS_VER, SQL_DRIVER_NAME, SQL_DRIVER_VER,
+                            SQL_DRIVER_ODBC_VER, SQL_KEYWORDS, SQL_CATALOG_TERM, SQL_TABLE_TERM,
+                            SQL_SERVER_NAME, SQL_USER_NAME}) {
+    SCOPED_TRACE(type);
+    char whole[512] = {};
+    SQLSMALLINT wholeLength = -1;
+    ASSERT_EQ(SQLGetInfo(dbc, type, whole, sizeof whole, &wholeLength), SQL_SUCCESS);
+    ASSERT_GT(wholeLength, 2);
+    char cut[4] = {'x', 'x', 'x', 'x'};
+    SQLSMALLINT cutLength = -1;
+    EXPECT_EQ(SQLGetInfo(dbc, type, cut, 3, &cutLength), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(state(SQL_HANDLE_DBC, dbc).substr(0, 5), "01004");
+    EXPECT_EQ(std::string(cut, 3), std::string(whole, 2) + '\0');
+    EXPECT_EQ(cut[3], 'x');
+    EXPECT_EQ(cutLength, wholeLength);
+  }
+}
+
 }  // namespace
