@@ -113,7 +113,7 @@ class KarvellStatement : public Statement {
   SQLRETURN listTables(const std::string& catalog, const std::string& schema,
                        const std::string& pattern, const std::string& types);
   SQLRETURN listPrimaryKey(const std::string& table);
-  // Whether the SQLTables result on this statement has a row for exactly this table.
+  // Whether the SQLTables result on this statement has a row for exactly this table, not a view.
   bool listsTable(const std::string& table);
 
   KarvellConnection* karvell_;

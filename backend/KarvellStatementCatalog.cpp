@@ -416,7 +416,7 @@ SQLRETURN KarvellStatement::specialColumns(SQLUSMALLINT identifierType, const ch
                                                schemaLength, table, tableLength, scope, nullable),
                      [&]() -> SQLRETURN {
                        if (identifierType != SQL_BEST_ROWID) return SQL_SUCCESS;
-                       // Every table has its rowid; a table that is not there has none.
+                       // Every table has its rowid; a view, or a table that is not there, has none.
                        KarvellStatement lookup(karvell_);
                        const SQLRETURN rc =
                            lookup.tables(catalog, catalogLength, schema, schemaLength, table,
@@ -441,13 +441,17 @@ bool KarvellStatement::listsTable(const std::string& table) {
   // would be in the application's code page, which a name outside ASCII never matches.
   const std::string wanted = lowerAscii(table);
   std::string listed(wanted.size() + 1, '\0');
+  char type[sizeof "SYSTEM TABLE"] = {};
   while (fetch() == SQL_SUCCESS) {
     SQLLEN length = 0;
+    SQLLEN typeLength = 0;
     if (getData(3, SQL_C_BINARY, &listed[0], static_cast<SQLLEN>(listed.size()), &length) ==
             SQL_SUCCESS &&
         length == static_cast<SQLLEN>(wanted.size()) &&
-        lowerAscii(listed.substr(0, wanted.size())) == wanted) {
-      return true;
+        lowerAscii(listed.substr(0, wanted.size())) == wanted &&
+        getData(4, SQL_C_CHAR, type, sizeof type, &typeLength) == SQL_SUCCESS) {
+      // A view's rows have no rowid of their own.
+      return std::string(type) != "VIEW";
     }
   }
   return false;

@@ -205,6 +205,8 @@ TEST_F(CatalogQueryTest, SpecialColumnsOnlyForTablesThatAreThere) {
   for (const char* pattern : {"p%", "_", "%", "people_"})
     EXPECT_TRUE(specialColumns(pattern).empty()) << pattern;
   EXPECT_EQ(specialColumns("PEOPLE").size(), 1u);
+  // A view's rows have no rowid to address them by.
+  EXPECT_TRUE(specialColumns("adults").empty());
 }
 
 // An application whose SQL_C_CHAR text is in a code page (the rule on Windows) still finds a
