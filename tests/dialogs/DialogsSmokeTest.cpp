@@ -272,16 +272,16 @@ std::vector<std::string> faultsInView(HWND dialog) {
     if (text.empty()) continue;
     RECT room{};
     GetClientRect(child, &room);
+    HDC dc = GetDC(child);
     UINT format = DT_CALCRECT | DT_WORDBREAK | (isStatic && (style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
     if (isButton) {
       const LONG button = style & BS_TYPEMASK;
       const bool checkBox = button == BS_AUTOCHECKBOX || button == BS_CHECKBOX ||
                             button == BS_AUTORADIOBUTTON || button == BS_RADIOBUTTON;
-      // The box and its gap, or the push button's frame.
-      room.right -= checkBox ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 4;
+      // The box and its gap (13 and 4 pixels at 96 dpi), or the push button's frame.
+      room.right -= checkBox ? MulDiv(17, GetDeviceCaps(dc, LOGPIXELSX), 96) : 4;
       if (!(style & BS_MULTILINE)) format = DT_CALCRECT | DT_SINGLELINE;
     }
-    HDC dc = GetDC(child);
     const HGDIOBJ before =
         SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
     RECT need{0, 0, room.right, 0};
