@@ -1,6 +1,9 @@
 #include "core/Charset.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <cwchar>
 
 #include "core/TextUtilities.h"
@@ -102,6 +105,20 @@ SQLINTEGER convertUtf8ToCodePage(char* destination, SQLINTEGER destinationLength
   store(outputCharacters, moved.characters);
   store(sourceBytesConsumed, moved.sourceBytes);
   return static_cast<SQLINTEGER>(moved.bytes);
+}
+
+std::string convertCodePageToUtf8(const char* text, std::size_t bytes, std::uint32_t codePage) {
+  // No code page takes less than a byte for a UTF-16 unit.
+  std::u16string wide(bytes, u'\0');
+  wide.resize(platform::codePageToUtf16(codePage, text, bytes, &wide[0], wide.size()));
+  if (wide.empty()) return std::string(text, bytes);
+  SQLINTEGER length = 0;
+  const std::unique_ptr<char, decltype(&std::free)> utf8(
+      utf16ToUtf8(reinterpret_cast<const SQLWCHAR*>(wide.data()),
+                  static_cast<SQLINTEGER>(wide.size()), &length),
+      &std::free);
+  if (utf8 == nullptr) throw std::bad_alloc();
+  return std::string(utf8.get(), static_cast<std::size_t>(length));
 }
 
 FittingCharacters countFittingCharacters(const char* text, std::size_t byteLimit,

@@ -30,6 +30,10 @@ SQLINTEGER convertUtf8ToCodePage(char* destination, SQLINTEGER destinationLength
                                  const char* source, SQLINTEGER sourceLength,
                                  std::uint32_t textEncoding);
 
+// The `bytes` bytes of text in `codePage` as UTF-8, NULs included. Text of a code page the system
+// does not know is answered as it is.
+std::string convertCodePageToUtf8(const char* text, std::size_t bytes, std::uint32_t codePage);
+
 struct FittingCharacters {
   std::size_t bytes = 0;
   std::size_t characters = 0;

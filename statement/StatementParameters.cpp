@@ -2,6 +2,7 @@
 // as one literal the server's lexer reads back as exactly that value: numbers unquoted only when
 // they are numbers, everything else quoted with its quotes doubled or as a hex blob, and each
 // literal kept apart from its neighbours so that it never joins them into another token.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/Charset.h"
 #include "core/Connection.h"
 #include "core/SqlTypeClass.h"
 #include "core/TraceWriter.h"
@@ -331,6 +333,14 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
       const auto* characters = static_cast<const char*>(value);
       const std::size_t bytes = byteCount(characters, length, application.getOctetLength(), true);
       if (isTracing()) traceStream().writeLine("// octet len: " + std::to_string(bytes));
+      // Text in the application's code page reaches a UTF-8 server as UTF-8, as the server's
+      // text reaches SQL_C_CHAR buffers in that code page. ASCII reads the same in every one.
+      const bool ascii = std::all_of(characters, characters + bytes,
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+      if (!ascii && connection_->encoding() == utf8Charset &&
+          connection_->sendEncoding() != utf8Charset) {
+        return textLiteral(convertCodePageToUtf8(characters, bytes, connection_->sendEncoding()));
+      }
       return textLiteral(std::string_view(characters, bytes));
     }
     case SQL_C_WCHAR: {

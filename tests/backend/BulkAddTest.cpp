@@ -98,6 +98,35 @@ TEST_F(BulkAddTest, AConstraintViolationFailsOnlyItsRow) {
   EXPECT_EQ(serverValue("select count(*) from people"), "5");
 }
 
+// An application whose SQL_C_CHAR text is in a code page (the rule on Windows): what it fetched
+// goes back as the same characters, stored as UTF-8 as every other text.
+TEST_F(BulkAddTest, CodePageTextIsStoredAsUtf8) {
+  KarvellConnection& latin1 = newConnection();
+  ASSERT_EQ(connectAsKarvell(latin1, "MultiByteEncoding=LATIN-1"), SQL_SUCCESS);
+  auto setup = statement();
+  ASSERT_EQ(setup->execDirect("update people set name = 'caf\xC3\xA9' where id = 1", SQL_NTS),
+            SQL_SUCCESS);
+  std::unique_ptr<Statement> stmt(latin1.createStatement());
+  SQLINTEGER id = 0;
+  char name[16] = {};
+  SQLLEN nameLength = 0;
+  ASSERT_EQ(stmt->execDirect("select id, name from people where id = 1", SQL_NTS), SQL_SUCCESS);
+  stmt->bindCol(1, SQL_C_SLONG, &id, 0, nullptr);
+  stmt->bindCol(2, SQL_C_CHAR, name, sizeof name, &nameLength);
+  ASSERT_EQ(stmt->fetch(), SQL_SUCCESS);
+  EXPECT_STREQ(name, "caf\xE9");
+
+  id = 30;
+  ASSERT_EQ(stmt->bulkOperations(SQL_ADD), SQL_SUCCESS) << diagnostic(*stmt).message;
+  EXPECT_EQ(serverValue("select hex(name) from people where id = 30"), "636166C3A9");
+  // ASCII text is the same in either.
+  id = 31;
+  std::strcpy(name, "plain");
+  nameLength = SQL_NTS;
+  ASSERT_EQ(stmt->bulkOperations(SQL_ADD), SQL_SUCCESS) << diagnostic(*stmt).message;
+  EXPECT_EQ(serverValue("select name from people where id = 31"), "plain");
+}
+
 TEST_F(BulkAddTest, ARowsetAllocatesPerCallNotPerRow) {
   std::size_t allocations[2] = {};
   const SQLULEN rowsets[2] = {10, 100};

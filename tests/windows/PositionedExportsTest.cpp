@@ -293,6 +293,24 @@ TEST_F(PositionedExports, AddsToATableNamedOutsideAsciiThroughItsColumnNames) {
             (Rows{{u"7", u"\u00e9t\u00e9"}, {u"8", u"\U0001F600"}}));
 }
 
+// SQL_C_CHAR text is in the application's code page both ways: a row fetched that way and added
+// again keeps its characters.
+TEST_F(PositionedExports, NarrowTextFetchedAndAddedAgainKeepsItsCharacters) {
+  ASSERT_NO_FATAL_FAILURE(run(u"update w set name = 'caf\u00e9' where id = 1"));
+  std::u16string select = u"select id, name from w where id = 1";
+  ASSERT_EQ(odbc.SQLExecDirectW(stmt, windowstest::wide(select), SQL_NTS), SQL_SUCCESS);
+  SQLINTEGER id = 0;
+  SQLCHAR name[16] = {};
+  SQLLEN nameLength = 0;
+  ASSERT_EQ(odbc.SQLBindCol(stmt, 1, SQL_C_SLONG, &id, 0, nullptr), SQL_SUCCESS);
+  ASSERT_EQ(odbc.SQLBindCol(stmt, 2, SQL_C_CHAR, name, sizeof name, &nameLength), SQL_SUCCESS);
+  ASSERT_EQ(odbc.SQLFetchScroll(stmt, SQL_FETCH_NEXT, 0), SQL_SUCCESS);
+  id = 40;
+  ASSERT_EQ(odbc.SQLBulkOperations(stmt, SQL_ADD), SQL_SUCCESS) << firstState(stmt);
+  ASSERT_EQ(odbc.SQLCloseCursor(stmt), SQL_SUCCESS);
+  EXPECT_EQ(query(u"select name from w where id = 40", {1}), (Rows{{u"caf\u00e9"}}));
+}
+
 // What the bound buffers show after a fetch.
 struct Rowset {
   std::vector<SQLINTEGER> ids;
