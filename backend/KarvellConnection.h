@@ -119,7 +119,7 @@ class ConnectionSettings;
   X(TimedateAddIntervals, U32, 0)                                                             \
   X(TimedateDiffIntervals, U32, 0)                                                            \
   X(TimedateFunctions, U32, 1)                                                                \
-  X(TxnIsolationOption, U32, 8)
+  X(TxnIsolationOption, U32, SQL_TXN_READ_COMMITTED | SQL_TXN_SERIALIZABLE)
 
 class KarvellConnection : public Connection {
  public:

@@ -183,7 +183,12 @@ SQLRETURN KarvellConnection::setAutocommit(SQLUINTEGER autocommit) {
 
 SQLRETURN KarvellConnection::setTxnIsolation(SQLUINTEGER isolation) {
   diagnostics().clear();
-  if (isolation == SQL_TXN_READ_COMMITTED) return Connection::setTxnIsolation(isolation);
+  // The levels SQL_TXN_ISOLATION_OPTION lists, so that an application may choose what it read
+  // there; the server isolates every transaction fully whichever it names.
+  const SQLUINTEGER levels = getInfoTxnIsolationOption();
+  if ((isolation & levels) != 0 && (isolation & (isolation - 1)) == 0) {
+    return Connection::setTxnIsolation(isolation);
+  }
   diagnostics().post("HYC00", 0, "", -1, -1);
   return SQL_ERROR;
 }

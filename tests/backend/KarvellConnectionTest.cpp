@@ -85,8 +85,14 @@ TEST_F(ConnectTest, AutocommitAndTransactionsReachTheServer) {
   ASSERT_EQ(kvl_execute(raw, "INSERT INTO t VALUES (3)"), 0);
   EXPECT_EQ(serverValue("SELECT count(*) FROM t"), "2");
 
-  EXPECT_EQ(connection.setTxnIsolation(SQL_TXN_SERIALIZABLE), SQL_ERROR);
-  EXPECT_EQ(diagnostic(connection).state, "HYC00");
+  // The levels that SQL_TXN_ISOLATION_OPTION lists are taken, no other.
+  for (SQLUINTEGER refused : {SQLUINTEGER{SQL_TXN_READ_UNCOMMITTED},
+                              SQLUINTEGER{SQL_TXN_REPEATABLE_READ},
+                              SQLUINTEGER{SQL_TXN_READ_COMMITTED | SQL_TXN_SERIALIZABLE}}) {
+    EXPECT_EQ(connection.setTxnIsolation(refused), SQL_ERROR) << refused;
+    EXPECT_EQ(diagnostic(connection).state, "HYC00");
+  }
+  EXPECT_EQ(connection.setTxnIsolation(SQL_TXN_SERIALIZABLE), SQL_SUCCESS);
   EXPECT_EQ(connection.setTxnIsolation(SQL_TXN_READ_COMMITTED), SQL_SUCCESS);
   connection.disconnect();
   EXPECT_EQ(connection.endTran(SQL_COMMIT), SQL_ERROR);
@@ -490,7 +496,7 @@ TEST(ConnectionInfoTest, AnswersAtTheirWidthsAndTheFunctionList) {
       {SQL_IDENTIFIER_CASE, 3, 2},             {SQL_MAX_TABLES_IN_SELECT, 64, 2},
       {SQL_ODBC_SQL_CONFORMANCE, 0, 2},        {SQL_CREATE_TABLE, 0x701, 4},
       {SQL_CONVERT_VARCHAR, 0x3F3FF, 4},       {SQL_DEFAULT_TXN_ISOLATION, 8, 4},
-      {SQL_TXN_ISOLATION_OPTION, 8, 4},        {SQL_STATIC_CURSOR_ATTRIBUTES1, 0x1120F, 4},
+      {SQL_TXN_ISOLATION_OPTION, 10, 4},        {SQL_STATIC_CURSOR_ATTRIBUTES1, 0x1120F, 4},
       {SQL_MAX_STATEMENT_LEN, 1000000, 4},     {SQL_SQL92_PREDICATES, 0x1E07, 4},
       {SQL_GETDATA_EXTENSIONS, 0xB, 4},        {SQL_DATETIME_LITERALS, 0, 4},
       {SQL_POS_OPERATIONS, 0x13, 4},           {SQL_POSITIONED_STATEMENTS, 0, 4},

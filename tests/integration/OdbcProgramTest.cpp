@@ -7,6 +7,7 @@
 #include <sqlucode.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -440,6 +441,35 @@ TEST_F(OdbcProgram, EveryInfoTypeAnswersOrSaysItIsUnknown) {
     EXPECT_EQ(std::string(cut, 3), std::string(whole, 2) + '\0');
     EXPECT_EQ(cut[3], 'x');
     EXPECT_EQ(cutLength, wholeLength);
+  }
+}
+
+// An application that takes a level from SQL_TXN_ISOLATION_OPTION or SQL_DEFAULT_TXN_ISOLATION
+// gets it; a level not listed is refused with "HYC00" and the one set before stays.
+TEST_F(OdbcProgram, EveryListedIsolationLevelCanBeChosen) {
+  SQLUINTEGER listed = 0;
+  SQLUINTEGER preferred = 0;
+  ASSERT_EQ(SQLGetInfo(dbc, SQL_TXN_ISOLATION_OPTION, &listed, 0, nullptr), SQL_SUCCESS);
+  ASSERT_EQ(SQLGetInfo(dbc, SQL_DEFAULT_TXN_ISOLATION, &preferred, 0, nullptr), SQL_SUCCESS);
+  EXPECT_NE(listed & preferred, 0u);
+  for (SQLUINTEGER level : {SQL_TXN_READ_UNCOMMITTED, SQL_TXN_READ_COMMITTED,
+                            SQL_TXN_REPEATABLE_READ, SQL_TXN_SERIALIZABLE}) {
+    SCOPED_TRACE(level);
+    SQLUINTEGER before = 0;
+    ASSERT_EQ(SQLGetConnectAttr(dbc, SQL_ATTR_TXN_ISOLATION, &before, 0, nullptr), SQL_SUCCESS);
+    const SQLRETURN rc = SQLSetConnectAttr(
+        dbc, SQL_ATTR_TXN_ISOLATION, reinterpret_cast<SQLPOINTER>(std::uintptr_t{level}), 0);
+    const std::string posted = state(SQL_HANDLE_DBC, dbc);
+    SQLUINTEGER after = 0;
+    ASSERT_EQ(SQLGetConnectAttr(dbc, SQL_ATTR_TXN_ISOLATION, &after, 0, nullptr), SQL_SUCCESS);
+    if ((listed & level) != 0) {
+      EXPECT_EQ(rc, SQL_SUCCESS) << posted;
+      EXPECT_EQ(after, level);
+    } else {
+      EXPECT_EQ(rc, SQL_ERROR);
+      EXPECT_EQ(posted.substr(0, 5), "HYC00");
+      EXPECT_EQ(after, before);
+    }
   }
 }
 
