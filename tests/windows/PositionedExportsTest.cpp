@@ -293,6 +293,25 @@ TEST_F(PositionedExports, AddsToATableNamedOutsideAsciiThroughItsColumnNames) {
             (Rows{{u"7", u"\u00e9t\u00e9"}, {u"8", u"\U0001F600"}}));
 }
 
+// Data at execution gathers one value a column, which cannot serve a rowset.
+TEST_F(PositionedExports, DataAtExecutionIsRefusedBeforeAnyRowIsSent) {
+  for (const SQLLEN indicator : {SQLLEN{SQL_DATA_AT_EXEC}, SQLLEN{SQL_LEN_DATA_AT_EXEC(5)}}) {
+    SCOPED_TRACE(indicator);
+    std::u16string select = u"select id, name from w";
+    ASSERT_EQ(odbc.SQLExecDirectW(stmt, windowstest::wide(select), SQL_NTS), SQL_SUCCESS);
+    SQLINTEGER ids[2] = {50, 51};
+    SQLCHAR names[2][8] = {{'a'}, {'b'}};
+    SQLLEN lengths[2] = {SQL_NTS, indicator};
+    ASSERT_EQ(setAttr(SQL_ATTR_ROW_ARRAY_SIZE, integer(2)), SQL_SUCCESS);
+    ASSERT_EQ(odbc.SQLBindCol(stmt, 1, SQL_C_SLONG, ids, 0, nullptr), SQL_SUCCESS);
+    ASSERT_EQ(odbc.SQLBindCol(stmt, 2, SQL_C_CHAR, names, sizeof names[0], lengths), SQL_SUCCESS);
+    EXPECT_EQ(odbc.SQLBulkOperations(stmt, SQL_ADD), SQL_ERROR);
+    EXPECT_EQ(firstState(stmt), "HYC00");
+    ASSERT_EQ(odbc.SQLCloseCursor(stmt), SQL_SUCCESS);
+    EXPECT_EQ(query(u"select count(*) from w", {1}), (Rows{{u"6"}}));
+  }
+}
+
 // SQL_C_CHAR text is in the application's code page both ways: a row fetched that way and added
 // again keeps its characters.
 TEST_F(PositionedExports, NarrowTextFetchedAndAddedAgainKeepsItsCharacters) {
