@@ -33,3 +33,11 @@ template <typename T>
 void storeAppValue(void* target, T value) {
   if (target != nullptr) std::memcpy(target, &value, sizeof value);
 }
+
+// Reads a value from the application's (non-null) address byte by byte, likewise.
+template <typename T>
+T loadAppValue(const void* source) {
+  T value;
+  std::memcpy(&value, source, sizeof value);
+  return value;
+}

@@ -1,8 +1,7 @@
 // SQLGetInfo: the router from info types to the connection's answer operations, and the base
 // answers. InfoItems.h holds the list that the router, the declarations and these definitions are
 // made from.
-#include <cstring>
-
+#include "core/AppBuffer.h"
 #include "core/Connection.h"
 #include "core/DriverIdentity.h"
 #include "core/StringAnswer.h"
@@ -13,7 +12,7 @@ namespace {
 // Numbers are copied byte-wise: the application's buffer need not be aligned for them.
 template <typename Number>
 SQLRETURN writeNumber(Number answer, SQLPOINTER value, SQLSMALLINT* length) {
-  if (value != nullptr) std::memcpy(value, &answer, sizeof answer);
+  storeAppValue(value, answer);
   if (length != nullptr) *length = static_cast<SQLSMALLINT>(sizeof answer);
   return SQL_SUCCESS;
 }

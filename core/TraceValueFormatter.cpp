@@ -1,8 +1,8 @@
 #include "core/TraceValueFormatter.h"
 
 #include <cstdint>
-#include <cstring>
 
+#include "core/AppBuffer.h"
 #include "core/ConstantNames.h"
 #include "core/InfoItems.h"
 #include "core/TraceFormatter.h"
@@ -343,13 +343,6 @@ const Item* find(const Item (&items)[count], SQLINTEGER id) {
   return nullptr;
 }
 
-template <typename T>
-T read(const void* buffer) {
-  T value;
-  std::memcpy(&value, buffer, sizeof value);
-  return value;
-}
-
 // The value in the low bits, widened from the item's width with its sign.
 std::uint64_t widen(std::uint64_t bits, Width width) {
   switch (width) {
@@ -371,14 +364,14 @@ std::uint64_t readStored(const void* buffer, Width width) {
   switch (width) {
     case Width::Int16:
     case Width::UInt16:
-      return widen(read<std::uint16_t>(buffer), width);
+      return widen(loadAppValue<std::uint16_t>(buffer), width);
     case Width::Int32:
     case Width::UInt32:
-      return widen(read<std::uint32_t>(buffer), width);
+      return widen(loadAppValue<std::uint32_t>(buffer), width);
     case Width::Pointer:
-      return reinterpret_cast<std::uintptr_t>(read<const void*>(buffer));
+      return reinterpret_cast<std::uintptr_t>(loadAppValue<const void*>(buffer));
     default:
-      return read<std::uint64_t>(buffer);
+      return loadAppValue<std::uint64_t>(buffer);
   }
 }
 

@@ -11,9 +11,9 @@
 // with "01S06" posted (the rowset asked for began before the result and was moved to row 1),
 // SQL_NO_DATA with beforeStart_ or afterEnd_ set, or SQL_ERROR when the row source cannot move
 // that way.
-#include <cstring>
 #include <string>
 
+#include "core/AppBuffer.h"
 #include "core/TraceWriter.h"
 #include "statement/Descriptor.h"
 #include "statement/Recordset.h"
@@ -158,8 +158,7 @@ SQLRETURN Statement::fetchAbsolute(SQLLEN offset) { return fetchMoved(moveAbsolu
 
 SQLRETURN Statement::fetchBookmark(SQLLEN offset) {
   if (useBookmarks_ == SQL_UB_OFF || fetchBookmarkPtr_ == nullptr) return post("HY111");
-  SQLLEN bookmark;
-  std::memcpy(&bookmark, fetchBookmarkPtr_, sizeof bookmark);
+  const auto bookmark = loadAppValue<SQLLEN>(fetchBookmarkPtr_);
   if (isTracing()) {
     traceStream().writeLine("// bookmark start: " + std::to_string(bookmark) +
                             "  offset: " + std::to_string(offset));

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/AppBuffer.h"
 #include "core/Charset.h"
 #include "core/Connection.h"
 #include "core/SqlTypeClass.h"
@@ -134,13 +135,6 @@ bool floatText(Float value, std::string& text) {
   return true;
 }
 
-template <typename Value>
-Value load(const void* address) {
-  Value value;
-  std::memcpy(&value, address, sizeof value);
-  return value;
-}
-
 // A field of `width` digits, zero-filled; a negative value keeps its sign in front.
 void appendPadded(std::string& text, long value, int width) {
   if (value < 0) text += '-';
@@ -204,7 +198,7 @@ std::size_t wideUnitCount(const SQLWCHAR* value, SQLLEN length, SQLLEN bufferLen
   if (bytes <= 0 && length < 0) return utf16Length(value);
   const auto limit = static_cast<std::size_t>(bytes) / 2;
   std::size_t units = 0;
-  while (units < limit && load<SQLWCHAR>(value + units) != 0) ++units;
+  while (units < limit && loadAppValue<SQLWCHAR>(value + units) != 0) ++units;
   return units;
 }
 
@@ -297,35 +291,35 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
 
   switch (cType) {
     case SQL_C_UTINYINT:
-      return numberLiteral(integerText(load<unsigned char>(value)), false);
+      return numberLiteral(integerText(loadAppValue<unsigned char>(value)), false);
     case SQL_C_STINYINT:
     case SQL_C_TINYINT:
     case SQL_C_BIT:
-      return numberLiteral(integerText(load<signed char>(value)), false);
+      return numberLiteral(integerText(loadAppValue<signed char>(value)), false);
     case SQL_C_USHORT:
-      return numberLiteral(integerText(load<SQLUSMALLINT>(value)), false);
+      return numberLiteral(integerText(loadAppValue<SQLUSMALLINT>(value)), false);
     case SQL_C_SSHORT:
     case SQL_C_SHORT:
-      return numberLiteral(integerText(load<SQLSMALLINT>(value)), false);
+      return numberLiteral(integerText(loadAppValue<SQLSMALLINT>(value)), false);
     case SQL_C_ULONG:
-      return numberLiteral(integerText(load<SQLUINTEGER>(value)), false);
+      return numberLiteral(integerText(loadAppValue<SQLUINTEGER>(value)), false);
     case SQL_C_SLONG:
     case SQL_C_LONG:
-      return numberLiteral(integerText(load<SQLINTEGER>(value)), false);
+      return numberLiteral(integerText(loadAppValue<SQLINTEGER>(value)), false);
     case SQL_C_SBIGINT:
-      return numberLiteral(integerText(load<SQLBIGINT>(value)), false);
+      return numberLiteral(integerText(loadAppValue<SQLBIGINT>(value)), false);
     case SQL_C_UBIGINT: {
       // Above the signed range the server would read the digits as an approximate number;
       // quoted they keep every digit.
-      const auto unsignedValue = load<SQLUBIGINT>(value);
+      const auto unsignedValue = loadAppValue<SQLUBIGINT>(value);
       return numberLiteral(integerText(unsignedValue),
                            unsignedValue > std::numeric_limits<std::int64_t>::max());
     }
     case SQL_C_FLOAT:
     case SQL_C_DOUBLE: {
       std::string digits;
-      const bool finite = cType == SQL_C_FLOAT ? floatText(load<float>(value), digits)
-                                               : floatText(load<double>(value), digits);
+      const bool finite = cType == SQL_C_FLOAT ? floatText(loadAppValue<float>(value), digits)
+                                               : floatText(loadAppValue<double>(value), digits);
       if (!finite) return post("22003");
       return numberLiteral(std::move(digits), false);
     }
@@ -363,13 +357,13 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
     }
     case SQL_C_DATE:
     case SQL_C_TYPE_DATE:
-      return dateTimeLiteral(formatDateLiteral(load<SQL_DATE_STRUCT>(value), sqlType));
+      return dateTimeLiteral(formatDateLiteral(loadAppValue<SQL_DATE_STRUCT>(value), sqlType));
     case SQL_C_TIME:
     case SQL_C_TYPE_TIME:
-      return dateTimeLiteral(formatTimeLiteral(load<SQL_TIME_STRUCT>(value), sqlType));
+      return dateTimeLiteral(formatTimeLiteral(loadAppValue<SQL_TIME_STRUCT>(value), sqlType));
     case SQL_C_TIMESTAMP:
     case SQL_C_TYPE_TIMESTAMP: {
-      const auto timestamp = load<SQL_TIMESTAMP_STRUCT>(value);
+      const auto timestamp = loadAppValue<SQL_TIMESTAMP_STRUCT>(value);
       if (timestamp.fraction > maxFraction) return post("22008");
       return dateTimeLiteral(formatTimestampLiteral(timestamp, sqlType));
     }
