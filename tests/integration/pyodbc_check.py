@@ -72,5 +72,36 @@ try:
 except pyodbc.Error as error:
     check("x" * 380 in str(error), "the long error is cut: %s" % error)
 
+# Manual commit: a rollback undoes, a commit keeps, and another connection sees only what was
+# committed; pyodbc starts with autocommit off.
+check(not by_dsn.autocommit, "pyodbc's connection starts in autocommit")
+other = pyodbc.connect("DSN=%s;UID=karvell;PWD=karvell" % dsn, autocommit=True)
+cur.execute("create table tx (id integer)")
+by_dsn.commit()
+
+
+def counts():
+    return (cur.execute("select count(*) from tx").fetchone()[0],
+            other.cursor().execute("select count(*) from tx").fetchone()[0])
+
+
+cur.execute("insert into tx values (1)")
+check(counts() == (1, 0), "uncommitted insert: %r" % (counts(),))
+by_dsn.rollback()
+check(counts() == (0, 0), "after rollback: %r" % (counts(),))
+cur.executemany("insert into tx values (?)", [(2,), (3,)])
+by_dsn.commit()
+check(counts() == (2, 2), "after commit: %r" % (counts(),))
+by_dsn.autocommit = True
+cur.execute("insert into tx values (4)")
+by_dsn.rollback()
+check(counts() == (3, 3), "autocommit insert after rollback: %r" % (counts(),))
+other.close()
+
+for info, expected in ((pyodbc.SQL_DBMS_NAME, "Karvell"), (pyodbc.SQL_DRIVER_ODBC_VER, "03.00"),
+                       (pyodbc.SQL_IDENTIFIER_QUOTE_CHAR, '"'), (pyodbc.SQL_MAX_COLUMN_NAME_LEN, 255),
+                       (pyodbc.SQL_DATA_SOURCE_NAME, dsn)):
+    check(by_dsn.getinfo(info) == expected, "getinfo %d: %r" % (info, by_dsn.getinfo(info)))
+
 by_dsn.close()
 print("ok")
