@@ -171,7 +171,8 @@ SQLRETURN Statement::colAttribute(SQLUSMALLINT column, SQLUSMALLINT field,
     case SQL_DESC_OCTET_LENGTH:
       return number(record.getOctetLength());
     default:
-      return SQL_SUCCESS;
+      // Nothing is answered, and an application must not read its buffer as if it were.
+      return post("HY091");
   }
 }
 

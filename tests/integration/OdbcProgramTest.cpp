@@ -473,4 +473,50 @@ TEST_F(OdbcProgram, EveryListedIsolationLevelCanBeChosen) {
   }
 }
 
+// A reporting tool reads every attribute of every result column: each known identifier answers,
+// narrow and wide, and an identifier the driver does not know fails with "HY091" rather than
+// leaving the application's variable as it was behind a success.
+TEST_F(OdbcProgram, EveryColumnAttributeAnswersOrSaysItIsUnknown) {
+  exec("create table t (id integer, v text, d date)");
+  SQLHSTMT stmt = statement();
+  run(stmt, "select id, v, d from t");
+  const SQLUSMALLINT known[] = {
+      SQL_DESC_AUTO_UNIQUE_VALUE, SQL_DESC_BASE_COLUMN_NAME, SQL_DESC_BASE_TABLE_NAME,
+      SQL_DESC_CASE_SENSITIVE,    SQL_DESC_CATALOG_NAME,     SQL_DESC_CONCISE_TYPE,
+      SQL_DESC_COUNT,             SQL_DESC_DISPLAY_SIZE,     SQL_DESC_FIXED_PREC_SCALE,
+      SQL_DESC_LABEL,             SQL_DESC_LENGTH,           SQL_DESC_LITERAL_PREFIX,
+      SQL_DESC_LITERAL_SUFFIX,    SQL_DESC_LOCAL_TYPE_NAME,  SQL_DESC_NAME,
+      SQL_DESC_NULLABLE,          SQL_DESC_NUM_PREC_RADIX,   SQL_DESC_OCTET_LENGTH,
+      SQL_DESC_PRECISION,         SQL_DESC_SCALE,            SQL_DESC_SCHEMA_NAME,
+      SQL_DESC_SEARCHABLE,        SQL_DESC_TABLE_NAME,       SQL_DESC_TYPE,
+      SQL_DESC_TYPE_NAME,         SQL_DESC_UNNAMED,          SQL_DESC_UNSIGNED,
+      SQL_DESC_UPDATABLE};
+  for (SQLUSMALLINT column = 1; column <= 3; ++column) {
+    for (SQLUSMALLINT field : known) {
+      SCOPED_TRACE(std::to_string(column) + " field " + std::to_string(field));
+      char text[128];
+      SQLWCHAR wide[128];
+      SQLSMALLINT length = 0;
+      SQLLEN number = 0;
+      EXPECT_EQ(SQLColAttribute(stmt, column, field, text, sizeof text, &length, &number),
+                SQL_SUCCESS)
+          << state(SQL_HANDLE_STMT, stmt);
+      EXPECT_EQ(SQLColAttributeW(stmt, column, field, wide, sizeof wide, &length, &number),
+                SQL_SUCCESS)
+          << state(SQL_HANDLE_STMT, stmt);
+    }
+  }
+  for (SQLUSMALLINT field : {SQLUSMALLINT{19}, SQLUSMALLINT{SQL_DESC_DATA_PTR},
+                             SQLUSMALLINT{9999}}) {
+    SCOPED_TRACE(field);
+    SQLLEN number = -99;
+    EXPECT_EQ(SQLColAttribute(stmt, 1, field, nullptr, 0, nullptr, &number), SQL_ERROR);
+    EXPECT_EQ(sqlState(stmt), "HY091");
+    EXPECT_EQ(number, -99);
+    EXPECT_EQ(SQLColAttributeW(stmt, 1, field, nullptr, 0, nullptr, &number), SQL_ERROR);
+    EXPECT_EQ(sqlState(stmt), "HY091");
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+}
+
 }  // namespace

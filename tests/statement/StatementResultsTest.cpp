@@ -108,11 +108,12 @@ TEST_F(ResultsTest, ColAttributeAnswersOdbc2AndOdbc3Identifiers) {
     EXPECT_STREQ(cut, "a_rat");
     EXPECT_EQ(textLength, 25);
   }
-  // Identifiers without an answer write nothing.
+  // Identifiers without an answer write nothing and say so.
   for (SQLUSMALLINT field : {19, 1004}) {
     char text[4] = "abc";
     SQLLEN number = -99;
-    EXPECT_EQ(statement().colAttribute(1, field, text, sizeof text, nullptr, &number), SQL_SUCCESS);
+    EXPECT_EQ(statement().colAttribute(1, field, text, sizeof text, nullptr, &number), SQL_ERROR);
+    EXPECT_EQ(takeState(), "HY091");
     EXPECT_STREQ(text, "abc");
     EXPECT_EQ(number, -99);
   }
