@@ -193,7 +193,8 @@ int kvl_send_ack(KvlConnection* connection, int code) {
   return sendHeaderOnly(connection, kvlCommandAcknowledge, static_cast<std::uint8_t>(code));
 }
 
-int kvl_read_header(KvlConnection* connection, std::int64_t expectedSize, std::int64_t expectedFields, int* end) {
+int kvl_read_header(KvlConnection* connection, std::int64_t expectedSize, std::int64_t expectedFields, int* end,
+                    std::uint32_t timeout) {
   const std::uint8_t* header = connection->replyHeader.bytes;
   *end = 0;
   connection->expectedSize = 0;
@@ -214,7 +215,7 @@ int kvl_read_header(KvlConnection* connection, std::int64_t expectedSize, std::i
   if (code == 0) return 0;
   // An error reply: its payload, if any, is the message.
   if (size > 0) {
-    if (kvl_socketread(connection, 0, 0) != 0 || decryptPayload(connection) != 0) return -1;
+    if (kvl_socketread(connection, 0, timeout) != 0 || decryptPayload(connection) != 0) return -1;
   }
   const char* text = size > 0 ? reinterpret_cast<const char*>(connection->payload) : "";
   kvl_set_error_text(connection, code, text, size > 0 ? connection->payloadLength : 0);
@@ -225,7 +226,7 @@ int kvl_read_header(KvlConnection* connection, std::int64_t expectedSize, std::i
 int kvl_read_reply(KvlConnection* connection, std::int64_t expectedSize, std::int64_t expectedFields, int stopAtEnd,
                    int* end, std::uint32_t timeout) {
   if (kvl_socketread(connection, 1, timeout) != 0) return -1;
-  if (kvl_read_header(connection, expectedSize, expectedFields, end) != 0) return -1;
+  if (kvl_read_header(connection, expectedSize, expectedFields, end, timeout) != 0) return -1;
   connection->payloadLength = 0;
   if (connection->expectedSize == 0) return 0;
   if (kvl_socketread(connection, 0, timeout) != 0) return -1;

@@ -91,8 +91,10 @@ int kvl_send_ack(KvlConnection* connection, int code);
 // processing. timeout in seconds, 0 for none. 0 or -1.
 int kvl_read_reply(KvlConnection* connection, std::int64_t expectedSize, std::int64_t expectedFields, int stopAtEnd,
                    int* end, std::uint32_t timeout);
-// Checks the reply header just read; an error reply's message is read and stored. 0 or -1.
-int kvl_read_header(KvlConnection* connection, std::int64_t expectedSize, std::int64_t expectedFields, int* end);
+// Checks the reply header just read; an error reply's message is read, within the reply's
+// timeout in seconds (0 for none), and stored. 0 or -1.
+int kvl_read_header(KvlConnection* connection, std::int64_t expectedSize, std::int64_t expectedFields, int* end,
+                    std::uint32_t timeout);
 // Makes the payload buffer hold at least size bytes, keeping its contents. 0 or -1.
 int kvl_alloc_inbuffer(KvlConnection* connection, std::size_t size);
 // One reply's payload (still the connection's) and its length; after a failed read the server

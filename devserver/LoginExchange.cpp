@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "devserver/ByteOrder.h"
 #include "devserver/PacketChannel.h"
 #include "devserver/Protocol.h"
 #include "devserver/ServerContext.h"
@@ -51,6 +52,16 @@ LoginExchange::Outcome LoginExchange::handle(const Request& request, PacketChann
   const std::uint8_t step = request.header.selector >= 40
                                 ? request.header.selector - selector::kWithToken
                                 : request.header.selector;
+  const double stall = context_.options().loginErrorStall;
+  if (stall > 0 && (step == selector::kClearUser || step == selector::kEncryptedUser)) {
+    std::uint8_t header[kHeaderSize] = {};
+    storeU32(header, kSignature);
+    storeU32(header + 4, static_cast<std::uint32_t>(std::strlen(kRefusal)));
+    storeU16(header + 8, code::kAuthentication);
+    if (!channel.sendRaw(header, sizeof header)) return Outcome::kClosed;
+    context_.sleep(stall);
+    return Outcome::kClosed;
+  }
   switch (step) {
     case selector::kClearUser:
       return clearUser(request, channel);

@@ -71,6 +71,8 @@ const char* usageText() {
          "                        instead of running them (repeatable)\n"
          "  --max-request BYTES   refuse larger requests and close (default 268435456)\n"
          "  --login-delay S       wait S seconds before the first login reply\n"
+         "  --login-error-stall S  answer the first login step with an error header whose\n"
+         "                        message does not follow for S seconds\n"
          "  --login-bad-s         spoil the proof in the encrypted login reply\n"
          "  --login-wrong-size    send a first login reply one byte too long\n"
          "  --reject-user         refuse every login at its last step\n"
@@ -134,6 +136,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
         options.maxRequest = static_cast<std::size_t>(number);
       } else if (name == "--login-delay") {
         ok = parseSeconds(value, options.loginDelay);
+      } else if (name == "--login-error-stall") {
+        ok = parseSeconds(value, options.loginErrorStall);
       } else {
         error = "unknown option " + name;
         return false;

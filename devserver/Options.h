@@ -27,6 +27,7 @@ struct Options {
   std::size_t maxRequest = 256u << 20;
   // Login faults for the client's tests.
   double loginDelay = 0;
+  double loginErrorStall = 0;  // an error reply that announces its message and withholds it
   bool loginBadS = false;
   bool loginWrongSize = false;
   bool rejectUser = false;

@@ -176,4 +176,17 @@ TEST_F(ClientLoginFault, LoginReplyLaterThanFiveSecondsTimesOut) {
   EXPECT_LT(seconds, 7.0);
 }
 
+TEST_F(ClientLoginFault, ALoginErrorWhoseMessageNeverComesTimesOut) {
+  // The message of an error reply is read within the wait of the reply it belongs to.
+  for (int encryption : {0, 2}) {
+    SCOPED_TRACE(encryption);
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(login({"--login-error-stall", "30"}, encryption), -1);
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_EQ(code_, 810);
+    EXPECT_EQ(message_, "A timeout error occured inside kvl_socketread");
+    EXPECT_LT(seconds, 20.0);
+  }
+}
+
 }  // namespace
