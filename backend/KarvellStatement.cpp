@@ -135,12 +135,14 @@ SQLRETURN KarvellStatement::describeResult(KvlCursor* cursor) {
   // Any other cursor type scrolls over a copy; the cursor is not needed once it is copied.
   auto* copy = new MemoryRecordset(this);
   installRecordset(copy);
-  const int rows = kvl_cursor_row_count(cursor_);
-  for (int row = 1; row <= rows; ++row) {
+  // Walked row by row: a cursor the server keeps knows no row count and hands out its rows as
+  // they are read.
+  for (bool more = !kvl_cursor_is_eof(cursor_); more;
+       more = kvl_cursor_seek(cursor_, KVL_SEEK_NEXT) == 1) {
     copy->addRow();
     for (int column = 1; column <= columns; ++column) {
       std::uint32_t length = 0;
-      const char* value = kvl_cursor_field(cursor_, row, column, &length);
+      const char* value = kvl_cursor_field(cursor_, -1, column, &length);
       copy->setCellString(static_cast<SQLUSMALLINT>(column),
                           value != nullptr ? std::optional<std::string_view>(
                                                  std::string_view(value, length))

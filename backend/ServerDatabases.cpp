@@ -58,10 +58,11 @@ SQLRETURN listServerDatabases(const std::string& server, std::uint16_t port,
   if (!SQL_SUCCEEDED(rc)) {
     rc = failure(statement, nativeError, message);
   } else if (KvlCursor* cursor = statement.serverCursor()) {
-    const int rows = kvl_cursor_row_count(cursor);
-    for (int row = 1; row <= rows; ++row) {
+    // Row by row: a list the server keeps on its side has no row count.
+    for (bool more = !kvl_cursor_is_eof(cursor); more;
+         more = kvl_cursor_seek(cursor, KVL_SEEK_NEXT) == 1) {
       std::uint32_t length = 0;
-      const char* name = kvl_cursor_field(cursor, row, 1, &length);
+      const char* name = kvl_cursor_field(cursor, -1, 1, &length);
       if (name != nullptr) names.emplace_back(name, length);
     }
     rc = SQL_SUCCESS;

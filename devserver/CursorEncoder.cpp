@@ -90,6 +90,7 @@ CursorEncoder::Status CursorEncoder::next(ReplyFields& fields, std::string& erro
   fields.columns = wireColumns_;
   if (options_.rowid && sqlColumns_) fields.flags |= replyflag::kRowid;
   if (pending_ || !first) fields.flags |= replyflag::kPartial;
+  if (options_.serverSide) fields.flags |= replyflag::kServerCursor;
   if (first) {
     if (options_.tableNames && sqlColumns_) fields.flags |= replyflag::kTableNames;
     buildFirstPayload();

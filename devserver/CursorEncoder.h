@@ -25,6 +25,7 @@ struct CursorOptions {
   std::uint32_t chunkRows = 10000;
   bool tableNames = false;
   bool rowid = false;  // a hidden first column numbering the rows of the result
+  bool serverSide = false;
 };
 
 class CursorEncoder {

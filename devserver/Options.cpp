@@ -71,6 +71,8 @@ const char* usageText() {
          "                        instead of running them (repeatable)\n"
          "  --max-request BYTES   refuse larger requests and close (default 268435456)\n"
          "  --login-delay S       wait S seconds before the first login reply\n"
+         "  --server-cursors      mark results as server-side cursors, their chunks sent on\n"
+         "                        command 11 instead of acknowledgement 25\n"
          "  --login-error-stall S  answer the first login step with an error header whose\n"
          "                        message does not follow for S seconds\n"
          "  --login-bad-s         spoil the proof in the encrypted login reply\n"
@@ -95,6 +97,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
       options.rowid = true;
     } else if (name == "--clear-replies") {
       options.clearReplies = true;
+    } else if (name == "--server-cursors") {
+      options.serverCursors = true;
     } else if (name == "--login-bad-s") {
       options.loginBadS = true;
     } else if (name == "--login-wrong-size") {

@@ -20,6 +20,7 @@ struct Options {
   bool tableNames = false;
   bool rowid = false;
   bool clearReplies = false;
+  bool serverCursors = false;  // results marked as kept on the server, read on with command 11
   std::string trace;
   std::string sqlLog;
   // Texts that start with the prefix are answered with the code instead of running.

@@ -28,7 +28,8 @@ constexpr std::uint8_t kCompressed = 0x08, kValuePacket = 0x20;
 }
 
 namespace replyflag {
-constexpr std::uint8_t kRowid = 0x04, kCompressed = 0x08, kPartial = 0x20, kTableNames = 0x80;
+constexpr std::uint8_t kRowid = 0x04, kCompressed = 0x08, kPartial = 0x20, kServerCursor = 0x40,
+                       kTableNames = 0x80;
 }
 
 // Header byte 14: how the login names the user.

@@ -181,7 +181,9 @@ bool Session::handleLogin(const Request& request, bool& loggedIn) {
 
 bool Session::dispatch(const Request& request) {
   const RequestHeader& h = request.header;
-  if (h.command != command::kAck) dropPending();
+  const bool serverCursorNext =
+      h.command == command::kCursorNext && context_.options().serverCursors;
+  if (h.command != command::kAck && !serverCursorNext) dropPending();
   switch (h.command) {
     case command::kQuery:
     case command::kExecute: {
@@ -207,6 +209,12 @@ bool Session::dispatch(const Request& request) {
     case command::kCursorClose:
       return channel_.reply({});
     case command::kCursorNext:
+      if (serverCursorNext) {
+        if (pending_) return continueResult();
+        ReplyFields end;
+        end.code = code::kChunkEnd;
+        return channel_.reply(end);
+      }
       return channel_.error(code::kUnsupported, "Server-side cursors are not supported");
     case command::kBind:
       return bindExchange(request);
@@ -222,7 +230,7 @@ bool Session::dispatch(const Request& request) {
 
 CursorOptions Session::cursorOptions() const {
   const Options& options = context_.options();
-  return CursorOptions{options.chunkRows, options.tableNames, options.rowid};
+  return CursorOptions{options.chunkRows, options.tableNames, options.rowid, options.serverCursors};
 }
 
 bool Session::sqlError(const std::string& message) { return channel_.error(code::kSql, message); }

@@ -375,5 +375,27 @@ TEST_P(ChunkedResultTest, RowsAreReadInPlaceWithoutAllocating) {
 
 INSTANTIATE_TEST_SUITE_P(Encryption, ChunkedResultTest, ::testing::Values("none", "AES256"));
 
+// A server may keep a result on its side and hand it out chunk by chunk as it is read.
+class ServerSideCursorTest : public ExecutionTest {
+ protected:
+  std::vector<std::string> extraServerArgs() const override {
+    return {"--chunk-rows", "2", "--server-cursors"};
+  }
+};
+
+TEST_F(ServerSideCursorTest, EveryRowIsReadWhateverTheCursorType) {
+  auto setup = statement();
+  ASSERT_EQ(run(*setup, "CREATE TABLE s(i INTEGER)"), SQL_SUCCESS);
+  ASSERT_EQ(run(*setup, "INSERT INTO s VALUES (1), (2), (3), (4), (5)"), SQL_SUCCESS);
+  const std::vector<std::vector<std::string>> expected = {{"1"}, {"2"}, {"3"}, {"4"}, {"5"}};
+  for (const SQLULEN cursorType : {SQL_CURSOR_FORWARD_ONLY, SQL_CURSOR_STATIC}) {
+    SCOPED_TRACE(cursorType);
+    auto stmt = statement();
+    ASSERT_EQ(stmt->setStmtAttr(SQL_ATTR_CURSOR_TYPE, number(cursorType), 0), SQL_SUCCESS);
+    ASSERT_EQ(run(*stmt, "SELECT i FROM s ORDER BY i"), SQL_SUCCESS) << diagnostic(*stmt).message;
+    EXPECT_EQ(rows(*stmt), expected);
+  }
+}
+
 }  // namespace
 }  // namespace backendtest

@@ -29,6 +29,26 @@ TEST_F(ServerDatabasesTest, NamesOfTheDataDirectory) {
   EXPECT_EQ(openConnections(), 0);
 }
 
+// A server that keeps the list on its side hands it out a chunk at a time and tells no count.
+class ServerDatabasesOnServerCursorsTest : public BackendServerTest {
+ protected:
+  std::vector<std::string> extraServerArgs() const override {
+    return {"--server-cursors", "--chunk-rows", "2"};
+  }
+};
+
+TEST_F(ServerDatabasesOnServerCursorsTest, EveryNameArrives) {
+  for (const char* name : {"a.db", "b.db", "c.db"}) std::ofstream(server().dataFile(name)).close();
+  std::vector<std::string> names;
+  SQLINTEGER native = 1;
+  std::string message;
+  ASSERT_EQ(listServerDatabases("127.0.0.1", static_cast<std::uint16_t>(port()), 0, "karvell",
+                                "karvell", names, native, message),
+            SQL_SUCCESS)
+      << message;
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "default"}));
+}
+
 TEST_F(ServerDatabasesTest, WrongPasswordAndAwkwardCredentials) {
   std::vector<std::string> names;
   SQLINTEGER native = 0;
