@@ -179,7 +179,10 @@ SQLRETURN freeStatement(SQLHANDLE handle) {
   Statement* statement = asStatement(handle);
   return freeUnder(statement, "stmt", SQL_HANDLE_STMT, "SQLFreeHandle", true, [statement]() -> SQLRETURN {
     // The handle goes whatever closing its cursor answered.
-    statement->freeStmt(SQL_DROP);
+    {
+      const std::unique_lock<platform::Mutex> lock = lockConnectionOf(statement);
+      statement->freeStmt(SQL_DROP);
+    }
     delete statement;
     return SQL_SUCCESS;
   });
@@ -263,7 +266,9 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT StatementHandle, SQLUSMALLI
                             {trace.handle("stmt", statement), freeStmtOptionName(Option)}));
       },
       [&] {
+        std::unique_lock<platform::Mutex> lock = lockConnectionOf(statement);
         const SQLRETURN rc = statement->freeStmt(Option);
+        lock.unlock();
         // A statement whose drop failed stays, with the failure to read on it.
         if (Option == SQL_DROP && SQL_SUCCEEDED(rc)) {
           delete statement;

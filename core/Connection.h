@@ -39,6 +39,9 @@ class Connection {
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
+  // Held through each call on one of its statements or descriptors (api/Handles.h).
+  platform::Mutex& callMutex() { return callMutex_; }
+
   virtual void enableQueryLog(SQLUINTEGER thresholdMilliseconds, const std::string& path);
   virtual bool isQueryLogEnabled() const;
   // Appends "time stamp TAB milliseconds TAB SQL" to the query log; a log that cannot be opened
@@ -223,5 +226,6 @@ class Connection {
   std::uint32_t sendEncoding_;
   std::uint32_t receiveEncoding_;
   platform::Mutex childrenMutex_;
+  platform::Mutex callMutex_;
   std::vector<ConnectionChild*> children_;
 };

@@ -609,6 +609,10 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
     if (piecePosition != nullptr) *piecePosition = position;
   } else {
     if (kind == CTypeClass::number) {
+      // A date's or a blob's text would parse as the number it starts with.
+      if (isDateTimeType(fields_.conciseType) || isBinaryType(fields_.conciseType)) {
+        return fail("07006");
+      }
       outcome = convertToNumber(cType, text, length, target, tracing ? &fixedValue : nullptr);
     } else {
       outcome = convertToDateTime(cType, fields_.conciseType, text, length, target,

@@ -202,6 +202,17 @@ std::size_t wideUnitCount(const SQLWCHAR* value, SQLLEN length, SQLLEN bufferLen
   return units;
 }
 
+// Whether characters follow a NUL within the value's explicit length: the statement text ends a
+// text at its first NUL, so NULs that only pad the value are dropped but data after one would be.
+template <typename Unit>
+bool hasDataAfterNul(const Unit* value, std::size_t kept, SQLLEN length) {
+  const auto whole = static_cast<std::size_t>(std::max<SQLLEN>(length, 0)) / sizeof(Unit);
+  for (std::size_t k = kept; k < whole; ++k) {
+    if (loadAppValue<Unit>(value + k) != 0) return true;
+  }
+  return false;
+}
+
 bool isDataAtExecutionIndicator(SQLLEN indicator) {
   return indicator == SQL_DATA_AT_EXEC || indicator <= SQL_LEN_DATA_AT_EXEC_OFFSET;
 }
@@ -327,6 +338,7 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
       const auto* characters = static_cast<const char*>(value);
       const std::size_t bytes = byteCount(characters, length, application.getOctetLength(), true);
       if (isTracing()) traceStream().writeLine("// octet len: " + std::to_string(bytes));
+      if (hasDataAfterNul(characters, bytes, length)) return post("22018");
       // Text in the application's code page reaches a UTF-8 server as UTF-8, as the server's
       // text reaches SQL_C_CHAR buffers in that code page. ASCII reads the same in every one.
       const bool ascii = std::all_of(characters, characters + bytes,
@@ -341,6 +353,7 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
       const auto* wide = static_cast<const SQLWCHAR*>(value);
       const std::size_t units = wideUnitCount(wide, length, application.getOctetLength());
       if (isTracing()) traceStream().writeLine("// wide len: " + std::to_string(units));
+      if (hasDataAfterNul(wide, units, length)) return post("22018");
       SQLINTEGER utf8Length = 0;
       const std::unique_ptr<char, decltype(&std::free)> utf8(
           utf16ToUtf8(wide, static_cast<SQLINTEGER>(units), &utf8Length), &std::free);

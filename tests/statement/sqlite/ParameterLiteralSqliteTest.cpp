@@ -286,6 +286,13 @@ TEST_F(ParameterLiteralSqliteTest, InjectionsStayInsideTheirLiterals) {
       if (std::string(sqlTemplate) == "SELECT 1 -?") {
         values = {integer(SQL_C_SLONG, SQL_INTEGER, SQLINTEGER{-5})};
       }
+      // A text cannot carry data past a NUL: refused, neither cut nor let out of its literal.
+      if (value.find('\0') != std::string::npos) {
+        if (values[0].cType == SQL_C_CHAR) {
+          EXPECT_EQ(finalText(sqlTemplate, values), "state 22018");
+        }
+        continue;
+      }
       expectSameRow(sqlTemplate, values);
       // Wide text takes the same way.
       std::u16string wide;
