@@ -45,6 +45,9 @@ struct Direction {
   const char* timedOut;
   int failedCode;
   const char* failed;
+  // A read's time-out bounds the whole read, so a peer that trickles bytes cannot stretch it; a
+  // write's bounds each wait, as a large request may take long to leave on a slow link.
+  bool boundsWhole;
 };
 
 const Direction reading{platform::waitReadable,
@@ -53,14 +56,16 @@ const Direction reading{platform::waitReadable,
                         "An error occured while executing kvl_socketread",
                         "A timeout error occured inside kvl_socketread",
                         830,
-                        "An error occured while executing sock_read"};
+                        "An error occured while executing sock_read",
+                        true};
 const Direction writing{platform::waitWritable,
                         802,
                         "select returns except_fds inside kvl_socketwrite",
                         "An error occured inside kvl_socketwrite",
                         "A timeout error occured inside kvl_socketwrite",
                         820,
-                        "An error occured while trying to execute sock_write"};
+                        "An error occured while trying to execute sock_write",
+                        false};
 
 // 1 when the socket is ready, 0 when the wait is to be repeated, -1 with the error set.
 int awaitSocket(KvlConnection* connection, const Direction& direction, int timeoutMs) {
@@ -74,17 +79,25 @@ int awaitSocket(KvlConnection* connection, const Direction& direction, int timeo
   return error != 0 ? fail(connection, error, direction.waitFailed) : 0;
 }
 
-// Moves exactly length bytes, each wait lasting at most waitMs (-1: no limit). move(viaTransport,
-// bytes, length) answers the bytes moved, 0 when the peer is gone, or a failure. 0 or -1.
+// Moves exactly length bytes within waitMs (-1: no limit), for the whole transfer or for each
+// wait as the direction says. move(viaTransport, bytes, length) answers the bytes moved, 0 when
+// the peer is gone, or a failure. 0 or -1.
 template <typename Byte, typename Move>
 int transfer(KvlConnection* connection, const Direction& direction, Byte* bytes, std::size_t length, int waitMs,
              Move move) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(waitMs, 0));
   while (length > 0) {
     std::ptrdiff_t moved = -1;
     if (connection->transport != nullptr) {
       moved = move(true, bytes, length);
     } else if (connection->socket != platform::noSocket) {
-      int ready = awaitSocket(connection, direction, waitMs);
+      int wait = waitMs;
+      if (waitMs >= 0 && direction.boundsWhole) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        wait = static_cast<int>(std::max<decltype(left)>(left, 0));
+      }
+      int ready = awaitSocket(connection, direction, wait);
       if (ready < 0) return -1;
       if (ready == 0) continue;
       moved = move(false, bytes, length);

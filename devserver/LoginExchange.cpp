@@ -2,6 +2,7 @@
 
 #include <openssl/crypto.h>
 
+#include <array>
 #include <cstring>
 #include <iostream>
 
@@ -18,6 +19,17 @@ constexpr std::size_t kNonce = 20;
 constexpr std::size_t kProofPacket = kIvSize + 2 * kNonce;  // IV + CTS(nonce + SHA1(nonce))
 constexpr std::size_t kPasswordPacket = kIvSize + kNonce;   // IV + CTS(P1)
 const char* const kRefusal = "Login refused: unknown user or wrong password";
+
+// A login reply's header as the login faults send it by hand.
+std::array<std::uint8_t, kHeaderSize> loginHeader(std::uint16_t code, std::size_t size,
+                                                  std::uint32_t fieldCount) {
+  std::array<std::uint8_t, kHeaderSize> header{};
+  storeU32(header.data(), kSignature);
+  storeU32(header.data() + 4, static_cast<std::uint32_t>(size));
+  storeU16(header.data() + 8, code);
+  storeU32(header.data() + 24, fieldCount);
+  return header;
+}
 
 bool sameBytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t length) {
   return CRYPTO_memcmp(a, b, length) == 0;
@@ -54,11 +66,8 @@ LoginExchange::Outcome LoginExchange::handle(const Request& request, PacketChann
                                 : request.header.selector;
   const double stall = context_.options().loginErrorStall;
   if (stall > 0 && (step == selector::kClearUser || step == selector::kEncryptedUser)) {
-    std::uint8_t header[kHeaderSize] = {};
-    storeU32(header, kSignature);
-    storeU32(header + 4, static_cast<std::uint32_t>(std::strlen(kRefusal)));
-    storeU16(header + 8, code::kAuthentication);
-    if (!channel.sendRaw(header, sizeof header)) return Outcome::kClosed;
+    const auto header = loginHeader(code::kAuthentication, std::strlen(kRefusal), 0);
+    if (!channel.sendRaw(header.data(), header.size())) return Outcome::kClosed;
     context_.sleep(stall);
     return Outcome::kClosed;
   }
@@ -112,7 +121,14 @@ LoginExchange::Outcome LoginExchange::clearUser(const Request& request, PacketCh
   std::uint8_t reply[kNonce + 1] = {};
   std::memcpy(reply, challenge_.data(), kNonce);
   const std::size_t length = context_.options().loginWrongSize ? kNonce + 1 : kNonce;
-  if (!channel.loginReply(reply, length, 1)) return Outcome::kClosed;
+  if (const double pause = context_.options().loginTrickle; pause > 0) {
+    const auto header = loginHeader(0, length, 1);
+    for (const std::uint8_t byte : header)
+      if (!channel.sendRaw(&byte, 1) || !context_.sleep(pause)) return Outcome::kClosed;
+    if (!channel.sendRaw(reply, length)) return Outcome::kClosed;
+  } else if (!channel.loginReply(reply, length, 1)) {
+    return Outcome::kClosed;
+  }
   stage_ = Stage::kClearChallenged;
   return Outcome::kContinue;
 }

@@ -73,6 +73,7 @@ const char* usageText() {
          "  --login-delay S       wait S seconds before the first login reply\n"
          "  --server-cursors      mark results as server-side cursors, their chunks sent on\n"
          "                        command 11 instead of acknowledgement 25\n"
+         "  --login-trickle S     send the clear login's challenge one byte every S seconds\n"
          "  --login-error-stall S  answer the first login step with an error header whose\n"
          "                        message does not follow for S seconds\n"
          "  --login-bad-s         spoil the proof in the encrypted login reply\n"
@@ -140,6 +141,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
         options.maxRequest = static_cast<std::size_t>(number);
       } else if (name == "--login-delay") {
         ok = parseSeconds(value, options.loginDelay);
+      } else if (name == "--login-trickle") {
+        ok = parseSeconds(value, options.loginTrickle);
       } else if (name == "--login-error-stall") {
         ok = parseSeconds(value, options.loginErrorStall);
       } else {

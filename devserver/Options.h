@@ -29,6 +29,7 @@ struct Options {
   // Login faults for the client's tests.
   double loginDelay = 0;
   double loginErrorStall = 0;  // an error reply that announces its message and withholds it
+  double loginTrickle = 0;  // the clear login's challenge sent a byte at a time, this far apart
   bool loginBadS = false;
   bool loginWrongSize = false;
   bool rejectUser = false;

@@ -109,6 +109,15 @@ class ClientLoginFault : public ::testing::Test {
     return result;
   }
 
+  // The login fails on the client's five-second wait for a reply, well before the seconds given.
+  void expectLoginTimeout(const std::vector<std::string>& options, int encryption, double seconds) {
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(login(options, encryption), -1);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), seconds);
+    EXPECT_EQ(code_, 810);
+    EXPECT_EQ(message_, "A timeout error occured inside kvl_socketread");
+  }
+
   int code_ = 0;
   std::string message_;
 };
@@ -168,25 +177,20 @@ TEST_F(ClientLoginFault, RejectedUser) {
 }
 
 TEST_F(ClientLoginFault, LoginReplyLaterThanFiveSecondsTimesOut) {
-  auto started = std::chrono::steady_clock::now();
-  EXPECT_EQ(login({"--login-delay", "7"}, 0), -1);
-  auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  EXPECT_EQ(code_, 810);
-  EXPECT_EQ(message_, "A timeout error occured inside kvl_socketread");
-  EXPECT_LT(seconds, 7.0);
+  expectLoginTimeout({"--login-delay", "7"}, 0, 7.0);
 }
 
 TEST_F(ClientLoginFault, ALoginErrorWhoseMessageNeverComesTimesOut) {
   // The message of an error reply is read within the wait of the reply it belongs to.
   for (int encryption : {0, 2}) {
     SCOPED_TRACE(encryption);
-    auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(login({"--login-error-stall", "30"}, encryption), -1);
-    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    EXPECT_EQ(code_, 810);
-    EXPECT_EQ(message_, "A timeout error occured inside kvl_socketread");
-    EXPECT_LT(seconds, 20.0);
+    expectLoginTimeout({"--login-error-stall", "30"}, encryption, 20.0);
   }
+}
+
+TEST_F(ClientLoginFault, ALoginReplyTrickledByteByByteTimesOut) {
+  // Each byte comes well within five seconds, the whole reply does not.
+  expectLoginTimeout({"--login-trickle", "0.5"}, 0, 14.0);
 }
 
 }  // namespace
