@@ -126,13 +126,14 @@ void KarvellConnection::readServerVersion() {
   if (!info) return;
   if (SQL_SUCCEEDED(info->executeText("SHOW INFO")) && info->serverCursor() != nullptr) {
     KvlCursor* cursor = info->serverCursor();
-    const int rows = kvl_cursor_row_count(cursor);
-    for (int row = 1; row <= rows; ++row) {
+    // Row by row: a result the server keeps on its side has no row count.
+    for (bool more = !kvl_cursor_is_eof(cursor); more;
+         more = kvl_cursor_seek(cursor, KVL_SEEK_NEXT) == 1) {
       std::uint32_t length = 0;
-      const char* name = kvl_cursor_field(cursor, row, 1, &length);
+      const char* name = kvl_cursor_field(cursor, -1, 1, &length);
       if (name == nullptr || compareNoCase(std::string(name, length).c_str(), "server_version") != 0)
         continue;
-      const char* value = kvl_cursor_field(cursor, row, 2, &length);
+      const char* value = kvl_cursor_field(cursor, -1, 2, &length);
       serverVersion_ = value != nullptr ? std::string(value, length) : std::string();
       parseVersion(serverVersion_, versionMajor_, versionMinor_, versionPatch_);
       break;

@@ -397,5 +397,12 @@ TEST_F(ServerSideCursorTest, EveryRowIsReadWhateverTheCursorType) {
   }
 }
 
+TEST_F(ServerSideCursorTest, TheServerVersionIsRead) {
+  char version[32] = {};
+  SQLSMALLINT length = 0;
+  ASSERT_EQ(connection_->getInfo(SQL_DBMS_VER, version, sizeof version, &length), SQL_SUCCESS);
+  EXPECT_STREQ(version, "5.7.3");
+}
+
 }  // namespace
 }  // namespace backendtest
