@@ -1,6 +1,7 @@
 #include "statement/DescriptorRecord.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -595,6 +596,23 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
     if (tracing) traceLine("// ---> | NULL |");
     markReturned();
     return SQL_SUCCESS;
+  }
+
+  // A bookmark travels as the text of its number; as binary (SQL_C_VARBOOKMARK) it is the SQLLEN
+  // that SQL_ATTR_FETCH_BOOKMARK_PTR reads back.
+  if (site.columnNumber == 0 && cType == SQL_C_BINARY) {
+    SQLLEN bookmark = 0;
+    std::from_chars(text, text + length, bookmark);
+    const bool cut = bufferLength < static_cast<SQLLEN>(sizeof bookmark);
+    if (target != nullptr) {
+      std::memcpy(target, &bookmark, cut ? static_cast<std::size_t>(bufferLength) : sizeof bookmark);
+    }
+    storeAppValue(indicatorPtr, SQLLEN{0});
+    storeAppValue(lengthPtr, static_cast<SQLLEN>(sizeof bookmark));
+    markReturned();
+    if (!cut) return SQL_SUCCESS;
+    post("01004");
+    return SQL_SUCCESS_WITH_INFO;
   }
 
   ConversionOutcome outcome;

@@ -182,6 +182,58 @@ TEST_F(OdbcProgram, GetDataIntoEveryCTypeGivesTheValueOrTheReason) {
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
 }
 
+// Variable-length bookmarks, as ODBC 3 programs use them on the static cursor that advertises
+// them: the bytes bound to column 0 or read by SQLGetData fetch their row again, at an offset.
+TEST_F(OdbcProgram, AVariableBookmarkReadAsBytesFetchesItsRowAgain) {
+  numbered("bk", 6);
+  SQLUINTEGER attributes = 0;
+  ASSERT_EQ(SQLGetInfo(dbc, SQL_STATIC_CURSOR_ATTRIBUTES1, &attributes, 0, nullptr), SQL_SUCCESS);
+  ASSERT_NE(attributes & SQL_CA1_BOOKMARK, 0u);
+  SQLHSTMT stmt = statement();
+  ASSERT_EQ(SQLSetStmtAttr(stmt, SQL_ATTR_CURSOR_TYPE,
+                           reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0),
+            SQL_SUCCESS);
+  ASSERT_EQ(SQLSetStmtAttr(stmt, SQL_ATTR_USE_BOOKMARKS,
+                           reinterpret_cast<SQLPOINTER>(SQL_UB_VARIABLE), 0),
+            SQL_SUCCESS);
+  unsigned char bound[16] = {};
+  SQLLEN boundLength = 0;
+  SQLINTEGER id = 0;
+  SQLLEN idLength = 0;
+  ASSERT_EQ(SQLBindCol(stmt, 0, SQL_C_VARBOOKMARK, bound, sizeof bound, &boundLength),
+            SQL_SUCCESS);
+  ASSERT_EQ(SQLBindCol(stmt, 1, SQL_C_SLONG, &id, 0, &idLength), SQL_SUCCESS);
+  run(stmt, "select id from bk order by id");
+  ASSERT_EQ(SQLFetchScroll(stmt, SQL_FETCH_ABSOLUTE, 4), SQL_SUCCESS);
+  EXPECT_EQ(boundLength, static_cast<SQLLEN>(sizeof(SQLLEN)));
+  unsigned char read[16] = {};
+  SQLLEN readLength = 0;
+  ASSERT_EQ(SQLGetData(stmt, 0, SQL_C_VARBOOKMARK, read, sizeof read, &readLength), SQL_SUCCESS);
+  EXPECT_EQ(readLength, boundLength);
+  EXPECT_EQ(std::memcmp(read, bound, sizeof(SQLLEN)), 0);
+  unsigned char kept[16] = {};
+  std::memcpy(kept, bound, sizeof kept);
+  ASSERT_EQ(SQLSetStmtAttr(stmt, SQL_ATTR_FETCH_BOOKMARK_PTR, kept, 0), SQL_SUCCESS);
+  for (const SQLLEN offset : {0, 1, -3}) {
+    ASSERT_EQ(SQLFetchScroll(stmt, SQL_FETCH_FIRST, 0), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetchScroll(stmt, SQL_FETCH_BOOKMARK, offset), SQL_SUCCESS)
+        << state(SQL_HANDLE_STMT, stmt);
+    EXPECT_EQ(id, 4 + offset);
+  }
+  // Too little room: the bytes that fit, the whole length and "01004".
+  ASSERT_EQ(SQLGetData(stmt, 0, SQL_C_VARBOOKMARK, read, 4, &readLength), SQL_SUCCESS_WITH_INFO);
+  EXPECT_EQ(sqlState(stmt), "01004");
+  EXPECT_EQ(readLength, static_cast<SQLLEN>(sizeof(SQLLEN)));
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  // Without bookmarks there is no column 0.
+  stmt = statement();
+  run(stmt, "select id from bk");
+  ASSERT_EQ(SQLFetch(stmt), SQL_SUCCESS);
+  EXPECT_EQ(SQLGetData(stmt, 0, SQL_C_VARBOOKMARK, read, sizeof read, &readLength), SQL_ERROR);
+  EXPECT_EQ(sqlState(stmt), "07009");
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+}
+
 // A NUL inside a text parameter cannot travel in the statement's text: the execution fails and
 // nothing reaches the table; the same bytes sent as binary arrive whole.
 TEST_F(OdbcProgram, ATextParameterWithANulIsRefusedRatherThanCut) {
