@@ -12,20 +12,24 @@
 
 namespace api {
 
+// The call line of an ENTER/EXIT export: the statement and `arguments()`.
+template <typename Arguments>
+auto callLine(const char* function, Statement* statement, Arguments arguments) {
+  return [function, statement, arguments](const CallTrace& trace) {
+    std::vector<std::string> all = {trace.handle("stmt", statement)};
+    for (std::string& argument : arguments()) all.push_back(std::move(argument));
+    std::string line = "rc = " + std::string(function) + "(";
+    for (std::size_t i = 0; i < all.size(); ++i) line += (i == 0 ? "" : ", ") + all[i];
+    trace.line(line + ");");
+  };
+}
+
 // An export of the ENTER/EXIT kind whose call line names the statement and `arguments()`.
 template <typename Arguments, typename Operation>
 SQLRETURN timed(const char* function, Statement* statement, Arguments arguments,
                 Operation operation) {
-  return runOn(
-      statement, TraceKind::EnterExit,
-      [&](const CallTrace& trace) {
-        std::vector<std::string> all = {trace.handle("stmt", statement)};
-        for (std::string& argument : arguments()) all.push_back(std::move(argument));
-        std::string line = "rc = " + std::string(function) + "(";
-        for (std::size_t i = 0; i < all.size(); ++i) line += (i == 0 ? "" : ", ") + all[i];
-        trace.line(line + ");");
-      },
-      operation, noValues);
+  return runOn(statement, TraceKind::EnterExit, callLine(function, statement, arguments),
+               operation, noValues);
 }
 
 // Wide texts: HY090 for a negative length other than SQL_NTS, HY001 when one could not be

@@ -77,7 +77,12 @@ KARVOD_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT StatementHandle) {
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLCancel(SQLHSTMT StatementHandle) {
   Statement* statement = asStatement(StatementHandle);
-  return timed("SQLCancel", statement, none, [&] { return statement->cancel(); });
+  // Another thread cancels while a call holds the statement's connection: waiting for that call
+  // would defeat the cancel, and cancelling touches nothing the call uses.
+  return runExport(
+      statement->environment(), TraceKind::EnterExit,
+      [statement] { return &statement->diagnostics(); }, callLine("SQLCancel", statement, none),
+      [statement] { return statement->cancel(); }, noValues);
 }
 
 KARVOD_EXPORT SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT StatementHandle) {

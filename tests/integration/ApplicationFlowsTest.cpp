@@ -6,6 +6,7 @@
 #include <sqlext.h>
 #include <sqlucode.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -369,6 +370,22 @@ TEST_F(OdbcProgram, ThreadsReadAtOnceOnTheirOwnAndOnASharedConnection) {
     SQLDisconnect(connection);
     SQLFreeHandle(SQL_HANDLE_DBC, connection);
   }
+}
+
+// SQLCancel is how another thread interrupts a statement: it answers at once, without waiting
+// for the call running on the statement's connection to finish.
+TEST_F(OdbcProgram, CancelFromAnotherThreadAnswersWhileACallRuns) {
+  SQLHSTMT running = SQL_NULL_HSTMT;
+  ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &running), SQL_SUCCESS);
+  std::thread slow([running] { SQLExecDirect(running, text("@@fault delay 4"), SQL_NTS); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(SQLCancel(running), SQL_SUCCESS);
+  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
+  slow.join();
+  EXPECT_LT(waited.count(), 2000);
+  SQLFreeHandle(SQL_HANDLE_STMT, running);
 }
 
 }  // namespace
