@@ -6,14 +6,13 @@
 #include <string>
 
 #include "platform/Odbc.h"
+#include "platform/Utf16.h"
 
 constexpr char32_t replacementCharacter = 0xFFFD;
 
-// The codec's primitives, which every conversion between UTF-8, UTF-16 and the code pages uses.
-// Header-only, so that the platform layer can use them too.
-constexpr bool isHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-constexpr bool isLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-constexpr bool isSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+using platform::isHighSurrogate;
+using platform::isLowSurrogate;
+using platform::isSurrogate;
 
 // The code point of a high and a low surrogate.
 constexpr char32_t combineSurrogates(char32_t high, char32_t low) {

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "core/Unicode.h"
+#include "platform/Utf16.h"
 
 namespace platform {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "core/Unicode.h"
+#include "platform/Utf16.h"
 
 namespace platform {
 
