@@ -11,6 +11,7 @@
 #include "core/StringAnswer.h"
 #include "core/TraceWriter.h"
 #include "platform/Clock.h"
+#include "statement/CTypeTable.h"
 #include "statement/CursorRecordset.h"
 #include "statement/Descriptor.h"
 #include "statement/Recordset.h"
@@ -287,14 +288,23 @@ SQLRETURN Statement::paramData(SQLPOINTER* value) {
 SQLRETURN Statement::putData(SQLPOINTER data, SQLLEN lengthOrIndicator) {
   diagnostics_.clear();
   if (dataAtExecParameter_ == 0) return SQL_SUCCESS;
+  DescriptorRecord& record = *ipd_->getRecord(dataAtExecParameter_);
+  SQLLEN* gathered = record.getIndicatorPtr();
+  SQLSMALLINT cType = apd_->getRecord(dataAtExecParameter_)->getConciseType();
+  if (cType == SQL_C_DEFAULT) cType = connection_->defaultCType(record.getConciseType());
+  // A number or a structure is one value of its own size, whatever length comes with it, and
+  // comes in one call.
+  const SQLLEN fixedSize = cTypeFixedSize(cType);
+  if (fixedSize > 0) {
+    if (gathered != nullptr) return post("HY019");
+    if (lengthOrIndicator != SQL_NULL_DATA) lengthOrIndicator = fixedSize;
+  }
   if (lengthOrIndicator < 0 && lengthOrIndicator != SQL_NTS && lengthOrIndicator != SQL_NULL_DATA) {
     return post("HY090");
   }
   if (data == nullptr && lengthOrIndicator != 0 && lengthOrIndicator != SQL_NULL_DATA) {
     return post("HY009");
   }
-  DescriptorRecord& record = *ipd_->getRecord(dataAtExecParameter_);
-  SQLLEN* gathered = record.getIndicatorPtr();
   if (gathered == nullptr) {
     gathered = static_cast<SQLLEN*>(std::malloc(sizeof(SQLLEN)));
     if (gathered == nullptr) return post("HY001");
@@ -308,7 +318,6 @@ SQLRETURN Statement::putData(SQLPOINTER data, SQLLEN lengthOrIndicator) {
     if (buffer == nullptr) *gathered = SQL_NULL_DATA;
     return SQL_SUCCESS;
   }
-  const SQLSMALLINT cType = apd_->getRecord(dataAtExecParameter_)->getConciseType();
   const std::size_t chunk = lengthOrIndicator == SQL_NTS
                                 ? terminatedLength(data, cType)
                                 : static_cast<std::size_t>(lengthOrIndicator);
