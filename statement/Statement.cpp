@@ -94,7 +94,7 @@ void Statement::logQueryIfSlow(const std::string& text) {
 SQLRETURN Statement::post(const char* sqlState) { return post(sqlState, ""); }
 
 SQLRETURN Statement::post(const char* sqlState, const char* message) {
-  diagnostics_.post(sqlState, 0, message, SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
+  diagnostics_.post(sqlState, 0, message, SQL_NO_COLUMN_NUMBER, diagnosticRow_);
   return SQL_ERROR;
 }
 
@@ -187,6 +187,12 @@ SQLRETURN Statement::executeFinalizedQuery(const std::string&, SQLULEN) { return
 
 SQLRETURN Statement::executeParameterSets(const std::string& text) {
   const SQLULEN sets = apd_->getArraySize();
+  const SQLUSMALLINT* operations = apd_->getArrayStatusPtr();
+  SQLUSMALLINT* statuses = ipd_->getArrayStatusPtr();
+  SQLULEN* processed = ipd_->getRowsProcessedPtr();
+  // Every entry tells about its set, also when the execution stops before the set.
+  if (statuses != nullptr) std::fill(statuses, statuses + sets, SQL_PARAM_UNUSED);
+  if (processed != nullptr) *processed = 0;
   // Data at execution gathers one value per parameter, so it cannot serve
   // several sets; the refusal comes before any set is sent.
   if (sets > 1) {
@@ -195,36 +201,18 @@ SQLRETURN Statement::executeParameterSets(const std::string& text) {
     }
   }
   const std::vector<std::size_t> markers = findAllOutsideQuotes(text, "?");
-  const SQLUSMALLINT* operations = apd_->getArrayStatusPtr();
-  SQLUSMALLINT* statuses = ipd_->getArrayStatusPtr();
-  SQLULEN* processed = ipd_->getRowsProcessedPtr();
-  if (processed != nullptr) *processed = 0;
   std::string finalText;
   SQLULEN run = 0;
   SQLULEN failed = 0;
   bool warned = false;
   for (SQLULEN set = 0; set < sets; ++set) {
-    if (operations != nullptr && operations[set] == SQL_PARAM_IGNORE) {
-      if (statuses != nullptr) statuses[set] = SQL_PARAM_UNUSED;
-      continue;
-    }
+    if (operations != nullptr && operations[set] == SQL_PARAM_IGNORE) continue;
     if (needsParameterData(set)) return SQL_NEED_DATA;
-    // Each set starts again from the template; a text without markers is final as it is,
-    // whatever is bound.
-    if (!markers.empty()) {
-      // A value the application bound wrongly stops the batch before that set is sent.
-      const SQLRETURN substituted =
-          substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
-      if (substituted != SQL_SUCCESS) {
-        if (statuses != nullptr && substituted == SQL_ERROR) statuses[set] = SQL_PARAM_ERROR;
-        return substituted;
-      }
-    }
-    const std::string& sent = markers.empty() ? text : finalText;
-    const bool logging = connection_->isQueryLogEnabled();
-    if (logging) startQueryTimer();
-    const SQLRETURN rc = executeFinalizedQuery(sent, set);
-    if (logging) logQueryIfSlow(sent);
+    // The records of a set's failure, its value's or the server's, name the set.
+    diagnosticRow_ = sets > 1 ? static_cast<SQLLEN>(set + 1) : SQL_NO_ROW_NUMBER;
+    const SQLRETURN rc = executeParameterSet(text, markers, set, finalText);
+    diagnosticRow_ = SQL_NO_ROW_NUMBER;
+    if (rc == SQL_NEED_DATA) return rc;
     ++run;
     if (processed != nullptr) *processed = run;
     if (!SQL_SUCCEEDED(rc)) ++failed;
@@ -235,10 +223,31 @@ SQLRETURN Statement::executeParameterSets(const std::string& text) {
                                                     : SQL_PARAM_ERROR;
     }
   }
-  // Failed sets leave their records; the statement failed only when no set succeeded.
+  // A failed set leaves its records and the others still run: the statement failed only when
+  // no set succeeded.
   if (failed > 0 && failed == run) return SQL_ERROR;
   return failed > 0 || warned ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
+
+SQLRETURN Statement::executeParameterSet(const std::string& text,
+                                         const std::vector<std::size_t>& markers, SQLULEN set,
+                                         std::string& finalText) {
+  // Each set starts again from the template; a text without markers is final as it is,
+  // whatever is bound.
+  if (!markers.empty()) {
+    // A value the application bound wrongly fails its set before the set is sent.
+    const SQLRETURN substituted = substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
+    if (substituted != SQL_SUCCESS) return substituted;
+  }
+  const std::string& sent = markers.empty() ? text : finalText;
+  const bool logging = connection_->isQueryLogEnabled();
+  if (logging) startQueryTimer();
+  const SQLRETURN rc = executeFinalizedQuery(sent, set);
+  if (logging) logQueryIfSlow(sent);
+  return rc;
+}
+
+SQLLEN Statement::diagnosticRow() const { return diagnosticRow_; }
 
 SQLUSMALLINT Statement::parameterNeedingData(SQLULEN set) {
   const SQLSMALLINT count = apd_->getCount();

@@ -451,14 +451,22 @@ class Statement : public ConnectionChild {
   SQLRETURN giveRowBuffers();
   // Executes the text once per parameter set as the back ends do: refuses data
   // at execution with more than one set ("HYC00"), answers SQL_NEED_DATA while
-  // data at execution is missing, substitutes each set's literals into a fresh
-  // copy of the text and hands it to executeFinalizedQuery, timing it for the
-  // query log. Sets marked SQL_PARAM_IGNORE are not run; the IPD's status array
-  // and processed count are written when bound. A set the server refuses leaves
-  // its records and the others still run: SQL_ERROR when every set run failed,
-  // SQL_SUCCESS_WITH_INFO when some failed or warned. A value that cannot be
-  // written as a literal stops the batch with its state.
+  // data at execution is missing, and runs each set with executeParameterSet.
+  // Sets marked SQL_PARAM_IGNORE are not run. The IPD's status array, when
+  // bound, gets an entry for every set (SQL_PARAM_UNUSED for those not run) and
+  // the processed count the sets run. A set that fails, by a value that cannot
+  // be written as a literal or by the server, leaves its records with its row
+  // number and the others still run: SQL_ERROR when every set run failed,
+  // SQL_SUCCESS_WITH_INFO when some failed or warned.
   SQLRETURN executeParameterSets(const std::string& text);
+  // One set: its literals substituted into a fresh copy of the text (markers
+  // at the given positions), which goes to executeFinalizedQuery, timed for the
+  // query log.
+  SQLRETURN executeParameterSet(const std::string& text, const std::vector<std::size_t>& markers,
+                                SQLULEN set, std::string& finalText);
+  // The row number the records of the set being run carry (1-based; SQL_NO_ROW_NUMBER for a
+  // single set and outside execution).
+  SQLLEN diagnosticRow() const;
   // The first parameter of set `set` whose data at execution is missing; 0 when
   // none.
   SQLUSMALLINT parameterNeedingData(SQLULEN set);
@@ -510,6 +518,8 @@ class Statement : public ConnectionChild {
   SQLULEN rowsFetched_ = 0;
 
  private:
+  SQLLEN diagnosticRow_ = SQL_NO_ROW_NUMBER;
+
   // Clears the IRD and the delivered-row count and deletes the row source: a
   // new execution describes its own result.
   void resetResult();
