@@ -88,8 +88,7 @@ SQLRETURN KarvellStatement::executeFinalizedQuery(const std::string& text, SQLUL
     ok = kvl_execute(client, text.c_str()) == 0;
   }
   if (!ok) {
-    diagnostics_.post("HY000", kvl_error_code(client), kvl_error_message(client),
-                      SQL_NO_COLUMN_NUMBER, diagnosticRow());
+    postRecord("HY000", kvl_error_code(client), kvl_error_message(client));
     return SQL_ERROR;
   }
   return cursor == nullptr ? SQL_SUCCESS : describeResult(cursor);

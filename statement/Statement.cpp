@@ -94,8 +94,17 @@ void Statement::logQueryIfSlow(const std::string& text) {
 SQLRETURN Statement::post(const char* sqlState) { return post(sqlState, ""); }
 
 SQLRETURN Statement::post(const char* sqlState, const char* message) {
-  diagnostics_.post(sqlState, 0, message, SQL_NO_COLUMN_NUMBER, diagnosticRow_);
+  postRecord(sqlState, 0, message);
   return SQL_ERROR;
+}
+
+void Statement::postRecord(const char* sqlState, SQLINTEGER nativeError, const char* message) {
+  // The records of a parameter array follow its sets, the first set's first.
+  if (diagnosticRow_ > 0) {
+    diagnostics_.postLast(sqlState, nativeError, message, SQL_NO_COLUMN_NUMBER, diagnosticRow_);
+  } else {
+    diagnostics_.post(sqlState, nativeError, message, SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
+  }
 }
 
 bool Statement::behavesAsOdbc3() const { return environment()->odbcVersion() != SQL_OV_ODBC2; }
@@ -246,8 +255,6 @@ SQLRETURN Statement::executeParameterSet(const std::string& text,
   if (logging) logQueryIfSlow(sent);
   return rc;
 }
-
-SQLLEN Statement::diagnosticRow() const { return diagnosticRow_; }
 
 SQLUSMALLINT Statement::parameterNeedingData(SQLULEN set) {
   const SQLSMALLINT count = apd_->getCount();

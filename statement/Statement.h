@@ -440,6 +440,10 @@ class Statement : public ConnectionChild {
   // refusals' tail call.
   SQLRETURN post(const char* sqlState);
   SQLRETURN post(const char* sqlState, const char* message);
+  // Posts a record. While a set of a parameter array runs, the record carries the set's row
+  // number (1-based) and goes behind the records of the sets before, as ODBC orders records by
+  // row; otherwise it has no row number and becomes record 1.
+  void postRecord(const char* sqlState, SQLINTEGER nativeError, const char* message);
   // Every ODBC version but 2 behaves as ODBC 3 (3.80 included): catalog shapes,
   // closeCursor.
   bool behavesAsOdbc3() const;
@@ -464,9 +468,6 @@ class Statement : public ConnectionChild {
   // query log.
   SQLRETURN executeParameterSet(const std::string& text, const std::vector<std::size_t>& markers,
                                 SQLULEN set, std::string& finalText);
-  // The row number the records of the set being run carry (1-based; SQL_NO_ROW_NUMBER for a
-  // single set and outside execution).
-  SQLLEN diagnosticRow() const;
   // The first parameter of set `set` whose data at execution is missing; 0 when
   // none.
   SQLUSMALLINT parameterNeedingData(SQLULEN set);

@@ -159,9 +159,9 @@ TEST_F(ParameterArrayProgram, ASetFailingByConversionOrConstraintFailsAlone) {
       {"constraint", {"1", "2", "200", "4", "5"}, nullptr, SQL_SUCCESS_WITH_INFO, {S, S, E, S, S}, 5,
        {"HY000 row 3"}, "1|a\n2|b\n4|d\n5|e\n"},
       {"both, one set ignored", {"1", "x", "200", "4", "5"}, ignoreSet3, SQL_SUCCESS_WITH_INFO,
-       {S, E, E, U, S}, 4, {"HY000 row 3", "22018 row 2"}, "1|a\n5|e\n"},
+       {S, E, E, U, S}, 4, {"22018 row 2", "HY000 row 3"}, "1|a\n5|e\n"},
       {"every set", {"x", "101", "y", "102", "z"}, nullptr, SQL_ERROR, {E, E, E, E, E}, 5,
-       {"22018 row 5", "HY000 row 4", "22018 row 3", "HY000 row 2", "22018 row 1"}, ""},
+       {"22018 row 1", "HY000 row 2", "22018 row 3", "HY000 row 4", "22018 row 5"}, ""},
       {"none", {"1", "2", "3", "4", "5"}, nullptr, SQL_SUCCESS, {S, S, S, S, S}, 5, {},
        "1|a\n2|b\n3|c\n4|d\n5|e\n"},
   };
