@@ -1,6 +1,7 @@
 // The catalog functions: each traces its call (ENTER/EXIT) and has the statement install its
 // catalog result, which the application then fetches. The wide forms pass UTF-8 copies of their
 // texts with 32-bit byte counts.
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -8,6 +9,7 @@
 
 #include "api/StatementCall.h"
 #include "api/WideIn.h"
+#include "core/AppBuffer.h"
 #include "core/TraceFormatter.h"
 #include "platform/Export.h"
 
@@ -29,6 +31,10 @@ class NarrowName {
     line.push_back(lengthOrNts(length_));
   }
   const WideIn* copy() const { return nullptr; }
+  bool holdsNul() const {
+    return text_ != nullptr && length_ > 0 &&
+           std::memchr(text_, 0, static_cast<std::size_t>(length_)) != nullptr;
+  }
   std::tuple<const char*, SQLINTEGER> values() const {
     return {reinterpret_cast<const char*>(text_), length_};
   }
@@ -41,16 +47,26 @@ class NarrowName {
 // A name of the wide forms, as its UTF-8 copy; the call line shows the length as given.
 class WideName {
  public:
-  WideName(const SQLWCHAR* text, SQLSMALLINT length) : copy_(text, length), length_(length) {}
+  WideName(const SQLWCHAR* text, SQLSMALLINT length)
+      : copy_(text, length), text_(text), length_(length) {}
   void trace(Line& line) const {
     line.push_back(wideTextArgument(copy_.text()));
     line.push_back(lengthOrNts(length_));
   }
   const WideIn* copy() const { return &copy_; }
+  // Looked for in the application's units: the copy ends at the first zero unit.
+  bool holdsNul() const {
+    if (text_ == nullptr) return false;
+    for (SQLSMALLINT k = 0; k < length_; ++k) {
+      if (loadAppValue<SQLWCHAR>(text_ + k) == 0) return true;
+    }
+    return false;
+  }
   std::tuple<const char*, SQLINTEGER> values() const { return {copy_.text(), copy_.length()}; }
 
  private:
   const WideIn copy_;
+  const SQLWCHAR* text_;
   SQLSMALLINT length_;
 };
 
@@ -64,6 +80,7 @@ class Option {
       : value_(value), constantName_(constantName) {}
   void trace(Line& line) const { line.push_back(constantName_(value_)); }
   const WideIn* copy() const { return nullptr; }
+  bool holdsNul() const { return false; }
   std::tuple<SQLUSMALLINT> values() const { return {value_}; }
 
  private:
@@ -81,7 +98,8 @@ Line foreignKeyLine(Line arguments) {
 }
 
 // Traces the call and runs the statement operation on the arguments' values, after refusing a
-// wide name that could not be copied.
+// wide name that could not be copied and a name with a NUL within its length: the server's
+// names end at a NUL, so it would name another object.
 template <typename Operation, typename... Arguments>
 SQLRETURN shapedCatalogCall(const char* function, SQLHSTMT handle, Line (*shape)(Line),
                             Operation operation, const Arguments&... arguments) {
@@ -95,6 +113,10 @@ SQLRETURN shapedCatalogCall(const char* function, SQLHSTMT handle, Line (*shape)
       },
       [&] {
         return withWideTexts(statement->diagnostics(), {arguments.copy()...}, [&] {
+          if ((arguments.holdsNul() || ...)) {
+            statement->diagnostics().clear();
+            return failure(&statement->diagnostics(), "HY090");
+          }
           return std::apply(operation,
                             std::tuple_cat(std::make_tuple(statement), arguments.values()...));
         });

@@ -70,6 +70,8 @@ void rewriteEscapes(std::string& sql) {
   if (sql.find('{') == std::string::npos) return;
   for (const char* prefix : {"{ts ", "{d ", "{t ", "{fn ", "{oj "})
     replaceAllOutsideQuotes(sql, prefix, "");
+  // The LIKE escape character: the server takes it as the standard clause.
+  replaceAllOutsideQuotes(sql, "{escape ", "ESCAPE ");
   const auto ranges = rangesOutsideQuotes(sql);
   bool braceOutside = false;
   for (const auto& [begin, end] : ranges)

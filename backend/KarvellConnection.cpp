@@ -188,8 +188,9 @@ SQLRETURN KarvellConnection::getInfo(SQLUSMALLINT infoType, SQLPOINTER value,
   return Connection::getInfo(infoType, value, bufferLength, stringLength);
 }
 
+// The server quotes identifiers in back quotes too: a dot inside them is part of the name.
 std::string KarvellConnection::toNativeSql(const std::string& sql) {
-  return stripNameQualifiers(sql, 2, false);
+  return stripNameQualifiers(sql, 2, true);
 }
 
 bool KarvellConnection::includeViews() const { return includeViews_; }

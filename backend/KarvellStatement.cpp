@@ -73,7 +73,7 @@ SQLRETURN KarvellStatement::executeSql(const std::string& text) {
   return executeParameterSets(sql);
 }
 
-SQLRETURN KarvellStatement::executeFinalizedQuery(const std::string& text, SQLULEN set) {
+SQLRETURN KarvellStatement::executeFinalizedQuery(const std::string& text, SQLULEN) {
   if (isTracing()) traceStream().writeLine("// finalized query: " + text);
   freeServerCursor();
   if (text.empty()) return SQL_SUCCESS;
@@ -88,9 +88,7 @@ SQLRETURN KarvellStatement::executeFinalizedQuery(const std::string& text, SQLUL
     ok = kvl_execute(client, text.c_str()) == 0;
   }
   if (!ok) {
-    const SQLLEN row = apd_->getArraySize() > 1 ? static_cast<SQLLEN>(set + 1) : SQL_NO_ROW_NUMBER;
-    diagnostics_.post("HY000", kvl_error_code(client), kvl_error_message(client),
-                      SQL_NO_COLUMN_NUMBER, row);
+    postRecord("HY000", kvl_error_code(client), kvl_error_message(client));
     return SQL_ERROR;
   }
   return cursor == nullptr ? SQL_SUCCESS : describeResult(cursor);

@@ -82,6 +82,11 @@ SQLLEN cTypeElementSize(SQLSMALLINT cType, SQLLEN bufferLength) {
   return facts->size;
 }
 
+SQLLEN cTypeFixedSize(SQLSMALLINT cType) {
+  const CTypeFacts* facts = factsOf(cType);
+  return facts != nullptr ? facts->size : 0;
+}
+
 const char* cTypeTraceLabel(SQLSMALLINT cType) {
   const CTypeFacts* facts = factsOf(cType);
   return facts != nullptr ? facts->traceLabel : "";

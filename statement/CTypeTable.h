@@ -22,6 +22,10 @@ bool isDateTimeCType(SQLSMALLINT cType);
 // 1. SQL_C_DEFAULT has no size of its own: callers resolve it to the column's C type first.
 SQLLEN cTypeElementSize(SQLSMALLINT cType, SQLLEN bufferLength);
 
+// Bytes of one value of a fixed-length C type (the numbers, structures and intervals); 0 for
+// character and binary data, whose length the application tells, and for an unknown type.
+SQLLEN cTypeFixedSize(SQLSMALLINT cType);
+
 // The numeric conversion's trace label, " to " + a name + ": ", one name for the types that
 // share a width and sign (" to SQL_C_LONG: " for SQL_C_LONG and SQL_C_SLONG); "" for the types
 // that are no number.

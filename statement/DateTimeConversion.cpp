@@ -126,11 +126,16 @@ bool readDate(Reader& reader, Moment& moment) {
          moment.day <= daysInMonth(moment.year, moment.month);
 }
 
+// Seconds are optional, as the server's own forms have them; a fraction needs the seconds.
 bool readTime(Reader& reader, Moment& moment) {
-  return reader.number(2, moment.hour) && reader.literal(':') && reader.number(2, moment.minute) &&
-         reader.literal(':') && reader.number(2, moment.second) &&
-         (!reader.literal('.') || reader.fraction(moment)) && moment.hour <= 23 &&
-         moment.minute <= 59 && moment.second <= 59;
+  if (!reader.number(2, moment.hour) || !reader.literal(':') || !reader.number(2, moment.minute)) {
+    return false;
+  }
+  if (reader.literal(':') &&
+      (!reader.number(2, moment.second) || (reader.literal('.') && !reader.fraction(moment)))) {
+    return false;
+  }
+  return moment.hour <= 23 && moment.minute <= 59 && moment.second <= 59;
 }
 
 Moment parseMoment(const char* text, std::size_t length) {
@@ -140,7 +145,8 @@ Moment parseMoment(const char* text, std::size_t length) {
   if (readDate(reader, moment)) {
     if (reader.atEnd()) {
       moment.shape = Kind::date;
-    } else if (reader.blanks() && readTime(reader, moment) && reader.atEnd()) {
+    } else if ((reader.literal('T') || reader.blanks()) && readTime(reader, moment) &&
+               reader.atEnd()) {
       moment.shape = Kind::timestamp;
     }
     return moment;

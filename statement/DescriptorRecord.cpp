@@ -619,8 +619,7 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
   std::string fixedValue;
   SQLULEN position = startPosition;
   if (piecewise) {
-    const TextEncodings encodings{connection_.encoding(), connection_.receiveEncoding(),
-                                  connection_.isUnicodeTextTypes()};
+    const TextEncodings encodings{connection_.encoding(), connection_.receiveEncoding()};
     const auto convert = isValueTextColumn(fields_.conciseType) ? convertValueText : convertPiece;
     outcome =
         convert(cType, text, length, target, bufferLength, position, encodings, pieceRemainder_);
@@ -679,7 +678,6 @@ void DescriptorRecord::traceConversion(SQLSMALLINT cType, const char* text, std:
       traceLine("// conversion from: " + charsetText(server) + " to: " + charsetText(application));
     } else {
       traceLine("// no conversion ");
-      if (connection_.isUnicodeTextTypes()) traceLine("// adjusting length for unicode text");
     }
     const auto shownLength =
         static_cast<SQLINTEGER>(std::min<SQLLEN>(bufferLength, static_cast<SQLLEN>(shownBytes)));

@@ -90,7 +90,7 @@ bool convertsToCodePage(SQLSMALLINT cType, const TextEncodings& encodings) {
 }
 
 // What the text needs in the application's unit once it is converted (bytes; two a UTF-16
-// unit), before any doubling.
+// unit).
 SQLLEN convertedLength(SQLSMALLINT cType, const char* text, std::size_t length,
                        const TextEncodings& encodings) {
   if (cType == SQL_C_WCHAR) return static_cast<SQLLEN>(2 * utf16LengthOfUtf8(text, length));
@@ -107,11 +107,6 @@ SQLLEN convertedLength(SQLSMALLINT cType, const char* text, std::size_t length,
     length -= consumed;
   }
   return total;
-}
-
-// The lengths of unconverted SQL_C_CHAR text reported twice over.
-bool doublesLength(SQLSMALLINT cType, const TextEncodings& encodings) {
-  return cType == SQL_C_CHAR && !convertsToCodePage(cType, encodings) && encodings.doubledLengths;
 }
 
 // Bytes of the fraction that ends the text: a point behind a digit and the digits after it.
@@ -140,7 +135,6 @@ ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t 
   const bool wide = cType == SQL_C_WCHAR;
   const bool converts = convertsToCodePage(cType, encodings);
   const bool counted = wide || converts;
-  const bool doubled = doublesLength(cType, encodings);
   if (target == nullptr || bufferLength < (wide ? 2 : 1)) {
     // No room for data: only the length, and the piece stays where it is. A buffer length of 0
     // asks for just that; a byte given for wide text holds none of it.
@@ -150,7 +144,6 @@ ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t 
                   ? remainder.length
                   : convertedLength(cType, rest, restBytes, encodings);
     }
-    if (doubled) total *= 2;
     if (target != nullptr && bufferLength > 0 && restBytes > 0) {
       return {SQL_SUCCESS_WITH_INFO, "01004", total};
     }
@@ -184,7 +177,6 @@ ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t 
       remainder = {text, position + piece.sourceBytes, cType, total - piece.written, lowHalfDue};
     }
   }
-  if (doubled) total *= 2;
   if (!cut) {
     position = length + 1;
     return {SQL_SUCCESS, nullptr, total};
@@ -217,8 +209,7 @@ ConversionOutcome convertValueText(SQLSMALLINT cType, const char* text, std::siz
       convertPiece(cType, text, kept, target, bufferLength, start, encodings, remainder);
   position = length + 1;
   if (kept < length) {
-    outcome = {SQL_SUCCESS_WITH_INFO, "01004",
-               doublesLength(cType, encodings) ? 2 * needed : needed};
+    outcome = {SQL_SUCCESS_WITH_INFO, "01004", needed};
   }
   return outcome;
 }

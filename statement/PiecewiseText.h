@@ -20,7 +20,6 @@
 struct TextEncodings {
   std::uint32_t server;       // of the text as the server sent it
   std::uint32_t application;  // SQL_C_CHAR is delivered in; UTF-8 text is converted to it
-  bool doubledLengths;        // unconverted SQL_C_CHAR lengths are reported twice over
 };
 
 // The application-side length of what a piece left of a value, so that a long value read in

@@ -11,6 +11,7 @@
 #include "core/StringAnswer.h"
 #include "core/TraceWriter.h"
 #include "platform/Clock.h"
+#include "statement/CTypeTable.h"
 #include "statement/CursorRecordset.h"
 #include "statement/Descriptor.h"
 #include "statement/Recordset.h"
@@ -93,8 +94,17 @@ void Statement::logQueryIfSlow(const std::string& text) {
 SQLRETURN Statement::post(const char* sqlState) { return post(sqlState, ""); }
 
 SQLRETURN Statement::post(const char* sqlState, const char* message) {
-  diagnostics_.post(sqlState, 0, message, SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
+  postRecord(sqlState, 0, message);
   return SQL_ERROR;
+}
+
+void Statement::postRecord(const char* sqlState, SQLINTEGER nativeError, const char* message) {
+  // The records of a parameter array follow its sets, the first set's first.
+  if (diagnosticRow_ > 0) {
+    diagnostics_.postLast(sqlState, nativeError, message, SQL_NO_COLUMN_NUMBER, diagnosticRow_);
+  } else {
+    diagnostics_.post(sqlState, nativeError, message, SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
+  }
 }
 
 bool Statement::behavesAsOdbc3() const { return environment()->odbcVersion() != SQL_OV_ODBC2; }
@@ -186,6 +196,12 @@ SQLRETURN Statement::executeFinalizedQuery(const std::string&, SQLULEN) { return
 
 SQLRETURN Statement::executeParameterSets(const std::string& text) {
   const SQLULEN sets = apd_->getArraySize();
+  const SQLUSMALLINT* operations = apd_->getArrayStatusPtr();
+  SQLUSMALLINT* statuses = ipd_->getArrayStatusPtr();
+  SQLULEN* processed = ipd_->getRowsProcessedPtr();
+  // Every entry tells about its set, also when the execution stops before the set.
+  if (statuses != nullptr) std::fill(statuses, statuses + sets, SQL_PARAM_UNUSED);
+  if (processed != nullptr) *processed = 0;
   // Data at execution gathers one value per parameter, so it cannot serve
   // several sets; the refusal comes before any set is sent.
   if (sets > 1) {
@@ -194,36 +210,18 @@ SQLRETURN Statement::executeParameterSets(const std::string& text) {
     }
   }
   const std::vector<std::size_t> markers = findAllOutsideQuotes(text, "?");
-  const SQLUSMALLINT* operations = apd_->getArrayStatusPtr();
-  SQLUSMALLINT* statuses = ipd_->getArrayStatusPtr();
-  SQLULEN* processed = ipd_->getRowsProcessedPtr();
-  if (processed != nullptr) *processed = 0;
   std::string finalText;
   SQLULEN run = 0;
   SQLULEN failed = 0;
   bool warned = false;
   for (SQLULEN set = 0; set < sets; ++set) {
-    if (operations != nullptr && operations[set] == SQL_PARAM_IGNORE) {
-      if (statuses != nullptr) statuses[set] = SQL_PARAM_UNUSED;
-      continue;
-    }
+    if (operations != nullptr && operations[set] == SQL_PARAM_IGNORE) continue;
     if (needsParameterData(set)) return SQL_NEED_DATA;
-    // Each set starts again from the template; a text without markers is final as it is,
-    // whatever is bound.
-    if (!markers.empty()) {
-      // A value the application bound wrongly stops the batch before that set is sent.
-      const SQLRETURN substituted =
-          substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
-      if (substituted != SQL_SUCCESS) {
-        if (statuses != nullptr && substituted == SQL_ERROR) statuses[set] = SQL_PARAM_ERROR;
-        return substituted;
-      }
-    }
-    const std::string& sent = markers.empty() ? text : finalText;
-    const bool logging = connection_->isQueryLogEnabled();
-    if (logging) startQueryTimer();
-    const SQLRETURN rc = executeFinalizedQuery(sent, set);
-    if (logging) logQueryIfSlow(sent);
+    // The records of a set's failure, its value's or the server's, name the set.
+    diagnosticRow_ = sets > 1 ? static_cast<SQLLEN>(set + 1) : SQL_NO_ROW_NUMBER;
+    const SQLRETURN rc = executeParameterSet(text, markers, set, finalText);
+    diagnosticRow_ = SQL_NO_ROW_NUMBER;
+    if (rc == SQL_NEED_DATA) return rc;
     ++run;
     if (processed != nullptr) *processed = run;
     if (!SQL_SUCCEEDED(rc)) ++failed;
@@ -234,9 +232,28 @@ SQLRETURN Statement::executeParameterSets(const std::string& text) {
                                                     : SQL_PARAM_ERROR;
     }
   }
-  // Failed sets leave their records; the statement failed only when no set succeeded.
+  // A failed set leaves its records and the others still run: the statement failed only when
+  // no set succeeded.
   if (failed > 0 && failed == run) return SQL_ERROR;
   return failed > 0 || warned ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
+}
+
+SQLRETURN Statement::executeParameterSet(const std::string& text,
+                                         const std::vector<std::size_t>& markers, SQLULEN set,
+                                         std::string& finalText) {
+  // Each set starts again from the template; a text without markers is final as it is,
+  // whatever is bound.
+  if (!markers.empty()) {
+    // A value the application bound wrongly fails its set before the set is sent.
+    const SQLRETURN substituted = substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
+    if (substituted != SQL_SUCCESS) return substituted;
+  }
+  const std::string& sent = markers.empty() ? text : finalText;
+  const bool logging = connection_->isQueryLogEnabled();
+  if (logging) startQueryTimer();
+  const SQLRETURN rc = executeFinalizedQuery(sent, set);
+  if (logging) logQueryIfSlow(sent);
+  return rc;
 }
 
 SQLUSMALLINT Statement::parameterNeedingData(SQLULEN set) {
@@ -287,14 +304,23 @@ SQLRETURN Statement::paramData(SQLPOINTER* value) {
 SQLRETURN Statement::putData(SQLPOINTER data, SQLLEN lengthOrIndicator) {
   diagnostics_.clear();
   if (dataAtExecParameter_ == 0) return SQL_SUCCESS;
+  DescriptorRecord& record = *ipd_->getRecord(dataAtExecParameter_);
+  SQLLEN* gathered = record.getIndicatorPtr();
+  SQLSMALLINT cType = apd_->getRecord(dataAtExecParameter_)->getConciseType();
+  if (cType == SQL_C_DEFAULT) cType = connection_->defaultCType(record.getConciseType());
+  // A number or a structure is one value of its own size, whatever length comes with it, and
+  // comes in one call.
+  const SQLLEN fixedSize = cTypeFixedSize(cType);
+  if (fixedSize > 0) {
+    if (gathered != nullptr) return post("HY019");
+    if (lengthOrIndicator != SQL_NULL_DATA) lengthOrIndicator = fixedSize;
+  }
   if (lengthOrIndicator < 0 && lengthOrIndicator != SQL_NTS && lengthOrIndicator != SQL_NULL_DATA) {
     return post("HY090");
   }
   if (data == nullptr && lengthOrIndicator != 0 && lengthOrIndicator != SQL_NULL_DATA) {
     return post("HY009");
   }
-  DescriptorRecord& record = *ipd_->getRecord(dataAtExecParameter_);
-  SQLLEN* gathered = record.getIndicatorPtr();
   if (gathered == nullptr) {
     gathered = static_cast<SQLLEN*>(std::malloc(sizeof(SQLLEN)));
     if (gathered == nullptr) return post("HY001");
@@ -308,7 +334,6 @@ SQLRETURN Statement::putData(SQLPOINTER data, SQLLEN lengthOrIndicator) {
     if (buffer == nullptr) *gathered = SQL_NULL_DATA;
     return SQL_SUCCESS;
   }
-  const SQLSMALLINT cType = apd_->getRecord(dataAtExecParameter_)->getConciseType();
   const std::size_t chunk = lengthOrIndicator == SQL_NTS
                                 ? terminatedLength(data, cType)
                                 : static_cast<std::size_t>(lengthOrIndicator);

@@ -440,6 +440,10 @@ class Statement : public ConnectionChild {
   // refusals' tail call.
   SQLRETURN post(const char* sqlState);
   SQLRETURN post(const char* sqlState, const char* message);
+  // Posts a record. While a set of a parameter array runs, the record carries the set's row
+  // number (1-based) and goes behind the records of the sets before, as ODBC orders records by
+  // row; otherwise it has no row number and becomes record 1.
+  void postRecord(const char* sqlState, SQLINTEGER nativeError, const char* message);
   // Every ODBC version but 2 behaves as ODBC 3 (3.80 included): catalog shapes,
   // closeCursor.
   bool behavesAsOdbc3() const;
@@ -451,14 +455,19 @@ class Statement : public ConnectionChild {
   SQLRETURN giveRowBuffers();
   // Executes the text once per parameter set as the back ends do: refuses data
   // at execution with more than one set ("HYC00"), answers SQL_NEED_DATA while
-  // data at execution is missing, substitutes each set's literals into a fresh
-  // copy of the text and hands it to executeFinalizedQuery, timing it for the
-  // query log. Sets marked SQL_PARAM_IGNORE are not run; the IPD's status array
-  // and processed count are written when bound. A set the server refuses leaves
-  // its records and the others still run: SQL_ERROR when every set run failed,
-  // SQL_SUCCESS_WITH_INFO when some failed or warned. A value that cannot be
-  // written as a literal stops the batch with its state.
+  // data at execution is missing, and runs each set with executeParameterSet.
+  // Sets marked SQL_PARAM_IGNORE are not run. The IPD's status array, when
+  // bound, gets an entry for every set (SQL_PARAM_UNUSED for those not run) and
+  // the processed count the sets run. A set that fails, by a value that cannot
+  // be written as a literal or by the server, leaves its records with its row
+  // number and the others still run: SQL_ERROR when every set run failed,
+  // SQL_SUCCESS_WITH_INFO when some failed or warned.
   SQLRETURN executeParameterSets(const std::string& text);
+  // One set: its literals substituted into a fresh copy of the text (markers
+  // at the given positions), which goes to executeFinalizedQuery, timed for the
+  // query log.
+  SQLRETURN executeParameterSet(const std::string& text, const std::vector<std::size_t>& markers,
+                                SQLULEN set, std::string& finalText);
   // The first parameter of set `set` whose data at execution is missing; 0 when
   // none.
   SQLUSMALLINT parameterNeedingData(SQLULEN set);
@@ -510,6 +519,8 @@ class Statement : public ConnectionChild {
   SQLULEN rowsFetched_ = 0;
 
  private:
+  SQLLEN diagnosticRow_ = SQL_NO_ROW_NUMBER;
+
   // Clears the IRD and the delivered-row count and deletes the row source: a
   // new execution describes its own result.
   void resetResult();

@@ -163,11 +163,13 @@ std::string timeText(long hour, long minute, long second) {
   return threeFields(hour, 2, ':', minute, second);
 }
 
-// Nanoseconds after the point, trailing zeros trimmed down to one digit.
+// Nanoseconds after the point without trailing zeros, and nothing for none: the server compares
+// date-time texts as text, so "00:00:37.0" would not equal a stored "00:00:37".
 std::string fractionText(SQLUINTEGER nanoseconds) {
+  if (nanoseconds == 0) return std::string();
   std::string text;
   appendPadded(text, static_cast<long>(nanoseconds), 9);
-  text.erase(std::max<std::size_t>(1, text.find_last_not_of('0') + 1));
+  text.erase(text.find_last_not_of('0') + 1);
   return "." + text;
 }
 
@@ -209,6 +211,21 @@ bool hasDataAfterNul(const Unit* value, std::size_t kept, SQLLEN length) {
   const auto whole = static_cast<std::size_t>(std::max<SQLLEN>(length, 0)) / sizeof(Unit);
   for (std::size_t k = kept; k < whole; ++k) {
     if (loadAppValue<Unit>(value + k) != 0) return true;
+  }
+  return false;
+}
+
+// A high surrogate without the low one right behind it, or a low one on its own: UTF-8 has no
+// form for either, and the server would store a replacement character instead.
+bool hasUnpairedSurrogate(const SQLWCHAR* value, std::size_t units) {
+  for (std::size_t k = 0; k < units; ++k) {
+    const char32_t unit = loadAppValue<SQLWCHAR>(value + k);
+    if (isHighSurrogate(unit) && k + 1 < units &&
+        isLowSurrogate(loadAppValue<SQLWCHAR>(value + k + 1))) {
+      ++k;
+    } else if (isSurrogate(unit)) {
+      return true;
+    }
   }
   return false;
 }
@@ -353,7 +370,9 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
       const auto* wide = static_cast<const SQLWCHAR*>(value);
       const std::size_t units = wideUnitCount(wide, length, application.getOctetLength());
       if (isTracing()) traceStream().writeLine("// wide len: " + std::to_string(units));
-      if (hasDataAfterNul(wide, units, length)) return post("22018");
+      if (hasDataAfterNul(wide, units, length) || hasUnpairedSurrogate(wide, units)) {
+        return post("22018");
+      }
       SQLINTEGER utf8Length = 0;
       const std::unique_ptr<char, decltype(&std::free)> utf8(
           utf16ToUtf8(wide, static_cast<SQLINTEGER>(units), &utf8Length), &std::free);
@@ -363,6 +382,12 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
     case SQL_C_BINARY: {
       if (takesNumber(sqlType)) return post("07006");
       const auto* bytes = static_cast<const char*>(value);
+      if (isTextType(sqlType)) {
+        // Bytes for a character column are its characters, as the server's text holds them.
+        const std::size_t kept = byteCount(bytes, length, application.getOctetLength(), true);
+        if (hasDataAfterNul(bytes, kept, length)) return post("22018");
+        return textLiteral(std::string_view(bytes, kept));
+      }
       text = hexEncode(reinterpret_cast<const unsigned char*>(bytes),
                        byteCount(bytes, length, application.getOctetLength(), false));
       quoteLiteral(text, cType, sqlType);
@@ -392,7 +417,7 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
 std::string Statement::formatDateLiteral(const SQL_DATE_STRUCT& date, SQLSMALLINT sqlType) {
   if (refusesDateTime(sqlType) || isTimeSqlType(sqlType)) return std::string();
   std::string text = dateText(date.year, date.month, date.day);
-  if (isTimestampSqlType(sqlType)) text += " " + timeText(0, 0, 0) + fractionText(0);
+  if (isTimestampSqlType(sqlType)) text += " " + timeText(0, 0, 0);
   return text;
 }
 
@@ -405,8 +430,7 @@ std::string Statement::formatTimeLiteral(const SQL_TIME_STRUCT& time, SQLSMALLIN
   platform::getTimeOfDay(&now, nullptr);
   std::tm today{};
   platform::localTime(static_cast<std::time_t>(now.seconds), today);
-  return dateText(today.tm_year + 1900L, today.tm_mon + 1L, today.tm_mday) + " " + text +
-         fractionText(0);
+  return dateText(today.tm_year + 1900L, today.tm_mon + 1L, today.tm_mday) + " " + text;
 }
 
 std::string Statement::formatTimestampLiteral(const SQL_TIMESTAMP_STRUCT& timestamp,

@@ -43,6 +43,12 @@ TEST(EscapeRewriterTest, EscapesBecomeTheServersLiterals) {
       {"{1/2/80 1:2}", "TIMESTAMP '1980-1-2 1:2'"},
       {"{1/2/79 1:2:3}", "TIMESTAMP '2079-1-2 1:2:3'"},
       {"{1/2/2005}{3/4/2006}", "DATE '2005-1-2'DATE '2006-3-4'"},
+      // The LIKE escape character becomes the ESCAPE clause; a backslash in it ends nothing.
+      {"SELECT a FROM t WHERE a LIKE 'x\\_%' {escape '\\'}",
+       "SELECT a FROM t WHERE a LIKE 'x\\_%' ESCAPE '\\'"},
+      {"WHERE a LIKE 'x!%' {ESCAPE '!'} AND b = {d '2012-01-31'}",
+       "WHERE a LIKE 'x!%' ESCAPE '!' AND b = '2012-01-31'"},
+      {"SELECT '{escape ''!''}'", "SELECT '{escape ''!''}'"},
       // Quoted text and comments go through as written.
       {"SELECT '{1/2/2005}'", "SELECT '{1/2/2005}'"},
       {"SELECT '{d ''x''}', {1/2/2005}", "SELECT '{d ''x''}', DATE '2005-1-2'"},
@@ -87,7 +93,7 @@ TEST(EscapeRewriterTest, ExpressionsAgreeWithPythonsRe) {
       "{12/31/99}", "{1/2/05}", "{ 1/2/2005 }", "{10:30}", "{1:2:3}", "{12/31/2012 10:30}",
       "{12/31/2012\n10:30:59}", "{2012-03-07 10:04:09}", "{2012-3-7 1:4}", "{1/2/80 1:2}",
       "{1/2/79 1:2:3}", "{1/2/3}", "{123/1/2005}", "{1/2/2005 10}", "{1/2/2005}{3:4}",
-      "{\r\t1/2/99\n}", "{fn NOW()} {d 2012} {9:99:99}"};
+      "{\r\t1/2/99\n}", "{fn NOW()} {d 2012} {9:99:99}", "LIKE 'a!_' {escape '!'} {1:2}"};
   const std::string dir = ::testing::TempDir();
   const std::string inPath = dir + "karvod-escapes-in.bin";
   const std::string outPath = dir + "karvod-escapes-out.bin";
@@ -117,6 +123,7 @@ out = []
 for t in texts:
     for p in ('{ts ', '{d ', '{t ', '{fn ', '{oj '):
         t = t.replace(p, '')
+    t = t.replace('{escape ', 'ESCAPE ')
     for pattern, replacement in passes:
         t = re.sub(pattern, replacement, t)
     out.append(t.replace('}', ''))

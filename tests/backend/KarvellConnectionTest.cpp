@@ -539,6 +539,8 @@ TEST(ConnectionInfoTest, AnswersAtTheirWidthsAndTheFunctionList) {
     for (int bit = 0; bit < 16; ++bit) bits += (word >> bit) & 1;
   EXPECT_EQ(bits, 70) << "71 entries, SQLColAttribute and SQLColAttributes sharing one id";
   EXPECT_EQ(connection->toNativeSql("SELECT * FROM db.main.t"), "SELECT * FROM main.t");
+  EXPECT_EQ(connection->toNativeSql("SELECT 1 AS `a.b.c.d` FROM `db.main.t`"),
+            "SELECT 1 AS `a.b.c.d` FROM `db.main.t`");
 }
 
 }  // namespace

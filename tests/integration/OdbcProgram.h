@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/DevServer.h"
 #include "tests/support/TempOdbcIni.h"
 
@@ -77,6 +78,19 @@ class OdbcProgram : public testsupport::DevServerTest {
     SQLHSTMT stmt = statement();
     run(stmt, sql);
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  }
+
+  // The rows of the query as Python's sqlite3 reads them from the server's database file, one
+  // line each (sqlite_rows.py): what reached the server, seen past the driver.
+  std::string storedRows(const std::string& query) {
+    int status = -1;
+    const std::string rows = testsupport::commandOutput(
+        "/usr/bin/python3 " + std::string(std::getenv("KARVOD_SOURCE_DIR")) +
+            "/tests/integration/sqlite_rows.py '" + server().dataFile("default.db") + "' '" +
+            query + "' 2>&1",
+        status);
+    EXPECT_EQ(status, 0) << rows;
+    return rows;
   }
 
   // A table `name` of ids 1..rows with texts "r<id>".

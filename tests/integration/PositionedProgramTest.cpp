@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "tests/integration/OdbcProgram.h"
-#include "tests/support/ChildProcess.h"
 
 namespace {
 
@@ -85,18 +84,6 @@ class PositionedProgram : public integrationtest::OdbcProgram {
     }
     textsSeen_ = number;
     return texts;
-  }
-
-  // The rows of the query as Python's sqlite3 reads them from the server's database file.
-  std::string storedRows(const std::string& query) {
-    int status = -1;
-    const std::string rows = testsupport::commandOutput(
-        "/usr/bin/python3 " + std::string(std::getenv("KARVOD_SOURCE_DIR")) +
-            "/tests/integration/sqlite_rows.py '" + server().dataFile("default.db") + "' '" +
-            query + "' 2>&1",
-        status);
-    EXPECT_EQ(status, 0) << rows;
-    return rows;
   }
 
   void setAttribute(SQLHSTMT stmt, SQLINTEGER name, SQLULEN value) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -53,10 +55,26 @@ class ParameterExecutionTest : public ::testing::Test {
     return statement_.sent.empty() ? "nothing" : statement_.sent.back();
   }
 
+  // Parameter 1 as an array of `sets` values bound as numbers, its status array and processed
+  // count bound and filled with marks that no execution writes.
+  template <typename Value, std::size_t sets>
+  void bindArray(SQLSMALLINT cType, Value (&values)[sets], SQLLEN (&words)[sets]) {
+    std::fill(std::begin(statuses_), std::end(statuses_), SQLUSMALLINT{99});
+    processed_ = 99;
+    ASSERT_EQ(statement_.bindParameter(1, SQL_PARAM_INPUT, cType, SQL_INTEGER, 0, 0, values,
+                                       sizeof values[0], words),
+              SQL_SUCCESS);
+    statement_.appParamDesc()->setArraySize(sets);
+    statement_.impParamDesc()->setArrayStatusPtr(statuses_);
+    statement_.impParamDesc()->setRowsProcessedPtr(&processed_);
+  }
+
   Environment environment_{"karvod", "karvod64.dll", "Karvell ODBC execution test", "Ferrow",
                            nullptr};
   testsupport::RecordingConnection connection_{&environment_};
   SendingStatement statement_{&connection_};
+  SQLUSMALLINT statuses_[5] = {};
+  SQLULEN processed_ = 0;
 };
 
 TEST_F(ParameterExecutionTest, GatheredValuesBecomeLiteralsOfTheirExactLength) {
@@ -108,16 +126,49 @@ TEST_F(ParameterExecutionTest, EverySetIsSentWithItsOwnLiterals) {
   EXPECT_EQ(statement_.sent, (std::vector<std::string>{"SELECT 1", "SELECT NULL", "SELECT 3"}));
 }
 
-TEST_F(ParameterExecutionTest, ARefusedSetStopsBeforeItIsSent) {
-  char buffer[2][2] = {{'1', 0}, {'x', 0}};
-  SQLLEN words[2] = {SQL_NTS, SQL_NTS};
-  ASSERT_EQ(statement_.bindParameter(1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_INTEGER, 0, 0, buffer, 2,
-                                     words),
+// A value that has no literal fails its own set only: the sets after it still run, and its
+// record names it.
+TEST_F(ParameterExecutionTest, ARefusedSetFailsAloneAndTheOthersRun) {
+  char buffer[5][2] = {{'1', 0}, {'2', 0}, {'x', 0}, {'4', 0}, {'5', 0}};
+  SQLLEN words[5] = {SQL_NTS, SQL_NTS, SQL_NTS, SQL_NTS, SQL_NTS};
+  bindArray(SQL_C_CHAR, buffer, words);
+  EXPECT_EQ(statement_.execDirect("SELECT ?", SQL_NTS), SQL_SUCCESS_WITH_INFO);
+  SQLLEN row = 0;
+  ASSERT_EQ(statement_.diagnostics().getDiagField(1, SQL_DIAG_ROW_NUMBER, &row, 0, nullptr),
             SQL_SUCCESS);
-  statement_.appParamDesc()->setArraySize(2);
-  EXPECT_EQ(statement_.execDirect("SELECT ?", SQL_NTS), SQL_ERROR);
+  EXPECT_EQ(row, 3);
   EXPECT_EQ(testsupport::takeState(statement_.diagnostics()), "22018");
-  EXPECT_EQ(statement_.sent, (std::vector<std::string>{"SELECT 1"}));
+  EXPECT_EQ(statement_.sent,
+            (std::vector<std::string>{"SELECT 1", "SELECT 2", "SELECT 4", "SELECT 5"}));
+  const SQLUSMALLINT expected[5] = {SQL_PARAM_SUCCESS, SQL_PARAM_SUCCESS, SQL_PARAM_ERROR,
+                                    SQL_PARAM_SUCCESS, SQL_PARAM_SUCCESS};
+  for (int set = 0; set < 5; ++set) EXPECT_EQ(statuses_[set], expected[set]) << "set " << set;
+  EXPECT_EQ(processed_, 5u);
+
+  // Every set refused: nothing sent, SQL_ERROR, every set named.
+  for (auto& value : buffer) value[0] = 'y';
+  statement_.sent.clear();
+  EXPECT_EQ(statement_.execDirect("SELECT ?", SQL_NTS), SQL_ERROR);
+  EXPECT_TRUE(statement_.sent.empty());
+  for (int set = 0; set < 5; ++set) EXPECT_EQ(statuses_[set], SQL_PARAM_ERROR) << "set " << set;
+  EXPECT_EQ(processed_, 5u);
+  SQLINTEGER records = 0;
+  ASSERT_EQ(statement_.diagnostics().getDiagField(0, SQL_DIAG_NUMBER, &records, 0, nullptr),
+            SQL_SUCCESS);
+  EXPECT_EQ(records, 5);
+}
+
+// Data at execution cannot serve several sets: refused before any runs, every entry unused.
+TEST_F(ParameterExecutionTest, ARefusalBeforeAnySetLeavesEverySetUnused) {
+  SQLINTEGER numbers[3] = {1, 2, 3};
+  SQLLEN words[3] = {0, SQL_DATA_AT_EXEC, 0};
+  bindArray(SQL_C_SLONG, numbers, words);
+  EXPECT_EQ(statement_.execDirect("SELECT ?", SQL_NTS), SQL_ERROR);
+  EXPECT_EQ(testsupport::takeState(statement_.diagnostics()), "HYC00");
+  EXPECT_TRUE(statement_.sent.empty());
+  for (int set = 0; set < 3; ++set) EXPECT_EQ(statuses_[set], SQL_PARAM_UNUSED) << "set " << set;
+  EXPECT_EQ(statuses_[3], 99) << "past the array";
+  EXPECT_EQ(processed_, 0u);
 }
 
 }  // namespace

@@ -276,12 +276,30 @@ TEST_F(PiecewiseReadTest, AnEmptyValueIsReturnedOnce) {
   }
 }
 
-TEST_F(PiecewiseReadTest, UnicodeTextTypesDoubleTheCharacterLength) {
+// Wide column types change the description only: each length counts the bytes of the value in
+// the buffer's own encoding, whole or from a cut on.
+TEST_F(PiecewiseReadTest, UnicodeTextTypesKeepTheLengthInTheBuffersEncoding) {
   connection_.setUnicodeTextTypes(true);
-  const std::vector<Piece> pieces = read("abc", SQL_WVARCHAR, SQL_C_CHAR, {10});
-  ASSERT_EQ(pieces.size(), 2u);
-  EXPECT_EQ(pieces[0].data, "abc");
-  EXPECT_EQ(pieces[0].length, 6);
+  const struct {
+    const char* value;
+    SQLSMALLINT cType;
+    SQLLEN bufferLength;
+    std::vector<SQLLEN> lengths;  // of each piece up to SQL_NO_DATA
+  } cases[] = {
+      {"abc", SQL_C_CHAR, 10, {3}},
+      {"abc", SQL_C_CHAR, 2, {3, 2, 1}},
+      {"a\xC3\xA9", SQL_C_CHAR, 10, {3}},
+      {"abc", SQL_C_WCHAR, 20, {6}},
+      {"abc", SQL_C_WCHAR, 4, {6, 4, 2}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.value) + " into " + std::to_string(c.cType) + " by " +
+                 std::to_string(c.bufferLength));
+    const std::vector<Piece> pieces = read(c.value, SQL_WVARCHAR, c.cType, {c.bufferLength});
+    ASSERT_EQ(pieces.size(), c.lengths.size() + 1);
+    for (std::size_t k = 0; k < c.lengths.size(); ++k) EXPECT_EQ(pieces[k].length, c.lengths[k]);
+    EXPECT_EQ(pieces.back().rc, SQL_NO_DATA);
+  }
 }
 
 TEST_F(PiecewiseReadTest, ANullIsReturnedOnce) {

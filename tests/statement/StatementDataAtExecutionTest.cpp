@@ -110,6 +110,55 @@ TEST_F(DataAtExecutionTest, ChunkTable) {
   }
 }
 
+// A number or a structure is read at its own size whatever length comes with it, and in one call.
+TEST_F(DataAtExecutionTest, FixedLengthValuesTakeTheirTypesSize) {
+  struct Value {
+    SQLINTEGER number;
+    SQLINTEGER after;  // read only by a length taken literally
+  } value = {42, 0x7777};
+  SQL_TIMESTAMP_STRUCT stamp = {2020, 1, 1, 0, 0, 37, 0};
+  SQLDOUBLE real = 2.5;
+  const struct {
+    const char* name;
+    SQLSMALLINT cType;
+    SQLSMALLINT sqlType;
+    void* data;
+    SQLLEN length;
+    const char* literal;
+  } cases[] = {
+      {"long, length 1", SQL_C_LONG, SQL_INTEGER, &value, 1, "42"},
+      {"long, length of two", SQL_C_SLONG, SQL_INTEGER, &value, sizeof value, "42"},
+      {"long, NTS", SQL_C_LONG, SQL_INTEGER, &value, SQL_NTS, "42"},
+      {"long, a negative length", SQL_C_LONG, SQL_INTEGER, &value, -77, "42"},
+      {"default C type of an integer", SQL_C_DEFAULT, SQL_INTEGER, &value, 1, "42"},
+      {"double, length 3", SQL_C_DOUBLE, SQL_DOUBLE, &real, 3, "2.500000"},
+      {"timestamp, length 1", SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, &stamp, 1,
+       "'2020-01-01 00:00:37'"},
+      {"timestamp, length 100", SQL_C_TIMESTAMP, SQL_VARCHAR, &stamp, 100,
+       "'2020-01-01 00:00:37'"},
+      {"NULL", SQL_C_LONG, SQL_INTEGER, nullptr, SQL_NULL_DATA, "NULL"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    connection_.texts.clear();
+    statement_.reset(static_cast<ScriptedStatement*>(connection_.createStatement()));
+    SQLLEN lengthWord = SQL_DATA_AT_EXEC;
+    ASSERT_EQ(statement().bindParameter(1, SQL_PARAM_INPUT, c.cType, c.sqlType, 0, 0, token_, 0,
+                                        &lengthWord),
+              SQL_SUCCESS);
+    ASSERT_EQ(execDirect(statement(), kInsert), SQL_NEED_DATA);
+    SQLPOINTER token = nullptr;
+    ASSERT_EQ(statement().paramData(&token), SQL_NEED_DATA);
+    EXPECT_EQ(statement().putData(c.data, c.length), SQL_SUCCESS);
+    // A second piece of a fixed-length value is refused and changes nothing.
+    EXPECT_EQ(statement().putData(&value, sizeof value.number), SQL_ERROR);
+    EXPECT_EQ(takeState(), "HY019");
+    EXPECT_EQ(statement().paramData(&token), SQL_SUCCESS);
+    EXPECT_EQ(connection_.texts,
+              std::vector<std::string>{std::string("insert into t values (") + c.literal + ")"});
+  }
+}
+
 TEST_F(DataAtExecutionTest, WideChunksEndAtAZeroUnit) {
   SQLLEN lengthWord = SQL_DATA_AT_EXEC;
   bindText(&lengthWord, SQL_C_WCHAR);
