@@ -138,7 +138,7 @@
   X(OjCapabilities, SQL_OJ_CAPABILITIES, U32, 0x7F) \
   X(OuterJoins, SQL_OUTER_JOINS, Text, "Y") \
   X(OrderByColumnsInSelect, SQL_ORDER_BY_COLUMNS_IN_SELECT, Text, "Y") \
-  X(ParamArrayRowCounts, SQL_PARAM_ARRAY_ROW_COUNTS, U32, 1) \
+  X(ParamArrayRowCounts, SQL_PARAM_ARRAY_ROW_COUNTS, U32, SQL_PARC_NO_BATCH) \
   X(ParamArraySelects, SQL_PARAM_ARRAY_SELECTS, U32, SQL_PAS_NO_SELECT) \
   X(PosOperations, SQL_POS_OPERATIONS, U32, 0x1F) \
   X(PositionedStatements, SQL_POSITIONED_STATEMENTS, U32, 0) \

@@ -166,7 +166,7 @@ std::vector<Answer> baseAnswers() {
       {SQL_OJ_CAPABILITIES, U32, 127, ""},
       {SQL_OUTER_JOINS, Text, 0, "Y"},
       {SQL_ORDER_BY_COLUMNS_IN_SELECT, Text, 0, "Y"},
-      {SQL_PARAM_ARRAY_ROW_COUNTS, U32, 1, ""},
+      {SQL_PARAM_ARRAY_ROW_COUNTS, U32, SQL_PARC_NO_BATCH, ""},
       {SQL_PARAM_ARRAY_SELECTS, U32, SQL_PAS_NO_SELECT, ""},
       {SQL_POS_OPERATIONS, U32, 31, ""},
       {SQL_POSITIONED_STATEMENTS, U32, 0, ""},
