@@ -14,6 +14,7 @@
 #include "core/AttributeString.h"
 #include "core/Environment.h"
 #include "core/TextUtilities.h"
+#include "statement/Descriptor.h"
 #include "statement/SqlTextScanner.h"
 
 namespace {
@@ -73,6 +74,10 @@ KarvellConnection::KarvellConnection(Environment* environment) : Connection(envi
 KarvellConnection::~KarvellConnection() { disconnect(); }
 
 Statement* KarvellConnection::createStatement() { return new (std::nothrow) KarvellStatement(this); }
+
+Descriptor* KarvellConnection::createDescriptor() {
+  return new (std::nothrow) Descriptor(this, DescriptorType::explicitlyAllocated);
+}
 
 SQLRETURN KarvellConnection::connectToDsn(const std::string& dsn, const std::string& user,
                                           const std::string& password) {
