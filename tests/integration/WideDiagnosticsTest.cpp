@@ -2,14 +2,13 @@
 // reads the driver's narrow SQLGetDiagRec and widens its UTF-8 in the application's locale, so an
 // application mixing the two runs in a UTF-8 locale; the driver's own wide functions decode UTF-8
 // whatever the locale.
-#include <dlfcn.h>
 #include <sql.h>
 #include <sqlext.h>
 
 #include <clocale>
-#include <cstdlib>
 #include <string>
 
+#include "tests/integration/DriverEntryPoints.h"
 #include "tests/integration/OdbcProgram.h"
 
 namespace {
@@ -74,35 +73,16 @@ TEST_F(Utf8LocaleProgram, WideDiagnosticsAfterANarrowConnectDecodeTheServersText
 // The driver's own entry points, without a Driver Manager, in the C locale the test runs in.
 TEST_F(OdbcProgram, TheDriversWideDiagnosticsDecodeUtf8InAnyLocale) {
   ASSERT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C");
-  void* module = dlopen(std::getenv("KARVOD_DRIVER"), RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(module, nullptr) << dlerror();
-  const auto entry = [module](const char* name) {
-    void* address = dlsym(module, name);
-    EXPECT_NE(address, nullptr) << name;
-    return address;
-  };
-  const auto allocHandle = reinterpret_cast<decltype(&SQLAllocHandle)>(entry("SQLAllocHandle"));
-  const auto setEnvAttr = reinterpret_cast<decltype(&SQLSetEnvAttr)>(entry("SQLSetEnvAttr"));
-  const auto driverConnect =
-      reinterpret_cast<decltype(&SQLDriverConnect)>(entry("SQLDriverConnect"));
-  const auto execDirect = reinterpret_cast<decltype(&SQLExecDirect)>(entry("SQLExecDirect"));
-  const auto getDiagRecW = reinterpret_cast<decltype(&SQLGetDiagRecW)>(entry("SQLGetDiagRecW"));
-  const auto getDiagFieldW =
-      reinterpret_cast<decltype(&SQLGetDiagFieldW)>(entry("SQLGetDiagFieldW"));
-  const auto disconnect = reinterpret_cast<decltype(&SQLDisconnect)>(entry("SQLDisconnect"));
-  const auto freeHandle = reinterpret_cast<decltype(&SQLFreeHandle)>(entry("SQLFreeHandle"));
+  integrationtest::DriverEntryPoints driver(port());
+  ASSERT_TRUE(driver.connected());
+  const auto allocHandle = driver.entry(&SQLAllocHandle, "SQLAllocHandle");
+  const auto execDirect = driver.entry(&SQLExecDirect, "SQLExecDirect");
+  const auto getDiagRecW = driver.entry(&SQLGetDiagRecW, "SQLGetDiagRecW");
+  const auto getDiagFieldW = driver.entry(&SQLGetDiagFieldW, "SQLGetDiagFieldW");
+  const auto freeHandle = driver.entry(&SQLFreeHandle, "SQLFreeHandle");
   ASSERT_FALSE(HasFailure());
-  SQLHENV env = SQL_NULL_HENV;
-  SQLHDBC dbc = SQL_NULL_HDBC;
   SQLHSTMT stmt = SQL_NULL_HSTMT;
-  ASSERT_EQ(allocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), SQL_SUCCESS);
-  setEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-  ASSERT_EQ(allocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_SUCCESS);
-  const std::string in =
-      "Server=127.0.0.1;Port=" + std::to_string(port()) + ";UID=karvell;PWD=karvell";
-  ASSERT_TRUE(SQL_SUCCEEDED(driverConnect(dbc, nullptr, text(in.c_str()), SQL_NTS, nullptr, 0,
-                                          nullptr, SQL_DRIVER_NOPROMPT)));
-  ASSERT_EQ(allocHandle(SQL_HANDLE_STMT, dbc, &stmt), SQL_SUCCESS);
+  ASSERT_EQ(allocHandle(SQL_HANDLE_STMT, driver.dbc(), &stmt), SQL_SUCCESS);
   ASSERT_EQ(execDirect(stmt, text(missingTableQuery), SQL_NTS), SQL_ERROR);
   expectWideRecordNamesTheTable(SQL_HANDLE_STMT, stmt, getDiagRecW);
   SQLWCHAR field[512] = {};
@@ -113,10 +93,6 @@ TEST_F(OdbcProgram, TheDriversWideDiagnosticsDecodeUtf8InAnyLocale) {
   EXPECT_EQ(upToNul(field), u"no such table: " + missingTable);
   EXPECT_EQ(bytes, static_cast<SQLSMALLINT>(2 * upToNul(field).size()));
   freeHandle(SQL_HANDLE_STMT, stmt);
-  disconnect(dbc);
-  freeHandle(SQL_HANDLE_DBC, dbc);
-  freeHandle(SQL_HANDLE_ENV, env);
-  dlclose(module);
 }
 
 }  // namespace
