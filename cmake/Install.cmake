@@ -1,5 +1,6 @@
 # `cmake --install` puts the driver where the system's Driver Manager keeps ODBC drivers and ships
-# the odbcinst.ini section that registers it: `odbcinst -i -d -f <prefix>/share/karvod/karvell-odbcinst.ini`
+# the odbcinst.ini section that registers it:
+#   odbcinst -i -d -f <prefix>/share/karvod/karvell-odbcinst.ini
 # (and `odbcinst -u -d -n "Karvell ODBC"` removes it).
 include(GNUInstallDirs)
 # Relative to the prefix: with the prefix /usr, GNUInstallDirs names Debian's multiarch library
@@ -16,7 +17,8 @@ install(CODE "
     set(driver_dir \"\${CMAKE_INSTALL_PREFIX}/\${driver_dir}\")
   endif()
   set(KARVOD_DRIVER_PATH \"\${driver_dir}/$<TARGET_FILE_NAME:karvod64>\")
-  set(template \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${KARVOD_ODBCINST_TEMPLATE_DIR}/karvell-odbcinst.ini\")
+  set(template
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${KARVOD_ODBCINST_TEMPLATE_DIR}/karvell-odbcinst.ini\")
   message(STATUS \"Installing: \${template}\")
   configure_file(\"${CMAKE_SOURCE_DIR}/cmake/karvell-odbcinst.ini.in\" \"\${template}\" @ONLY)
 ")
