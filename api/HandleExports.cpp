@@ -64,14 +64,15 @@ SQLRETURN allocateEnvironment(SQLHANDLE* output, const char* function, bool type
   return SQL_SUCCESS;
 }
 
-// Threads allocating connections share the environment's diagnostics; other input handles
-// belong to one thread at a time.
-template <typename Input>
-std::unique_lock<platform::Mutex> lockDiagnostics(Input*) {
-  return {};
-}
+// Threads allocating connections share the environment's diagnostics, and threads allocating
+// statements those of their connection, which its calls post on under its call lock.
 std::unique_lock<platform::Mutex> lockDiagnostics(Environment* environment) {
   return std::unique_lock<platform::Mutex>(environment->diagnosticsMutex());
+}
+std::unique_lock<platform::Mutex> lockDiagnostics(ConnectionProxy* proxy) {
+  Connection* connection = proxy->connection();
+  if (connection == nullptr) return {};
+  return std::unique_lock<platform::Mutex>(connection->callMutex());
 }
 
 // Connection, statement and descriptor handles are made under an input handle, which carries

@@ -14,6 +14,7 @@
 #include "core/AttributeString.h"
 #include "core/Environment.h"
 #include "core/TextUtilities.h"
+#include "statement/Descriptor.h"
 #include "statement/SqlTextScanner.h"
 
 namespace {
@@ -51,6 +52,14 @@ int encryptionLevel(const std::string& text) {
   return -1;
 }
 
+// Adds "KEY=value" to a connection string, with the separator it needs; an empty value adds
+// nothing.
+void appendEntry(std::string& connectionString, const char* key, const std::string& value) {
+  if (value.empty()) return;
+  if (!connectionString.empty() && connectionString.back() != ';') connectionString += ';';
+  connectionString += connectionStringEntry(key, value) + ";";
+}
+
 // A number setting; values beyond int are clamped rather than wrapped.
 int settingNumber(const std::string& text) {
   const long long value = std::strtoll(text.c_str(), nullptr, 10);
@@ -73,6 +82,10 @@ KarvellConnection::KarvellConnection(Environment* environment) : Connection(envi
 KarvellConnection::~KarvellConnection() { disconnect(); }
 
 Statement* KarvellConnection::createStatement() { return new (std::nothrow) KarvellStatement(this); }
+
+Descriptor* KarvellConnection::createDescriptor() {
+  return new (std::nothrow) Descriptor(this, DescriptorType::explicitlyAllocated);
+}
 
 SQLRETURN KarvellConnection::connectToDsn(const std::string& dsn, const std::string& user,
                                           const std::string& password) {
@@ -113,29 +126,44 @@ SQLRETURN KarvellConnection::prompt(SQLHWND window, SQLUSMALLINT completion,
   ConnectionPrompts* prompts = connectionPrompts();
   const bool completes = completion == SQL_DRIVER_COMPLETE ||
                          completion == SQL_DRIVER_COMPLETE_REQUIRED;
-  if (prompts == nullptr || !(completes || completion == SQL_DRIVER_PROMPT)) return SQL_SUCCESS;
+  // Without a window to own them the dialogs would block a service on a screen nobody sees: the
+  // mode then acts as SQL_DRIVER_NOPROMPT.
+  if (prompts == nullptr || !isDialogParent(window) ||
+      !(completes || completion == SQL_DRIVER_PROMPT))
+    return SQL_SUCCESS;
   const std::string& dsn = dataSourceName_;
-  if (isDialogParent(window) &&
-      (completion == SQL_DRIVER_PROMPT || settings[Setting::Database].empty())) {
+  if (completion == SQL_DRIVER_PROMPT || settings[Setting::Database].empty()) {
     std::string attributes;
     const DialogOutcome outcome = prompts->editDataSource(window, environment()->displayName(),
                                                           dsn, working, completion, attributes);
     if (outcome != DialogOutcome::confirmed) return unconfirmedPrompt(outcome);
     const std::string confirmed =
         normalizeConnectionString(attributes.data(), static_cast<SQLINTEGER>(attributes.size()));
-    working = dsn.empty() ? "DRIVER={" + environment()->displayName() + "};" + confirmed
-                          : confirmed;
+    // The wizard answers the settings; the application's credentials stay unless it answered
+    // its own.
+    working = confirmed;
+    if (connectionStringValue(confirmed, "UID").empty()) appendEntry(working, "UID", user);
+    if (connectionStringValue(confirmed, "PWD").empty()) appendEntry(working, "PWD", password);
     // What the user confirmed wins; the data source fills only what it leaves out.
     settings.readServerSettings(working);
     settings.fillFromDsn(dsn);
     user = connectionStringValue(working, "UID");
     password = connectionStringValue(working, "PWD");
   }
-  if (!user.empty()) return SQL_SUCCESS;
-  const DialogOutcome outcome = prompts->askLogin(window, working, user, password);
-  if (outcome != DialogOutcome::confirmed) return unconfirmedPrompt(outcome);
-  working += ";" + connectionStringEntry("UID", user) + ";" +
-             connectionStringEntry("PWD", password);
+  if (user.empty()) {
+    const DialogOutcome outcome = prompts->askLogin(window, working, user, password);
+    if (outcome != DialogOutcome::confirmed) return unconfirmedPrompt(outcome);
+    appendEntry(working, "UID", user);
+    appendEntry(working, "PWD", password);
+  }
+  // The completed string goes back to the application to connect with again as it stands: it
+  // names the data source or the driver, as the Driver Manager needs.
+  if (connectionStringValue(working, "DSN").empty() &&
+      connectionStringValue(working, "DRIVER").empty()) {
+    working = (dsn.empty() ? "DRIVER={" + environment()->displayName() + "}"
+                           : connectionStringEntry("DSN", dsn)) +
+              ";" + working;
+  }
   return SQL_SUCCESS;
 }
 

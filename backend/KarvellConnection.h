@@ -128,13 +128,17 @@ class KarvellConnection : public Connection {
 
   // A KarvellStatement; null when memory is short.
   Statement* createStatement() override;
+  // An application's own descriptor (SQLAllocHandle(SQL_HANDLE_DESC)), to stand in for a
+  // statement's application descriptors; null when memory is short.
+  Descriptor* createDescriptor() override;
 
   SQLRETURN connectToDsn(const std::string& dsn, const std::string& user,
                          const std::string& password) override;
   using Connection::driverConnect;
   SQLRETURN driverConnect(SQLHWND window, const std::string& inString, std::string& outString,
                           SQLUSMALLINT completion) override;
-  // Always SQL_SUCCESS; closes the server connection when there is one.
+  // Always SQL_SUCCESS; frees the statements and descriptors still made on the connection, then
+  // closes the server connection when there is one.
   SQLRETURN disconnect() override;
   SQLRETURN getInfo(SQLUSMALLINT infoType, SQLPOINTER value, SQLSMALLINT bufferLength,
                     SQLSMALLINT* stringLength) override;

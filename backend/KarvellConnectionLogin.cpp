@@ -156,6 +156,9 @@ SQLRETURN KarvellConnection::runSetupCommands() {
 
 SQLRETURN KarvellConnection::disconnect() {
   if (!isConnected()) return SQL_SUCCESS;
+  // A statement still holding a result the server keeps asks the server to close it when it is
+  // freed, through the client connection: that must still be there.
+  freeChildren();
   trace("// closing connection");
   kvl_disconnect(client_, 1);
   client_ = nullptr;

@@ -67,7 +67,7 @@ SQLRETURN listServerDatabases(const std::string& server, std::uint16_t port,
     }
     rc = SQL_SUCCESS;
   }
+  // The statement goes before the connection, which disconnects as it goes.
   statement.freeStmt(SQL_DROP);
-  connection.disconnect();
   return rc;
 }

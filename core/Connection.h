@@ -39,7 +39,8 @@ class Connection {
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
-  // Held through each call on one of its statements or descriptors (api/Handles.h).
+  // Held through each call on one of its statements or descriptors (api/Handles.h) and through
+  // its own transactions, attributes and disconnect (ConnectionProxy, Environment::endTran).
   platform::Mutex& callMutex() { return callMutex_; }
 
   virtual void enableQueryLog(SQLUINTEGER thresholdMilliseconds, const std::string& path);

@@ -43,6 +43,9 @@ DiagnosticHeader& ConnectionProxy::diagnostics() {
 
 void ConnectionProxy::attachConnection(Connection* connection) {
   if (connection_ != nullptr) {
+    // Out of the environment's list first: a transaction ended on the whole environment by
+    // another thread waits for it no longer, and sees none of what follows.
+    environment_->removeConnection(connection_);
     // Statements may still use the subclass: free them while it is whole.
     connection_->freeChildren();
     delete connection_;
@@ -111,8 +114,14 @@ SQLRETURN ConnectionProxy::driverConnect(SQLHWND window, const std::string& inSt
   return connection_->driverConnect(window, inString, outString, completion);
 }
 
+std::unique_lock<platform::Mutex> ConnectionProxy::lockCalls() {
+  return std::unique_lock<platform::Mutex>(connection_->callMutex());
+}
+
 SQLRETURN ConnectionProxy::disconnect() {
   if (connection_ == nullptr) return refuse("08003");
+  // After a statement's call on another thread: the disconnect frees what that call uses.
+  const std::unique_lock<platform::Mutex> lock = lockCalls();
   connection_->diagnostics().clear();
   const SQLRETURN rc = connection_->disconnect();
   if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) connection_->freeChildren();
@@ -173,6 +182,7 @@ SQLRETURN ConnectionProxy::nativeSql(const char* inText, SQLINTEGER inLength, ch
 
 SQLRETURN ConnectionProxy::endTran(SQLSMALLINT completionType) {
   if (connection_ == nullptr) return refuse("HY010");
+  const std::unique_lock<platform::Mutex> lock = lockCalls();
   connection_->diagnostics().clear();
   return connection_->endTran(completionType);
 }
@@ -180,6 +190,8 @@ SQLRETURN ConnectionProxy::endTran(SQLSMALLINT completionType) {
 SQLRETURN ConnectionProxy::setConnectAttr(SQLINTEGER attribute, SQLPOINTER value,
                                           SQLINTEGER stringLength) {
   if (connection_ != nullptr) {
+    // Some attributes are carried to the server (autocommit), and statements read them all.
+    const std::unique_lock<platform::Mutex> lock = lockCalls();
     connection_->diagnostics().clear();
     return connection_->setConnectAttr(attribute, value, stringLength);
   }
@@ -237,6 +249,7 @@ SQLRETURN ConnectionProxy::setConnectAttr(SQLINTEGER attribute, SQLPOINTER value
 SQLRETURN ConnectionProxy::getConnectAttr(SQLINTEGER attribute, SQLPOINTER value,
                                           SQLINTEGER bufferLength, SQLINTEGER* stringLength) {
   if (connection_ != nullptr) {
+    const std::unique_lock<platform::Mutex> lock = lockCalls();
     connection_->diagnostics().clear();
     return connection_->getConnectAttr(attribute, value, bufferLength, stringLength);
   }

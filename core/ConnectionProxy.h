@@ -4,10 +4,15 @@
 // Driver Manager asks while it loads the driver, and holds its own diagnostics. Once a connection
 // is attached, the stored attributes are replayed into it and every operation goes to it.
 //
-// No lock: the Driver Manager serialises the calls on one handle.
+// The Driver Manager serialises the calls on one handle, but threads may share the connection
+// through statements of their own: what talks to the server or changes what statements read
+// (transactions, attributes, disconnecting) holds the connection's call lock, as statement and
+// descriptor calls do (api/Handles.h). Connecting makes the connection and needs none.
+#include <mutex>
 #include <string>
 
 #include "core/DiagnosticHeader.h"
+#include "platform/Mutex.h"
 #include "platform/Odbc.h"
 
 class Connection;
@@ -79,6 +84,8 @@ class ConnectionProxy {
  private:
   // Clears the handle's own diagnostics and posts the state: SQL_ERROR.
   SQLRETURN refuse(const char* sqlState);
+  // The attached connection's call lock.
+  std::unique_lock<platform::Mutex> lockCalls();
 
   Environment* environment_;
   Connection* connection_ = nullptr;

@@ -37,6 +37,8 @@ void Environment::addConnection(Connection* connection) {
 }
 
 void Environment::removeConnection(Connection* connection) {
+  // Not while endTran walks the connections: it may be ending this one's transaction.
+  platform::MutexLock walk(walkMutex_);
   platform::MutexLock lock(mutex_);
   auto found = std::find(connections_.begin(), connections_.end(), connection);
   if (found != connections_.end()) connections_.erase(found);
@@ -114,19 +116,21 @@ SQLRETURN Environment::error(char* sqlState, SQLINTEGER* nativeError, char* mess
 }
 
 SQLRETURN Environment::endTran(SQLSMALLINT completionType) {
-  platform::MutexLock lock(mutex_);
+  // The commits go over the network, each after the calls running on its connection: the
+  // environment's own lock, which every trace line and diagnostic takes, is not held meanwhile.
+  // The walk's lock keeps the connections of the list from going until it is done.
+  platform::MutexLock walk(walkMutex_);
   bool failed = false;
-  // By index: a connection may register or unregister another one on this thread meanwhile.
-  for (std::size_t i = 0; i < connections_.size(); ++i) {
-    Connection* connection = connections_[i];
+  for (Connection* connection : connections()) {
+    platform::MutexLock calls(connection->callMutex());
     if (!connection->isConnected()) continue;
     SQLRETURN rc = connection->endTran(completionType);
-    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO && !failed) {
-      failed = true;
-      post("HY000", "Transaction failed for a connection");
-    }
+    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) failed = true;
   }
-  return failed ? SQL_ERROR : SQL_SUCCESS;
+  if (!failed) return SQL_SUCCESS;
+  platform::MutexLock lock(mutex_);
+  post("HY000", "Transaction failed for a connection");
+  return SQL_ERROR;
 }
 
 SQLRETURN Environment::setOdbcVersion(SQLUINTEGER version) {

@@ -2,9 +2,10 @@
 // The environment handle object: the driver's identity, its preferences, the call trace shared by
 // every handle made under it, its diagnostics and the connections made on it.
 //
-// Thread safety: the connection list, the walk of SQLEndTran, the environment's own diagnostics
-// and every trace line are guarded by the environment's mutex. The mutex is recursive, because
-// a guarded section may trace or post on the same thread.
+// Thread safety: the connection list, the environment's own diagnostics and every trace line are
+// guarded by the environment's mutex. The mutex is recursive, because a guarded section may trace
+// or post on the same thread. The walk of SQLEndTran has a lock of its own, which a connection
+// leaving the list waits for.
 #include <atomic>
 #include <memory>
 #include <string>
@@ -61,7 +62,8 @@ class Environment {
   virtual SQLRETURN error(char* sqlState, SQLINTEGER* nativeError, char* messageText,
                           SQLSMALLINT bufferLength, SQLSMALLINT* textLength);
   // Ends the transaction of every connected connection, asking all of them even after one
-  // failed; any failure posts one "HY000" and answers SQL_ERROR.
+  // failed; any failure posts one "HY000" and answers SQL_ERROR. Each connection's commit holds
+  // its call lock, as its own SQLEndTran does.
   virtual SQLRETURN endTran(SQLSMALLINT completionType);
 
   // Any version is kept as given.
@@ -92,6 +94,7 @@ class Environment {
   std::string makerName_;
   std::unique_ptr<DriverPreferences> preferences_;
   mutable platform::Mutex mutex_;
+  platform::Mutex walkMutex_;
   TraceWriter trace_;
   bool tracing_ = false;
   DiagnosticHeader diagnostics_;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 
@@ -387,19 +388,78 @@ TEST_F(PromptTest, CompleteModesAskOnlyForWhatIsMissing) {
     const std::string in = serverString("DATABASE=default;");
     ASSERT_EQ(connect(connection, in, out, mode), SQL_SUCCESS) << diagnostic(connection).message;
     EXPECT_EQ(prompts_.calls, (std::vector<std::string>{"login " + in}));
-    EXPECT_EQ(out, in + ";UID=karvell;PWD=karvell");
+    EXPECT_EQ(out, "DRIVER={Karvell ODBC};" + in + "UID=karvell;PWD=karvell;");
   }
-  // NOPROMPT shows nothing, and a null or all-ones window gets no settings dialog.
+  // NOPROMPT shows nothing, and a null or all-ones window gets no dialog at all: every mode then
+  // acts as NOPROMPT, also when the login is missing.
   prompts_.calls.clear();
   KarvellConnection& plain = newConnection();
   std::string out;
   EXPECT_EQ(connect(plain, serverString("UID=karvell;PWD=karvell;"), out, SQL_DRIVER_NOPROMPT),
             SQL_SUCCESS);
-  KarvellConnection& nullWindow = newConnection();
-  EXPECT_EQ(connect(nullWindow, serverString("UID=karvell;PWD=karvell;"), out, SQL_DRIVER_PROMPT,
-                    nullptr),
-            SQL_SUCCESS);
+  for (const SQLHWND window : {SQLHWND{nullptr}, reinterpret_cast<SQLHWND>(~std::uintptr_t{0})}) {
+    KarvellConnection& nullWindow = newConnection();
+    EXPECT_EQ(connect(nullWindow, serverString("UID=karvell;PWD=karvell;"), out,
+                      SQL_DRIVER_PROMPT, window),
+              SQL_SUCCESS);
+    for (const SQLUSMALLINT mode :
+         {SQL_DRIVER_PROMPT, SQL_DRIVER_COMPLETE, SQL_DRIVER_COMPLETE_REQUIRED}) {
+      KarvellConnection& noLogin = newConnection();
+      const std::string in = serverString("DATABASE=default;");
+      EXPECT_EQ(connect(noLogin, in, out, mode, window), SQL_ERROR) << mode;
+      EXPECT_EQ(bareMessage(diagnostic(noLogin).message), "Missing username") << mode;
+      EXPECT_EQ(out, in);
+    }
+  }
   EXPECT_TRUE(prompts_.calls.empty());
+}
+
+// What a prompted connect answers connects again as it stands: it names the driver or the data
+// source, and keeps the application's login where the dialog asked none.
+TEST_F(PromptTest, ThePromptedStringConnectsAgainAsItStands) {
+  struct Case {
+    const char* what;
+    std::string in;
+    SQLUSMALLINT mode;
+    std::string settingsAnswer;
+    std::vector<std::string> calls;
+    std::string out;
+  };
+  const std::string settings = serverString("DATABASE=default;");
+  const Case cases[] = {
+      {"wizard, the application's login", serverString("UID=karvell;PWD=karvell;"),
+       SQL_DRIVER_PROMPT, settings,
+       {"settings Karvell ODBC||" + serverString("UID=karvell;PWD=karvell;") + "|2"},
+       "DRIVER={Karvell ODBC};" + settings + "UID=karvell;PWD=karvell;"},
+      {"wizard with the driver named, the application's login",
+       "DRIVER={Karvell ODBC};" + serverString("UID=karvell;PWD=karvell;"), SQL_DRIVER_COMPLETE,
+       settings,
+       {"settings Karvell ODBC||DRIVER={Karvell ODBC};" +
+        serverString("UID=karvell;PWD=karvell;") + "|1"},
+       "DRIVER={Karvell ODBC};" + settings + "UID=karvell;PWD=karvell;"},
+      {"wizard, then the login dialog", serverString(), SQL_DRIVER_PROMPT, settings,
+       {"settings Karvell ODBC||" + serverString() + "|2", "login " + settings},
+       "DRIVER={Karvell ODBC};" + settings + "UID=karvell;PWD=karvell;"},
+      {"the login dialog alone", "DRIVER={Karvell ODBC};" + settings, SQL_DRIVER_COMPLETE, "",
+       {"login DRIVER={Karvell ODBC};" + settings},
+       "DRIVER={Karvell ODBC};" + settings + "UID=karvell;PWD=karvell;"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    prompts_.calls.clear();
+    prompts_.settingsAnswer = c.settingsAnswer;
+    KarvellConnection& connection = newConnection();
+    std::string out;
+    ASSERT_EQ(connect(connection, c.in, out, c.mode), SQL_SUCCESS)
+        << diagnostic(connection).message;
+    EXPECT_EQ(prompts_.calls, c.calls);
+    EXPECT_EQ(out, c.out);
+    KarvellConnection& again = newConnection();
+    std::string second;
+    EXPECT_EQ(again.driverConnect(nullptr, out, second, SQL_DRIVER_NOPROMPT), SQL_SUCCESS)
+        << diagnostic(again).message;
+    EXPECT_EQ(second, out);
+  }
 }
 
 TEST_F(PromptTest, LoginAnswersAreBracedWhenTheyWouldAddKeys) {
@@ -410,7 +470,7 @@ TEST_F(PromptTest, LoginAnswersAreBracedWhenTheyWouldAddKeys) {
   const std::string in = serverString("DATABASE=default;");
   ASSERT_EQ(connect(connection, in, out, SQL_DRIVER_COMPLETE), SQL_SUCCESS)
       << diagnostic(connection).message;
-  EXPECT_EQ(out, in + ";UID={odd;user};PWD={p;w}}d}");
+  EXPECT_EQ(out, "DRIVER={Karvell ODBC};" + in + "UID={odd;user};PWD={p;w}}d};");
   EXPECT_EQ(textInfo(connection, SQL_USER_NAME), "odd;user");
   // The completed string connects again as it is.
   KarvellConnection& again = newConnection();
@@ -460,6 +520,18 @@ TEST_F(PromptTest, SettingsDialogWinsOverTheDataSource) {
       << diagnostic(connection).message;
   EXPECT_EQ(out, "DSN=prompt_dsn;DATABASE=default;UID=karvell;PWD=karvell;");
   EXPECT_EQ(textInfo(connection, SQL_DATABASE_NAME), "default");
+
+  // A wizard that answers the settings alone: the data source and the application's login stay.
+  prompts_.settingsAnswer = "DATABASE=default;";
+  KarvellConnection& named = newConnection();
+  ASSERT_EQ(connect(named, "DSN=prompt_dsn;UID=karvell;PWD=karvell;", out, SQL_DRIVER_PROMPT),
+            SQL_SUCCESS)
+      << diagnostic(named).message;
+  EXPECT_EQ(out, "DSN=prompt_dsn;DATABASE=default;UID=karvell;PWD=karvell;");
+  KarvellConnection& again = newConnection();
+  std::string second;
+  EXPECT_EQ(again.driverConnect(nullptr, out, second, SQL_DRIVER_NOPROMPT), SQL_SUCCESS)
+      << diagnostic(again).message;
 }
 #endif
 

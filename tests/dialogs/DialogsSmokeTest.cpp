@@ -5,6 +5,7 @@
 // (build/windows/screenshots/). Runs in Wine's virtual desktop (scripts/wine-desktop-run).
 #include <windows.h>
 #include <odbcinst.h>
+#include <sqlext.h>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -518,5 +519,94 @@ INSTANTIATE_TEST_SUITE_P(Languages, Dialogs, ::testing::ValuesIn(languages),
                          [](const ::testing::TestParamInfo<Language>& info) {
                            return std::string(info.param.name);
                          });
+
+// SQLDriverConnectW of the driver itself, the login dialog answered on the virtual desktop: the
+// string it completes connects again as it stands; given no window, no dialog appears.
+TEST(PromptedConnect, TheLoginsStringConnectsAgainAndANullWindowShowsNothing) {
+  if (testsupport::DevServer::executable().empty()) GTEST_SKIP() << "no development server";
+  testsupport::DevServer server;
+  ASSERT_TRUE(server.running());
+  HMODULE driver = LoadLibraryW(L"karvod64.dll");
+  ASSERT_NE(driver, nullptr);
+  const auto entry = [driver](const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(driver, name));
+  };
+  const auto allocHandle = reinterpret_cast<decltype(&SQLAllocHandle)>(entry("SQLAllocHandle"));
+  const auto driverConnect =
+      reinterpret_cast<decltype(&SQLDriverConnectW)>(entry("SQLDriverConnectW"));
+  const auto disconnect = reinterpret_cast<decltype(&SQLDisconnect)>(entry("SQLDisconnect"));
+  const auto freeHandle = reinterpret_cast<decltype(&SQLFreeHandle)>(entry("SQLFreeHandle"));
+  ASSERT_TRUE(allocHandle && driverConnect && disconnect && freeHandle);
+  SQLHENV env = SQL_NULL_HENV;
+  ASSERT_EQ(allocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), SQL_SUCCESS);
+  // One connect on a new handle; answers its return code and the completed string.
+  const auto connect = [&](const std::wstring& in, HWND window, SQLUSMALLINT completion,
+                           std::wstring& out) {
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    allocHandle(SQL_HANDLE_DBC, env, &dbc);
+    std::vector<SQLWCHAR> text(in.begin(), in.end());
+    text.push_back(0);
+    SQLWCHAR completed[1024] = {};
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc = driverConnect(dbc, window, text.data(), SQL_NTS, completed, 1024,
+                                       &length, completion);
+    out.assign(completed, completed + (SQL_SUCCEEDED(rc) ? length : 0));
+    disconnect(dbc);
+    freeHandle(SQL_HANDLE_DBC, dbc);
+    return rc;
+  };
+  HWND owner = CreateWindowW(L"STATIC", L"Application", WS_OVERLAPPEDWINDOW, 20, 20, 600, 400,
+                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ShowWindow(owner, SW_SHOW);
+  const std::wstring in =
+      L"SERVER=127.0.0.1;PORT=" + std::to_wstring(server.port()) + L";DATABASE=default;";
+
+  Findings findings;
+  const Check check = [&findings](bool ok, const std::string& what) {
+    if (!ok) findings.add(what);
+  };
+  const DWORD self = GetCurrentThreadId();
+  std::thread walker([&] {
+    HWND login = findDialog(said(languages[0], IDS_LOGIN_TITLE).c_str());
+    check(login != nullptr, "SQL_DRIVER_COMPLETE without a user asks with the login dialog");
+    if (login != nullptr) {
+      typeText(login, 1103, L"karvell");
+      typeText(login, 407, L"karvell");
+      click(login, IDOK);
+      check(waitFor([&] { return !IsWindow(login); }), "the login closes");
+    }
+    closeDialogs(self);
+  });
+  std::wstring out;
+  const SQLRETURN rc = connect(in, owner, SQL_DRIVER_COMPLETE, out);
+  walker.join();
+  for (const std::string& finding : findings.take()) ADD_FAILURE() << finding;
+  EXPECT_EQ(rc, SQL_SUCCESS);
+  EXPECT_EQ(out, L"DRIVER={Karvell ODBC};" + in + L"UID=karvell;PWD=karvell;");
+  std::wstring again;
+  EXPECT_EQ(connect(out, nullptr, SQL_DRIVER_NOPROMPT, again), SQL_SUCCESS);
+
+  // No window: the login is missing and no dialog comes to ask for it.
+  std::atomic<bool> connecting{true};
+  std::atomic<bool> shown{false};
+  std::thread watcher([&] {
+    while (connecting) {
+      if (FindWindowW(L"#32770", said(languages[0], IDS_LOGIN_TITLE).c_str()) != nullptr) {
+        shown = true;
+        closeDialogs(self);
+      }
+      Sleep(50);
+    }
+  });
+  for (const SQLUSMALLINT mode :
+       {SQL_DRIVER_PROMPT, SQL_DRIVER_COMPLETE, SQL_DRIVER_COMPLETE_REQUIRED}) {
+    EXPECT_EQ(connect(in, nullptr, mode, again), SQL_ERROR) << mode;
+  }
+  connecting = false;
+  watcher.join();
+  EXPECT_FALSE(shown);
+  DestroyWindow(owner);
+  freeHandle(SQL_HANDLE_ENV, env);
+}
 
 }  // namespace

@@ -3,7 +3,6 @@
 // by column, against the SQLite ODBC driver registered beside ours; the type-information rows of
 // every type; the SQLTables forms; failing server queries; catalog calls in the states a statement
 // can be in; and SQLGetFunctions against the export list.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sql.h>
 #include <sqlext.h>
@@ -17,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/integration/DriverEntryPoints.h"
 #include "tests/support/DevServer.h"
 #include "tests/support/TempOdbcIni.h"
 
@@ -961,38 +961,16 @@ TEST_F(CatalogThroughManager, FunctionsThroughTheManagerAreTheExports) {
 TEST_F(CatalogThroughManager, FunctionsFromTheDriversOwnEntryPointAreTheExports) {
   const std::set<std::string> exports = exportedFunctions();
   ASSERT_GT(exports.size(), 60u);
-  void* module = dlopen(std::getenv("KARVOD_DRIVER"), RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(module, nullptr) << dlerror();
-  const auto entry = [module](const char* name) {
-    void* address = dlsym(module, name);
-    EXPECT_NE(address, nullptr) << name;
-    return address;
-  };
-  const auto allocHandle = reinterpret_cast<decltype(&SQLAllocHandle)>(entry("SQLAllocHandle"));
-  const auto setEnvAttr = reinterpret_cast<decltype(&SQLSetEnvAttr)>(entry("SQLSetEnvAttr"));
-  const auto driverConnect =
-      reinterpret_cast<decltype(&SQLDriverConnect)>(entry("SQLDriverConnect"));
-  const auto getFunctions = reinterpret_cast<decltype(&SQLGetFunctions)>(entry("SQLGetFunctions"));
-  const auto disconnect = reinterpret_cast<decltype(&SQLDisconnect)>(entry("SQLDisconnect"));
-  const auto freeHandle = reinterpret_cast<decltype(&SQLFreeHandle)>(entry("SQLFreeHandle"));
-  ASSERT_FALSE(HasFailure());
-  SQLHENV env = SQL_NULL_HENV;
-  SQLHDBC dbc = SQL_NULL_HDBC;
-  ASSERT_EQ(allocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), SQL_SUCCESS);
-  setEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-  ASSERT_EQ(allocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_SUCCESS);
-  std::string in = "Server=127.0.0.1;Port=" + std::to_string(port()) + ";UID=karvell;PWD=karvell";
-  ASSERT_TRUE(SQL_SUCCEEDED(driverConnect(dbc, nullptr, text(in.c_str()), SQL_NTS, nullptr, 0,
-                                          nullptr, SQL_DRIVER_NOPROMPT)));
+  integrationtest::DriverEntryPoints driver(port());
+  ASSERT_TRUE(driver.connected());
+  const auto getFunctions = driver.entry(&SQLGetFunctions, "SQLGetFunctions");
+  ASSERT_NE(getFunctions, nullptr);
+  SQLHDBC dbc = driver.dbc();
   checkFunctions(
       [&](SQLUSMALLINT id, SQLUSMALLINT* supported) { return getFunctions(dbc, id, supported); },
       [&exports](const OdbcFunction& function) {
         return exported(exports, function) ? SQL_TRUE : SQL_FALSE;
       });
-  disconnect(dbc);
-  freeHandle(SQL_HANDLE_DBC, dbc);
-  freeHandle(SQL_HANDLE_ENV, env);
-  dlclose(module);
 }
 
 }  // namespace
