@@ -218,7 +218,7 @@ SQLRETURN KarvellConnection::getInfo(SQLUSMALLINT infoType, SQLPOINTER value,
 
 // The server quotes identifiers in back quotes too: a dot inside them is part of the name.
 std::string KarvellConnection::toNativeSql(const std::string& sql) {
-  return stripNameQualifiers(sql, 2, true);
+  return stripNameQualifiers(sql, 2);
 }
 
 bool KarvellConnection::includeViews() const { return includeViews_; }

@@ -9,15 +9,6 @@
 
 namespace {
 
-struct QuoteRules {
-  bool single;
-  bool doubleQuote;
-  bool backquote;
-  bool brackets;  // [identifier]
-};
-
-constexpr QuoteRules allQuotes{true, true, true, true};
-
 enum class SpanKind { none, quoted, lineComment, blockComment };
 
 struct Span {
@@ -27,32 +18,40 @@ struct Span {
 
 char foldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool opensQuote(char c, const QuoteRules& rules) {
-  return (c == '\'' && rules.single) || (c == '"' && rules.doubleQuote) ||
-         (c == '`' && rules.backquote) || (c == '[' && rules.brackets);
-}
-
-char closingQuote(char opening) { return opening == '[' ? ']' : opening; }
-
-// The quoted section or comment that begins at i. Unterminated ones run to the end of the text;
-// a line comment stops before its line end.
-Span spanAt(std::string_view text, std::size_t i, const QuoteRules& rules) {
-  const char c = text[i];
+// The comment that begins at i. "--" runs to the next LF, which stays outside it: the server
+// ends it there and nowhere else, so a CR inside it must not let the rest of the line count
+// as text. "/*" at the very end of the text is a slash and a star to the server, not a comment.
+Span commentAt(std::string_view text, std::size_t i) {
   const char next = i + 1 < text.size() ? text[i + 1] : '\0';
   std::size_t end = std::string_view::npos;
-  if (opensQuote(c, rules)) {
-    end = text.find(closingQuote(c), i + 1);
-    return {SpanKind::quoted, end == std::string_view::npos ? text.size() : end + 1};
-  }
-  if (c == '-' && next == '-') {
-    end = text.find_first_of("\r\n", i + 2);
+  if (text[i] == '-' && next == '-') {
+    end = text.find('\n', i + 2);
     return {SpanKind::lineComment, end == std::string_view::npos ? text.size() : end};
   }
-  if (c == '/' && next == '*') {
+  if (text[i] == '/' && next == '*' && i + 2 < text.size()) {
     end = text.find("*/", i + 2);
     return {SpanKind::blockComment, end == std::string_view::npos ? text.size() : end + 2};
   }
   return {SpanKind::none, i};
+}
+
+// The quoted section or comment that begins at i. Unterminated ones run to the end of the text.
+Span spanAt(std::string_view text, std::size_t i) {
+  const char c = text[i];
+  if (c == '[') {
+    const std::size_t end = text.find(']', i + 1);
+    return {SpanKind::quoted, end == std::string_view::npos ? text.size() : end + 1};
+  }
+  if (c != '\'' && c != '"' && c != '`') return commentAt(text, i);
+  for (std::size_t j = i + 1; j < text.size(); ++j) {
+    if (text[j] != c) continue;
+    if (j + 1 < text.size() && text[j + 1] == c) {
+      ++j;  // a doubled quote stays inside
+      continue;
+    }
+    return {SpanKind::quoted, j + 1};
+  }
+  return {SpanKind::quoted, text.size()};
 }
 
 bool matchesAt(std::string_view text, std::size_t i, std::string_view pattern, bool ignoreCase) {
@@ -64,12 +63,12 @@ bool matchesAt(std::string_view text, std::size_t i, std::string_view pattern, b
 // Calls onMatch with the position of each occurrence of the pattern outside quotes and
 // comments, resuming after it, until onMatch answers false. An empty pattern never matches.
 template <typename OnMatch>
-void forEachOccurrence(std::string_view text, std::string_view pattern, const QuoteRules& rules,
-                       bool ignoreCase, OnMatch onMatch) {
+void forEachOccurrence(std::string_view text, std::string_view pattern, bool ignoreCase,
+                       OnMatch onMatch) {
   if (pattern.empty()) return;
   std::size_t i = 0;
   while (i < text.size()) {
-    const Span span = spanAt(text, i, rules);
+    const Span span = spanAt(text, i);
     if (span.kind != SpanKind::none) {
       i = span.end;
     } else if (matchesAt(text, i, pattern, ignoreCase)) {
@@ -113,15 +112,14 @@ bool isNumericLiteral(std::string_view token) {
 // belong to their word and comments end it.
 class QualifierStripper {
  public:
-  QualifierStripper(std::string_view text, std::uint32_t depth, bool backquotes)
-      : text_(text), depth_(depth), rules_{true, true, backquotes, true} {
+  QualifierStripper(std::string_view text, std::uint32_t depth) : text_(text), depth_(depth) {
     out_.reserve(text.size());
   }
 
   std::string run() {
     std::size_t i = 0;
     while (i < text_.size()) {
-      const Span span = spanAt(text_, i, rules_);
+      const Span span = spanAt(text_, i);
       if (span.kind == SpanKind::quoted) {
         if (!inWord_) startWord(i, false);
         i = span.end;
@@ -184,7 +182,6 @@ class QualifierStripper {
 
   std::string_view text_;
   std::uint32_t depth_;
-  QuoteRules rules_;
   std::string out_;
   bool inWord_ = false;
   bool inTableList_ = false;
@@ -197,18 +194,17 @@ class QualifierStripper {
 
 }  // namespace
 
-std::string stripNameQualifiers(std::string_view text, std::uint32_t depth, bool backquotes) {
-  return QualifierStripper(text, depth, backquotes).run();
+std::string stripNameQualifiers(std::string_view text, std::uint32_t depth) {
+  return QualifierStripper(text, depth).run();
 }
 
-std::string stripLineComments(const char* text, bool backquotes) {
+std::string stripLineComments(const char* text) {
   const std::string_view sql(text);
-  const QuoteRules rules{true, true, backquotes, true};
   std::string out;
   out.reserve(sql.size());
   std::size_t i = 0;
   while (i < sql.size()) {
-    const Span span = spanAt(sql, i, rules);
+    const Span span = spanAt(sql, i);
     if (span.kind == SpanKind::none) {
       out += sql[i++];
       continue;
@@ -222,7 +218,7 @@ std::string stripLineComments(const char* text, bool backquotes) {
 bool replaceFirstOutsideQuotes(std::string& text, std::string_view pattern,
                                std::string_view replacement) {
   bool replaced = false;
-  forEachOccurrence(text, pattern, allQuotes, true, [&](std::size_t position) {
+  forEachOccurrence(text, pattern, true, [&](std::size_t position) {
     text.replace(position, pattern.size(), replacement);
     replaced = true;
     return false;
@@ -234,7 +230,7 @@ void replaceAllOutsideQuotes(std::string& text, std::string_view pattern,
                              std::string_view replacement) {
   std::string out;
   std::size_t copied = 0;
-  forEachOccurrence(text, pattern, allQuotes, true, [&](std::size_t position) {
+  forEachOccurrence(text, pattern, true, [&](std::size_t position) {
     out.append(text, copied, position - copied);
     out.append(replacement);
     copied = position + pattern.size();
@@ -247,7 +243,7 @@ void replaceAllOutsideQuotes(std::string& text, std::string_view pattern,
 
 std::int32_t countOutsideQuotes(std::string_view text, std::string_view pattern) {
   std::int32_t count = 0;
-  forEachOccurrence(text, pattern, allQuotes, false, [&count](std::size_t) {
+  forEachOccurrence(text, pattern, false, [&count](std::size_t) {
     ++count;
     return true;
   });
@@ -256,20 +252,17 @@ std::int32_t countOutsideQuotes(std::string_view text, std::string_view pattern)
 
 std::vector<std::size_t> findAllOutsideQuotes(std::string_view text, std::string_view pattern) {
   std::vector<std::size_t> positions;
-  forEachOccurrence(text, pattern, allQuotes, false, [&positions](std::size_t position) {
+  forEachOccurrence(text, pattern, false, [&positions](std::size_t position) {
     positions.push_back(position);
     return true;
   });
   return positions;
 }
 
-const char* findOutsideQuotes(const char* text, const char* keyword, bool singleQuotes,
-                              bool doubleQuotes) {
+const char* findOutsideQuotes(const char* text, const char* keyword) {
   const std::string_view sql(text);
   std::size_t found = sql.size();
-  // The identifier quotes go together.
-  const QuoteRules rules{singleQuotes, doubleQuotes, doubleQuotes, doubleQuotes};
-  forEachOccurrence(sql, keyword, rules, true, [&found](std::size_t position) {
+  forEachOccurrence(sql, keyword, true, [&found](std::size_t position) {
     found = position;
     return false;
   });
@@ -309,7 +302,7 @@ const char* skipSpacesAndComments(const char* text) {
   for (;;) {
     while (i < sql.size() && isAsciiSpace(sql[i])) ++i;
     if (i == sql.size()) return text + i;
-    const Span span = spanAt(sql, i, QuoteRules{false, false, false, false});
+    const Span span = commentAt(sql, i);
     if (span.kind == SpanKind::none) return text + i;
     i = span.end;
   }
@@ -320,7 +313,7 @@ std::vector<std::pair<std::size_t, std::size_t>> rangesOutsideQuotes(std::string
   std::size_t begin = 0;
   std::size_t i = 0;
   while (i < text.size()) {
-    const Span span = spanAt(text, i, allQuotes);
+    const Span span = spanAt(text, i);
     if (span.kind == SpanKind::none) {
       ++i;
       continue;

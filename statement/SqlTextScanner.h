@@ -2,12 +2,14 @@
 // Looks at SQL text without parsing it: finds, counts and replaces words and markers outside
 // quoted sections and comments, strips comments and catalog qualifiers, tests the first word.
 //
-// The server's literals double their quotes ('it''s', "a""b"); a backslash is an ordinary byte.
-// Identifiers are quoted in double quotes, back quotes or brackets ([a b]). A quote character
-// opens a section outside one and the section ends at the next occurrence of the same character
-// (of "]" for "["), so a doubled quote reads as a close and a reopen; inside a section a marker
-// or another quote character is an ordinary byte. Outside quotes, "--" up
-// to the line end and "/* ... */" are comments. Letters compare case-insensitively by folding
+// Every function reads quotes and comments as the server's lexer does, so that a marker the
+// driver replaces is one the server would see, and a value written in its place cannot leave
+// the section it was meant for. The server's literals double their quotes ('it''s', "a""b");
+// a backslash is an ordinary byte. Identifiers are quoted in double quotes, back quotes or
+// brackets ([a b]); a bracket section ends at the first "]". Inside a section a marker or
+// another quote character is an ordinary byte. Outside quotes, "--" up to the next LF (a CR
+// does not end it) and "/* ... */" are comments; unterminated sections and comments run to the
+// end of the text. Letters compare case-insensitively by folding
 // ASCII a-z only. Positions are byte offsets.
 #include <cstddef>
 #include <cstdint>
@@ -18,13 +20,12 @@
 
 // Copy of the text in which dotted names with enough dots lose their first component and its
 // dot: names in a table list (after FROM, INTO or UPDATE) with depth dots, others with depth + 1.
-// Numbers such as 1.5, quoted sections and comments are never cut. Back quotes quote only with
-// `backquotes`; single, double quotes and brackets always do.
-std::string stripNameQualifiers(std::string_view text, std::uint32_t depth, bool backquotes);
+// Numbers such as 1.5, quoted sections and comments are never cut.
+std::string stripNameQualifiers(std::string_view text, std::uint32_t depth);
 
-// Copy without "--" comments (the line end after one stays); quoted sections (back quotes only
-// with `backquotes`) and "/* */" comments are copied as they are.
-std::string stripLineComments(const char* text, bool backquotes);
+// Copy without "--" comments (the LF after one stays); quoted sections and "/* */" comments
+// are copied as they are.
+std::string stripLineComments(const char* text);
 
 // Replaces the first case-insensitive occurrence of the pattern outside single, double and back
 // quotes, brackets and comments; true when one was replaced.
@@ -44,11 +45,9 @@ std::int32_t countOutsideQuotes(std::string_view text, std::string_view pattern)
 // markers "?" of a statement).
 std::vector<std::size_t> findAllOutsideQuotes(std::string_view text, std::string_view pattern);
 
-// First case-insensitive occurrence of the keyword outside comments and the quotes asked for
-// (`doubleQuotes` stands for every identifier quote: double and back quotes and brackets), or
-// the text's terminating NUL when there is none.
-const char* findOutsideQuotes(const char* text, const char* keyword, bool singleQuotes,
-                              bool doubleQuotes);
+// First case-insensitive occurrence of the keyword outside quoted sections and comments, or the
+// text's terminating NUL when there is none.
+const char* findOutsideQuotes(const char* text, const char* keyword);
 
 // 0 when the count bytes of the text from the position equal the other text's first count
 // bytes, ignoring case; a range that either text does not hold is unequal. Otherwise -1 when

@@ -126,11 +126,11 @@ SQLRETURN Statement::deleteRow(SQLSETPOSIROW row, SQLUSMALLINT) {
 
 std::string Statement::tableNameFromQuery(const std::string& text) {
   const char* const begin = text.c_str();
-  const char* from = findOutsideQuotes(begin, "from", true, true);
+  const char* from = findOutsideQuotes(begin, "from");
   // Only the word itself: "valid_from" and "fromage" are names.
   while (*from != '\0' &&
          ((from > begin && isIdentifierByte(from[-1])) || isIdentifierByte(from[4]))) {
-    from = findOutsideQuotes(from + 4, "from", true, true);
+    from = findOutsideQuotes(from + 4, "from");
   }
   if (*from == '\0') return std::string();
   const char* const start = skipSpaces(from + 4);

@@ -33,7 +33,7 @@ const MarkerCase markerCases[] = {
     // A backslash does not escape: the string ends at the second quote, so this "?" is code.
     {"VALUES ('it\\'s ?')", {15}},
     {"SELECT ? -- ?\n, ?", {7, 16}},
-    {"SELECT ? -- ?\r?", {7, 14}},
+    {"SELECT ? -- ?\r?", {7}},  // the server ends the comment at LF only
     {"SELECT /* ? */ ?", {15}},
     {"SELECT /* ? ", {}},
     {"SELECT '--', ?, '/*', ?, '*/'", {13, 22}},
@@ -100,31 +100,29 @@ TEST(SqlTextScanner, ReplaceAllReplacesEveryOccurrenceOnce) {
   EXPECT_EQ(text, "no match");
 }
 
-TEST(SqlTextScanner, FindOutsideQuotesHonoursTheQuotesAskedFor) {
+TEST(SqlTextScanner, FindOutsideQuotesSkipsEveryQuoteAndComment) {
   struct Case {
     const char* sql;
     const char* keyword;
-    bool singleQuotes;
-    bool doubleQuotes;
     std::ptrdiff_t expected;  // -1: the terminating NUL
   };
   const Case cases[] = {
-      {"select a from t", "FROM", true, true, 9},
-      {"SELECT 'from', \"from\" FROM t", "from", true, true, 22},
-      {"SELECT 'from', \"from\" FROM t", "from", true, false, 16},
-      {"SELECT 'from', \"from\" FROM t", "from", false, false, 8},
-      {"SELECT [from], `from` FROM t", "from", true, true, 22},
-      {"SELECT [from], `from` FROM t", "from", true, false, 8},
-      {"SELECT 'a\\' FROM t", "from", true, true, 12},
-      {"SELECT 1 -- from t\n", "from", true, true, -1},
-      {"SELECT /* from */ 1", "from", true, true, -1},
-      {"PRAGMA cache_size = 10", "=", false, false, 18},
-      {"PRAGMA table_info(t)", "=", false, false, -1},
-      {"", "from", true, true, -1},
+      {"select a from t", "FROM", 9},
+      {"SELECT 'from', \"from\" FROM t", "from", 22},
+      {"SELECT [from], `from` FROM t", "from", 22},
+      {"SELECT 'a\\' FROM t", "from", 12},
+      {"SELECT 'it''s from' FROM t", "from", 20},
+      {"SELECT 1 -- from t\n", "from", -1},
+      {"SELECT 1 -- x\rfrom t", "from", -1},
+      {"SELECT 1 -- x\nfrom t", "from", 14},
+      {"SELECT /* from */ 1", "from", -1},
+      {"PRAGMA cache_size = 10", "=", 18},
+      {"PRAGMA table_info(t)", "=", -1},
+      {"", "from", -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.sql);
-    const char* found = findOutsideQuotes(c.sql, c.keyword, c.singleQuotes, c.doubleQuotes);
+    const char* found = findOutsideQuotes(c.sql, c.keyword);
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found - c.sql,
               c.expected < 0 ? static_cast<std::ptrdiff_t>(std::strlen(c.sql)) : c.expected);
@@ -179,25 +177,24 @@ TEST(SqlTextScanner, SkipSpacesStopsAtTheFirstOtherByte) {
 TEST(SqlTextScanner, StripLineCommentsKeepsLineEndsQuotesAndBlockComments) {
   struct Case {
     const char* sql;
-    bool backquotes;
     const char* expected;
   };
   const Case cases[] = {
-      {"SELECT 1 -- one\nFROM t -- two", false, "SELECT 1 \nFROM t "},
-      {"SELECT 1 --\r\n2", false, "SELECT 1 \r\n2"},
-      {"SELECT '--a', \"--b\" -- c", false, "SELECT '--a', \"--b\" "},
-      {"SELECT 'it''s -- x'", false, "SELECT 'it''s -- x'"},
-      {"SELECT `--` x", true, "SELECT `--` x"},
-      {"SELECT `--` x", false, "SELECT `"},
-      {"SELECT [a--b] -- c", false, "SELECT [a--b] "},
-      {"SELECT [it's] -- '", false, "SELECT [it's] "},
-      {"/* -- */ SELECT 1", false, "/* -- */ SELECT 1"},
-      {"SELECT 1 - 1", false, "SELECT 1 - 1"},
-      {"--", false, ""},
+      {"SELECT 1 -- one\nFROM t -- two", "SELECT 1 \nFROM t "},
+      {"SELECT 1 --\r\n2", "SELECT 1 \n2"},
+      {"SELECT 1 -- a\r, 2\n3", "SELECT 1 \n3"},
+      {"SELECT '--a', \"--b\" -- c", "SELECT '--a', \"--b\" "},
+      {"SELECT 'it''s -- x'", "SELECT 'it''s -- x'"},
+      {"SELECT `--` x", "SELECT `--` x"},
+      {"SELECT [a--b] -- c", "SELECT [a--b] "},
+      {"SELECT [it's] -- '", "SELECT [it's] "},
+      {"/* -- */ SELECT 1", "/* -- */ SELECT 1"},
+      {"SELECT 1 - 1", "SELECT 1 - 1"},
+      {"--", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.sql);
-    EXPECT_EQ(stripLineComments(c.sql, c.backquotes), c.expected);
+    EXPECT_EQ(stripLineComments(c.sql), c.expected);
   }
 }
 
@@ -205,39 +202,38 @@ TEST(SqlTextScanner, StripNameQualifiersDropsTheFirstComponentOfLongNames) {
   struct Case {
     const char* sql;
     std::uint32_t depth;
-    bool backquotes;
     const char* expected;
   };
   const Case cases[] = {
-      {"SELECT * FROM main.db.tbl", 2, false, "SELECT * FROM db.tbl"},
-      {"SELECT a.b.c.d FROM t", 2, false, "SELECT b.c.d FROM t"},
-      {"SELECT a.b.c, t.x FROM db.tbl", 2, false, "SELECT a.b.c, t.x FROM db.tbl"},
-      {"SELECT a.b.c.d.e FROM t", 2, false, "SELECT b.c.d.e FROM t"},
-      {"INSERT INTO main.db.t VALUES (1.5, 'x.y.z.w')", 2, false,
+      {"SELECT * FROM main.db.tbl", 2, "SELECT * FROM db.tbl"},
+      {"SELECT a.b.c.d FROM t", 2, "SELECT b.c.d FROM t"},
+      {"SELECT a.b.c, t.x FROM db.tbl", 2, "SELECT a.b.c, t.x FROM db.tbl"},
+      {"SELECT a.b.c.d.e FROM t", 2, "SELECT b.c.d.e FROM t"},
+      {"INSERT INTO main.db.t VALUES (1.5, 'x.y.z.w')", 2,
        "INSERT INTO db.t VALUES (1.5, 'x.y.z.w')"},
-      {"UPDATE main.db.t SET a.b.c.d=1 WHERE x.y.z.w=2", 2, false,
+      {"UPDATE main.db.t SET a.b.c.d=1 WHERE x.y.z.w=2", 2,
        "UPDATE db.t SET b.c.d=1 WHERE y.z.w=2"},
-      {"select * from a.b.c join d.e.f on(a.b.c.x=d.e.f.y)", 2, false,
+      {"select * from a.b.c join d.e.f on(a.b.c.x=d.e.f.y)", 2,
        "select * from b.c join e.f on(b.c.x=e.f.y)"},
-      {"SELECT * FROM \"main\".\"db\".\"t\"", 2, false, "SELECT * FROM \"db\".\"t\""},
-      {"SELECT * FROM main.\"my.db\".t", 2, false, "SELECT * FROM \"my.db\".t"},
-      {"SELECT * FROM `a.b`.`c.d`.e", 2, true, "SELECT * FROM `c.d`.e"},
-      {"SELECT * FROM [a.b].[c.d].e", 2, false, "SELECT * FROM [c.d].e"},
-      {"SELECT [x.y.z.w] FROM t", 2, false, "SELECT [x.y.z.w] FROM t"},
-      {"SELECT * FROM 'it''s.a.b'", 2, false, "SELECT * FROM 'it''s.a.b'"},
-      {"SELECT 1 -- don't\nFROM main.db.t", 2, false, "SELECT 1 -- don't\nFROM db.t"},
-      {"SELECT /* a.b.c.d */ x.y.z.w FROM t", 2, false, "SELECT /* a.b.c.d */ y.z.w FROM t"},
-      {"SELECT x FROM main.db.t WHERE(a.b.c.d)", 2, false, "SELECT x FROM db.t WHERE(b.c.d)"},
+      {"SELECT * FROM \"main\".\"db\".\"t\"", 2, "SELECT * FROM \"db\".\"t\""},
+      {"SELECT * FROM main.\"my.db\".t", 2, "SELECT * FROM \"my.db\".t"},
+      {"SELECT * FROM `a.b`.`c.d`.e", 2, "SELECT * FROM `c.d`.e"},
+      {"SELECT * FROM [a.b].[c.d].e", 2, "SELECT * FROM [c.d].e"},
+      {"SELECT [x.y.z.w] FROM t", 2, "SELECT [x.y.z.w] FROM t"},
+      {"SELECT * FROM 'it''s.a.b'", 2, "SELECT * FROM 'it''s.a.b'"},
+      {"SELECT 1 -- don't\nFROM main.db.t", 2, "SELECT 1 -- don't\nFROM db.t"},
+      {"SELECT /* a.b.c.d */ x.y.z.w FROM t", 2, "SELECT /* a.b.c.d */ y.z.w FROM t"},
+      {"SELECT x FROM main.db.t WHERE(a.b.c.d)", 2, "SELECT x FROM db.t WHERE(b.c.d)"},
       // With the cut at one dot, numbers stay whole, at the end of the text too.
-      {"SELECT 1.5, t.a, -2.5e3 FROM t", 0, false, "SELECT 1.5, a, -2.5e3 FROM t"},
-      {"SELECT t.a + 1.5", 0, false, "SELECT a + 1.5"},
-      {"SELECT x.5 FROM db.t", 1, false, "SELECT x.5 FROM t"},
-      {"SELECT 1", 2, false, "SELECT 1"},
-      {"", 2, false, ""},
+      {"SELECT 1.5, t.a, -2.5e3 FROM t", 0, "SELECT 1.5, a, -2.5e3 FROM t"},
+      {"SELECT t.a + 1.5", 0, "SELECT a + 1.5"},
+      {"SELECT x.5 FROM db.t", 1, "SELECT x.5 FROM t"},
+      {"SELECT 1", 2, "SELECT 1"},
+      {"", 2, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.sql);
-    EXPECT_EQ(stripNameQualifiers(c.sql, c.depth, c.backquotes), c.expected);
+    EXPECT_EQ(stripNameQualifiers(c.sql, c.depth), c.expected);
   }
 }
 
