@@ -68,4 +68,20 @@ TEST_F(Pyodbc, CatalogCallsAgreeWithTheDatabaseFile) {
   EXPECT_NE(result.find("ok\n"), std::string::npos) << result;
 }
 
+// A value bound after a comment that a lone CR does not end stays a value (pyodbc_injection.py).
+TEST_F(Pyodbc, ABoundValueNeverRunsAsSql) {
+  const char* driver = std::getenv("KARVOD_DRIVER");
+  ASSERT_NE(driver, nullptr);
+  testsupport::TempOdbcIni ini;
+  ini.writeDriverIni("[Karvell ODBC]\nDriver = " + std::string(driver) + "\n");
+  ini.writeSystemIni("[karvell-py]\nDriver = Karvell ODBC\nServer = 127.0.0.1\nPort = " +
+                     std::to_string(port()) + "\n");
+  int status = -1;
+  const std::string result = testsupport::commandOutput(
+      scriptCommand("pyodbc_injection.py", "karvell-py '" + server().dataFile("default.db") + "'"),
+      status);
+  EXPECT_EQ(status, 0) << result;
+  EXPECT_NE(result.find("ok\n"), std::string::npos) << result;
+}
+
 }  // namespace
