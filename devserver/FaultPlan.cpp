@@ -152,6 +152,20 @@ bool planFault(const std::string& arguments, FaultPlan& plan, std::string& error
     frame.kind = FaultFrame::Kind::kRaw;
     frame.bytes = header(0x58585858, 0);
     plan.frames.push_back(std::move(frame));
+  } else if (knob == "stall") {
+    FaultFrame frame;
+    frame.kind = FaultFrame::Kind::kRawThenHold;
+    plan.frames.push_back(std::move(frame));
+  } else if (knob == "absurd-size") {
+    // A payload far beyond anything a result needs, of which a little arrives and no more.
+    FaultFrame frame;
+    frame.kind = FaultFrame::Kind::kRawThenHold;
+    frame.bytes = header(kSignature, 0xFFFFFFF0u);
+    frame.bytes.resize(frame.bytes.size() + 16, 'x');
+    plan.frames.push_back(std::move(frame));
+  } else if (knob == "unrequested") {
+    plan.frames.push_back(reply(0, 0, 0, {}));
+    plan.afterAnswer = true;
   } else if (knob == "close-mid-payload") {
     FaultFrame frame;
     frame.kind = FaultFrame::Kind::kRawThenClose;
@@ -230,8 +244,25 @@ bool sendFaultFrame(PacketChannel& channel, const FaultFrame& frame) {
     case FaultFrame::Kind::kRawThenClose:
       channel.sendRaw(frame.bytes.data(), frame.bytes.size());
       return false;
+    case FaultFrame::Kind::kRawThenHold:
+      if (!frame.bytes.empty()) channel.sendRaw(frame.bytes.data(), frame.bytes.size());
+      channel.holdUntilClosed();
+      return false;
   }
   return false;
+}
+
+bool isSingleReplyFault(const FaultPlan& plan) {
+  return plan.frames.size() == 1 && plan.delay == 0;
+}
+
+bool answerWithFault(PacketChannel& channel, const FaultPlan& plan,
+                     const std::function<bool()>& answer) {
+  if (!plan.afterAnswer) return sendFaultFrame(channel, plan.frames.front());
+  channel.setCorked(true);
+  const bool ok = answer() && sendFaultFrame(channel, plan.frames.front());
+  channel.setCorked(false);
+  return ok;
 }
 
 }  // namespace devserver

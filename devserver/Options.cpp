@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "devserver/FaultPlan.h"
+
 namespace devserver {
 
 namespace {
@@ -49,6 +51,26 @@ bool parseUsers(const std::string& text, std::vector<std::pair<std::string, std:
   return !users.empty();
 }
 
+// KNOB, or PREFIX=KNOB for the points that match a text (split at the last "=", which no knob
+// holds); the knob must be one of a single reply.
+bool parseFaultTrigger(FaultTrigger::Point point, const std::string& text,
+                       std::vector<FaultTrigger>& triggers) {
+  FaultTrigger trigger;
+  trigger.point = point;
+  trigger.knob = text;
+  if (point == FaultTrigger::Point::kSql || point == FaultTrigger::Point::kChunk) {
+    const std::size_t equals = text.rfind('=');
+    if (equals == std::string::npos || equals == 0) return false;
+    trigger.prefix = text.substr(0, equals);
+    trigger.knob = text.substr(equals + 1);
+  }
+  FaultPlan plan;
+  std::string error;
+  if (!planFault(trigger.knob, plan, error) || !isSingleReplyFault(plan)) return false;
+  triggers.push_back(std::move(trigger));
+  return true;
+}
+
 }  // namespace
 
 const char* usageText() {
@@ -79,9 +101,19 @@ const char* usageText() {
          "  --login-bad-s         spoil the proof in the encrypted login reply\n"
          "  --login-wrong-size    send a first login reply one byte too long\n"
          "  --reject-user         refuse every login at its last step\n"
+         "  --fault-login KNOB    answer the first login request with the fault KNOB\n"
+         "  --fault-sql PREFIX=KNOB  run the first text starting with PREFIX and send the fault\n"
+         "                        KNOB in place of its reply\n"
+         "  --fault-chunk PREFIX=KNOB  the same for the reply after its first (a chunked\n"
+         "                        result's second chunk)\n"
+         "  --fault-close KNOB    answer the first close command with the fault KNOB\n"
+         "                        (each --fault-* fires once in the server's life; KNOB is one of\n"
+         "                        the single-reply knobs below, without delay)\n"
          "SQL fault knobs, one per request: @@fault delay S | badsig | close-mid-payload |\n"
-         "  error CODE LEN | short-encrypted | bad-zlib | raw HEX | columns N (a result of N\n"
-         "  columns) | malformed KIND, KIND one of\n"
+         "  stall (send nothing, keep the connection open) | absurd-size (announce 4 GiB, send\n"
+         "  16 bytes, then stall) | unrequested (the answer followed by a reply nobody asked\n"
+         "  for) | error CODE LEN | short-encrypted | bad-zlib | raw HEX | columns N (a result\n"
+         "  of N columns) | malformed KIND, KIND one of\n"
          "  rows-columns-overflow, types-past-payload, lengths-past-payload, name-unterminated,\n"
          "  data-short, huge-length, rowid-no-columns, chunk-columns, chunk-rowid, inflated-size,\n"
          "  encrypted-no-key.\n"
@@ -145,6 +177,14 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
         ok = parseSeconds(value, options.loginTrickle);
       } else if (name == "--login-error-stall") {
         ok = parseSeconds(value, options.loginErrorStall);
+      } else if (name == "--fault-login") {
+        ok = parseFaultTrigger(FaultTrigger::Point::kLogin, value, options.faults);
+      } else if (name == "--fault-sql") {
+        ok = parseFaultTrigger(FaultTrigger::Point::kSql, value, options.faults);
+      } else if (name == "--fault-chunk") {
+        ok = parseFaultTrigger(FaultTrigger::Point::kChunk, value, options.faults);
+      } else if (name == "--fault-close") {
+        ok = parseFaultTrigger(FaultTrigger::Point::kClose, value, options.faults);
       } else {
         error = "unknown option " + name;
         return false;

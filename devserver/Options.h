@@ -9,6 +9,21 @@
 
 namespace devserver {
 
+// A fault knob armed on the reply of a request the application may not write itself, the first
+// time in the server's life that the point is reached.
+struct FaultTrigger {
+  enum class Point {
+    kLogin,  // the first login request
+    kSql,    // the first text (commands 2 and 3) that starts with the prefix: it runs, its reply
+             // is the fault
+    kChunk,  // likewise, but the reply after its first: a chunked result's second chunk
+    kClose,  // the close command
+  };
+  Point point = Point::kLogin;
+  std::string prefix;
+  std::string knob;  // the words after "@@fault"
+};
+
 struct Options {
   int port = 4430;
   std::string listen = "127.0.0.1";
@@ -29,10 +44,11 @@ struct Options {
   // Login faults for the client's tests.
   double loginDelay = 0;
   double loginErrorStall = 0;  // an error reply that announces its message and withholds it
-  double loginTrickle = 0;  // the clear login's challenge sent a byte at a time, this far apart
+  double loginTrickle = 0;     // the clear login's challenge sent a byte at a time, this far apart
   bool loginBadS = false;
   bool loginWrongSize = false;
   bool rejectUser = false;
+  std::vector<FaultTrigger> faults;
 };
 
 // Fills `options` from the arguments; false with a message on a bad or unknown option.

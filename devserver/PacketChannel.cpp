@@ -1,5 +1,7 @@
 #include "devserver/PacketChannel.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
 #include <zlib.h>
@@ -9,6 +11,7 @@
 
 #include "devserver/BufferRelease.h"
 #include "devserver/ByteOrder.h"
+#include "devserver/FaultPlan.h"
 #include "devserver/Protocol.h"
 #include "devserver/Trace.h"
 
@@ -38,6 +41,8 @@ PacketChannel::PacketChannel(int socket, unsigned session, Trace* trace, std::si
       maxRequest_(maxRequest),
       compressMin_(compressMin),
       clearReplies_(clearReplies) {}
+
+PacketChannel::~PacketChannel() = default;
 
 bool PacketChannel::readExact(std::uint8_t* data, std::size_t length) {
   while (length) {
@@ -124,6 +129,21 @@ ReadStatus PacketChannel::splitFields(Request& request) {
 bool PacketChannel::frame(const ReplyFields& fields, std::uint8_t flags, const std::uint8_t* body,
                           std::size_t length, std::uint32_t clearSize, bool encrypt,
                           bool markEncrypted, const std::uint8_t* clear, std::size_t clearLength) {
+  if (armed_ && armedSkip_-- == 0) {
+    const std::unique_ptr<FaultPlan> plan = std::move(armed_);
+    return answerWithFault(*this, *plan, [&] {
+      return sendFrame(fields, flags, body, length, clearSize, encrypt, markEncrypted, clear,
+                       clearLength);
+    });
+  }
+  return sendFrame(fields, flags, body, length, clearSize, encrypt, markEncrypted, clear,
+                   clearLength);
+}
+
+bool PacketChannel::sendFrame(const ReplyFields& fields, std::uint8_t flags,
+                              const std::uint8_t* body, std::size_t length, std::uint32_t clearSize,
+                              bool encrypt, bool markEncrypted, const std::uint8_t* clear,
+                              std::size_t clearLength) {
   if (encrypt && length) {
     sealPayload(*key_, body, length, sealed_);
     body = sealed_.data();
@@ -217,6 +237,25 @@ bool PacketChannel::sendRaw(const std::uint8_t* bytes, std::size_t length) {
     length -= static_cast<std::size_t>(sent);
   }
   return true;
+}
+
+void PacketChannel::holdUntilClosed() {
+  std::uint8_t ignored[4096];
+  for (;;) {
+    const ssize_t got = recv(socket_, ignored, sizeof ignored, 0);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return;
+  }
+}
+
+void PacketChannel::setCorked(bool corked) {
+  const int on = corked ? 1 : 0;
+  setsockopt(socket_, IPPROTO_TCP, TCP_CORK, &on, sizeof on);
+}
+
+void PacketChannel::armFault(const FaultPlan& plan, unsigned skip) {
+  armed_ = std::make_unique<FaultPlan>(plan);
+  armedSkip_ = skip;
 }
 
 }  // namespace devserver

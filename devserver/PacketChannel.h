@@ -15,6 +15,7 @@
 namespace devserver {
 
 class Trace;
+struct FaultPlan;
 
 struct RequestHeader {
   std::array<std::uint8_t, 32> raw{};
@@ -64,6 +65,9 @@ class PacketChannel {
  public:
   PacketChannel(int socket, unsigned session, Trace* trace, std::size_t maxRequest,
                 std::size_t compressMin, bool clearReplies);
+  ~PacketChannel();
+  PacketChannel(const PacketChannel&) = delete;
+  PacketChannel& operator=(const PacketChannel&) = delete;
 
   ReadStatus read(Request& request);
 
@@ -84,6 +88,13 @@ class PacketChannel {
                             std::size_t length);
   // Bytes exactly as given, header included.
   bool sendRaw(const std::uint8_t* bytes, std::size_t length);
+  // A server gone silent: sends nothing and takes no request until the peer closes or the server
+  // stops (which shuts the socket down).
+  void holdUntilClosed();
+  // While corked, replies gather and leave together when it is lifted.
+  void setCorked(bool corked);
+  // The reply after `skip` more replies is answered by the plan instead (isSingleReplyFault).
+  void armFault(const FaultPlan& plan, unsigned skip);
 
   // From now on requests are decrypted and replies encrypted with this key.
   void setSessionKey(std::unique_ptr<AesKey> key) { key_ = std::move(key); }
@@ -92,10 +103,14 @@ class PacketChannel {
  private:
   bool encryptsReplies() const { return key_ && !clearReplies_; }
   bool readExact(std::uint8_t* data, std::size_t length);
-  // Builds the header, encrypts when asked and sends; the trace shows `clear`.
+  // Builds the header, encrypts when asked and sends; the trace shows `clear`. An armed fault
+  // takes the place of the reply it was armed for.
   bool frame(const ReplyFields& fields, std::uint8_t flags, const std::uint8_t* body,
              std::size_t length, std::uint32_t clearSize, bool encrypt, bool markEncrypted,
              const std::uint8_t* clear, std::size_t clearLength);
+  bool sendFrame(const ReplyFields& fields, std::uint8_t flags, const std::uint8_t* body,
+                 std::size_t length, std::uint32_t clearSize, bool encrypt, bool markEncrypted,
+                 const std::uint8_t* clear, std::size_t clearLength);
   ReadStatus splitFields(Request& request);
 
   int socket_;
@@ -105,6 +120,8 @@ class PacketChannel {
   std::size_t compressMin_;
   bool clearReplies_;
   std::unique_ptr<AesKey> key_;
+  std::unique_ptr<FaultPlan> armed_;
+  unsigned armedSkip_ = 0;
   Deflater deflater_;
   std::vector<std::uint8_t> payload_;
   std::vector<std::uint8_t> inflated_;

@@ -5,7 +5,23 @@
 namespace devserver {
 
 ServerContext::ServerContext(const Options& options)
-    : options_(options), accounts_(makeAccounts(options.users)) {}
+    : options_(options),
+      accounts_(makeAccounts(options.users)),
+      faultFired_(options.faults.size(), false) {}
+
+bool ServerContext::claimFault(FaultTrigger::Point point, const std::string& sql, FaultPlan& plan) {
+  std::lock_guard<std::mutex> lock(faultMutex_);
+  for (std::size_t i = 0; i < options_.faults.size(); ++i) {
+    const FaultTrigger& trigger = options_.faults[i];
+    if (faultFired_[i] || trigger.point != point ||
+        sql.compare(0, trigger.prefix.size(), trigger.prefix) != 0)
+      continue;
+    faultFired_[i] = true;
+    std::string unused;
+    return planFault(trigger.knob, plan, unused);
+  }
+  return false;
+}
 
 bool ServerContext::sleep(double seconds) {
   std::unique_lock<std::mutex> lock(mutex_);

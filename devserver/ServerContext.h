@@ -3,8 +3,10 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <vector>
 
+#include "devserver/FaultPlan.h"
 #include "devserver/LoginExchange.h"
 #include "devserver/Options.h"
 #include "devserver/SqlLog.h"
@@ -22,6 +24,10 @@ class ServerContext {
   SqlLog& sqlLog() { return sqlLog_; }
   std::atomic<int>& openConnections() { return openConnections_; }
 
+  // The fault of the first --fault-* option at this point (and matching the text) that has not
+  // fired yet; it fires now. False when there is none.
+  bool claimFault(FaultTrigger::Point point, const std::string& sql, FaultPlan& plan);
+
   // Waits the given time; false when the server began to stop meanwhile.
   bool sleep(double seconds);
   void requestStop();
@@ -33,6 +39,8 @@ class ServerContext {
   Trace trace_;
   SqlLog sqlLog_;
   std::atomic<int> openConnections_{0};
+  std::mutex faultMutex_;
+  std::vector<bool> faultFired_;
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stopping_ = false;

@@ -150,11 +150,13 @@ void Session::run() {
 
 bool Session::handleLogin(const Request& request, bool& loggedIn) {
   if (request.header.command == command::kClose) {
+    armFault(FaultTrigger::Point::kClose, "", 0);
     channel_.reply({});
     return false;
   }
   if (request.header.command != command::kLogin)
     return channel_.error(code::kNotLoggedIn, "Not logged in");
+  armFault(FaultTrigger::Point::kLogin, "", 0);
   switch (login_.handle(request, channel_)) {
     case LoginExchange::Outcome::kContinue:
     case LoginExchange::Outcome::kRefused:
@@ -189,13 +191,16 @@ bool Session::dispatch(const Request& request) {
     case command::kExecute: {
       const std::string sql = request.text(0);
       context_.sqlLog().write(id_, h.command, sql);
+      armFault(FaultTrigger::Point::kSql, sql, 0);
+      armFault(FaultTrigger::Point::kChunk, sql, 1);
       for (const auto& [code, prefix] : context_.options().failSql)
         if (sql.compare(0, prefix.size(), prefix) == 0)
-          return channel_.error(code, "Refused by --fail-sql " + std::to_string(code) + ":" +
-                                          prefix);
+          return channel_.error(code,
+                                "Refused by --fail-sql " + std::to_string(code) + ":" + prefix);
       return runText(sql, h.command == command::kQuery);
     }
     case command::kClose:
+      armFault(FaultTrigger::Point::kClose, "", 0);
       channel_.reply({});
       return false;
     case command::kAck:
@@ -341,8 +346,8 @@ bool Session::answerIntercepted(const InterceptedSql& sql, bool wantRows) {
     case Intercepted::kDatabaseList: {
       std::vector<std::vector<std::string>> rows;
       for (const std::string& name : listDatabases(context_.options().dataDir)) {
-        rows.push_back({std::to_string(rows.size()), name,
-                        databasePath(context_.options().dataDir, name)});
+        rows.push_back(
+            {std::to_string(rows.size()), name, databasePath(context_.options().dataDir, name)});
       }
       return answerRows({"seq", "name", "file"}, rows, wantRows);
     }
@@ -419,10 +424,17 @@ bool Session::answerFault(const std::string& arguments) {
   std::string error;
   if (!planFault(arguments, plan, error)) return channel_.error(code::kUnsupported, error);
   if (!context_.sleep(plan.delay)) return false;
+  if (plan.afterAnswer)
+    return answerWithFault(channel_, plan, [this] { return channel_.reply({}); });
   const FaultFrame first = std::move(plan.frames.front());
   plan.frames.pop_front();
   pendingFault_ = std::move(plan);
   return sendFaultFrame(channel_, first);
+}
+
+void Session::armFault(FaultTrigger::Point point, const std::string& sql, unsigned skip) {
+  FaultPlan plan;
+  if (context_.claimFault(point, sql, plan)) channel_.armFault(plan, skip);
 }
 
 bool Session::useDatabase(const std::string& name) {

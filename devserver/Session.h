@@ -9,6 +9,7 @@
 #include "devserver/Database.h"
 #include "devserver/FaultPlan.h"
 #include "devserver/LoginExchange.h"
+#include "devserver/Options.h"
 #include "devserver/PacketChannel.h"
 #include "devserver/SqlInterceptor.h"
 
@@ -39,6 +40,8 @@ class Session {
                   const std::vector<std::vector<std::string>>& rows, bool wantRows);
   bool answerStats(bool wantRows);
   bool answerFault(const std::string& arguments);
+  // Arms the next fault the server's options place at this point on the reply after `skip`.
+  void armFault(FaultTrigger::Point point, const std::string& sql, unsigned skip);
   bool useDatabase(const std::string& name);
   bool endTransaction(const char* sql);
   // Answers the statement's rows; a chunked result stays pending for the acknowledgements.

@@ -211,6 +211,11 @@ bool WireClient::peerClosed() {
   return recv(socket_, &byte, 1, MSG_PEEK) == 0;
 }
 
+bool WireClient::silentFor(int milliseconds) {
+  pollfd wait{socket_, POLLIN, 0};
+  return poll(&wait, 1, milliseconds) == 0;
+}
+
 Reply WireClient::loginClear(const std::string& user, const std::string& password, bool hashUser,
                              const std::string& token) {
   const std::uint8_t tokenStep = token.empty() ? 0 : 20;

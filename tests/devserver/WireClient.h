@@ -75,6 +75,8 @@ class WireClient {
   Reply read();
   // True when the server has closed the connection (nothing more arrives).
   bool peerClosed();
+  // True when nothing arrives, and the connection stays open, for that many milliseconds.
+  bool silentFor(int milliseconds);
 
   Reply loginClear(const std::string& user, const std::string& password, bool hashUser = true,
                    const std::string& token = "");
@@ -87,10 +89,10 @@ class WireClient {
   Cursor readCursor();
 
   bool encrypted() const { return !key_.empty(); }
-
- private:
+  // Exactly that many bytes as they arrive, read as no frame.
   bool readExact(std::uint8_t* data, std::size_t length);
 
+ private:
   int socket_ = -1;
   Bytes key_;  // the session key once an encrypted login succeeded
 };

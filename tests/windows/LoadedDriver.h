@@ -67,10 +67,10 @@ class LoadedDriverTest : public testsupport::DevServerTest {
 #define KARVOD_EXPORTS(X)                                                                         \
   X(SQLAllocHandle) X(SQLBindCol) X(SQLBulkOperations) X(SQLCloseCursor) X(SQLColumns)            \
   X(SQLColumnsW) X(SQLDisconnect) X(SQLDriverConnectW) X(SQLExecDirectW) X(SQLFetchScroll)        \
-  X(SQLFreeHandle) X(SQLFreeStmt) X(SQLGetData) X(SQLGetDiagField) X(SQLGetDiagRecW)              \
-  X(SQLGetStmtAttr) X(SQLGetTypeInfo) X(SQLGetTypeInfoW) X(SQLNumResultCols) X(SQLPrimaryKeysW)   \
-  X(SQLSetEnvAttr) X(SQLSetPos) X(SQLSetStmtAttr) X(SQLSpecialColumnsW) X(SQLStatisticsW)            \
-  X(SQLTables) X(SQLTablesW)
+  X(SQLFreeHandle) X(SQLFreeStmt) X(SQLGetConnectAttr) X(SQLGetData) X(SQLGetDiagField)          \
+  X(SQLGetDiagRecW) X(SQLGetStmtAttr) X(SQLGetTypeInfo) X(SQLGetTypeInfoW) X(SQLNumResultCols)    \
+  X(SQLPrimaryKeysW) X(SQLSetConnectAttr) X(SQLSetEnvAttr) X(SQLSetPos) X(SQLSetStmtAttr)         \
+  X(SQLSpecialColumnsW) X(SQLStatisticsW) X(SQLTables) X(SQLTablesW)
 // clang-format on
 
 struct OdbcExports {
@@ -105,12 +105,20 @@ class ConnectedDriverTest : public LoadedDriverTest {
                                  reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
               SQL_SUCCESS);
     ASSERT_EQ(odbc.SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_SUCCESS);
-    std::u16string in =
-        utf16("SERVER=127.0.0.1;PORT=" + std::to_string(port()) + ";UID=karvell;PWD=karvell");
-    const SQLRETURN connected = odbc.SQLDriverConnectW(dbc, nullptr, wide(in), SQL_NTS, nullptr, 0,
-                                                       nullptr, SQL_DRIVER_NOPROMPT);
+    if (!connectsAtSetUp()) return;
+    const SQLRETURN connected = connect();
     ASSERT_TRUE(SQL_SUCCEEDED(connected)) << connected;
     ASSERT_EQ(odbc.SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt), SQL_SUCCESS);
+  }
+
+  // A test that sets connection attributes first connects by itself.
+  virtual bool connectsAtSetUp() const { return true; }
+
+  SQLRETURN connect() {
+    std::u16string in =
+        utf16("SERVER=127.0.0.1;PORT=" + std::to_string(port()) + ";UID=karvell;PWD=karvell");
+    return odbc.SQLDriverConnectW(dbc, nullptr, wide(in), SQL_NTS, nullptr, 0, nullptr,
+                                  SQL_DRIVER_NOPROMPT);
   }
 
   void TearDown() override {
@@ -122,15 +130,15 @@ class ConnectedDriverTest : public LoadedDriverTest {
     LoadedDriverTest::TearDown();
   }
 
-  std::vector<Diagnostic> diagnostics(SQLHSTMT handle) {
+  std::vector<Diagnostic> diagnostics(SQLHANDLE handle, SQLSMALLINT type = SQL_HANDLE_STMT) {
     std::vector<Diagnostic> records;
     for (SQLSMALLINT number = 1;; ++number) {
       SQLWCHAR state[6] = {};
       SQLWCHAR message[512] = {};
       SQLINTEGER native = 0;
       SQLSMALLINT length = 0;
-      if (!SQL_SUCCEEDED(odbc.SQLGetDiagRecW(SQL_HANDLE_STMT, handle, number, state, &native,
-                                             message, 512, &length))) {
+      if (!SQL_SUCCEEDED(odbc.SQLGetDiagRecW(type, handle, number, state, &native, message, 512,
+                                             &length))) {
         return records;
       }
       Diagnostic& record = records.emplace_back();
@@ -138,13 +146,15 @@ class ConnectedDriverTest : public LoadedDriverTest {
         if (unit != 0) record.state += static_cast<char>(unit);
       }
       record.message = reinterpret_cast<const char16_t*>(message);
-      odbc.SQLGetDiagField(SQL_HANDLE_STMT, handle, number, SQL_DIAG_ROW_NUMBER, &record.rowNumber,
-                           0, nullptr);
+      if (type == SQL_HANDLE_STMT) {
+        odbc.SQLGetDiagField(type, handle, number, SQL_DIAG_ROW_NUMBER, &record.rowNumber, 0,
+                             nullptr);
+      }
     }
   }
 
-  std::string firstState(SQLHSTMT handle) {
-    const std::vector<Diagnostic> records = diagnostics(handle);
+  std::string firstState(SQLHANDLE handle, SQLSMALLINT type = SQL_HANDLE_STMT) {
+    const std::vector<Diagnostic> records = diagnostics(handle, type);
     return records.empty() ? std::string() : records.front().state;
   }
 
