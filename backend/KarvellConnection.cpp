@@ -1,5 +1,6 @@
 #include "backend/KarvellConnection.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -205,7 +206,8 @@ void KarvellConnection::applyServerSettings(const ConnectionSettings& settings) 
   server_ = settings[Setting::Server];
   database_ = settings[Setting::Database];
   if (!settings[Setting::Port].empty()) port_ = settingNumber(settings[Setting::Port]);
-  if (!settings[Setting::Timeout].empty()) timeout_ = settingNumber(settings[Setting::Timeout]);
+  timeoutGiven_ = !settings[Setting::Timeout].empty();
+  if (timeoutGiven_) timeout_ = settingNumber(settings[Setting::Timeout]);
   encryptionText_ = settings[Setting::Encryption];
   encryption_ = encryptionLevel(encryptionText_);
 }
@@ -226,6 +228,34 @@ bool KarvellConnection::includeViews() const { return includeViews_; }
 bool KarvellConnection::effectiveUnicodeTextTypes() const { return isUnicodeTextTypes(); }
 
 KvlConnection* KarvellConnection::clientConnection() const { return client_; }
+
+bool KarvellConnection::isAlive() const {
+  return isConnected() && client_ != nullptr && kvl_connection_lost(client_) == 0;
+}
+
+SQLUINTEGER KarvellConnection::getConnectionDead() { return isAlive() ? SQL_CD_FALSE : SQL_CD_TRUE; }
+
+void KarvellConnection::boundStatementReplies(SQLULEN seconds) {
+  if (inSetup_ || client_ == nullptr) return;
+  kvl_set_reply_limit(client_, static_cast<std::uint32_t>(std::min<SQLULEN>(seconds, UINT32_MAX)));
+  timeoutState_ = "HYT00";
+}
+
+void KarvellConnection::boundConnectionReplies() {
+  kvl_set_reply_limit(client_, getConnectionTimeout());
+  timeoutState_ = "HYT01";
+}
+
+std::mutex& KarvellConnection::cancelMutex() { return cancelMutex_; }
+
+const char* KarvellConnection::clientFailureState(bool endsTransaction) const {
+  if (client_ == nullptr || kvl_connection_lost(client_) == 0) return nullptr;
+  switch (kvl_error_code(client_)) {
+    case kvlCancelled: return "HY008";
+    case kvlTimedOut: return timeoutState_;
+    default: return endsTransaction ? "08007" : "08S01";
+  }
+}
 
 void KarvellConnection::trace(const std::string& line) {
   if (isTracing()) traceStream().writeLine(line);

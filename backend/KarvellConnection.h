@@ -4,6 +4,7 @@
 // client library, runs the set-up commands and carries transactions and autocommit to the server.
 // The connected state is the base's (setConnected), so SQL_ATTR_CONNECTION_DEAD tells the truth.
 #include <cstddef>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,18 @@ class KarvellConnection : public Connection {
   SQLRETURN login(const std::string& password);
   // Null while not connected.
   KvlConnection* clientConnection() const;
+  // Connected, and the stream to the server still trusted.
+  bool isAlive() const;
+  SQLUINTEGER getConnectionDead() override;
+  // Bounds the replies of a statement's requests, until the next bound, by its query time-out
+  // (0: none); inside the set-up commands the connection's bound holds instead.
+  void boundStatementReplies(SQLULEN seconds);
+  // The state of a request the client library failed: "HY008" when a cancel ended it, the
+  // expired time-out's "HYT00" or "HYT01", "08007" for a transaction's end whose outcome is
+  // unknown, else "08S01"; null when the server answered with an error of its own.
+  const char* clientFailureState(bool endsTransaction) const;
+  // Held while a statement marks itself as waiting for the server and while a cancel looks.
+  std::mutex& cancelMutex();
 
  private:
   // The settings both connect paths share once they are read: encodings, flags, numbers and the
@@ -179,6 +192,11 @@ class KarvellConnection : public Connection {
   SQLRETURN postClientFailure(int code, int clientCode, const std::string& clientMessage);
   SQLRETURN postServerError();
   SQLRETURN runSetupCommands();
+  // Bounds the replies of the connection's own requests by SQL_ATTR_CONNECTION_TIMEOUT.
+  void boundConnectionReplies();
+  // Posts the failure of a connection-level request: the client state when the stream is lost,
+  // else the server's error as "08S01".
+  SQLRETURN postRequestFailure(bool endsTransaction);
   // The "server_version" row of SHOW INFO, read on a private statement.
   void readServerVersion();
   void trace(const std::string& line);
@@ -186,6 +204,10 @@ class KarvellConnection : public Connection {
   KvlConnection* client_ = nullptr;
   int port_ = 4430;
   int timeout_ = 12;
+  bool timeoutGiven_ = false;  // the DSN or the connection string named one
+  bool inSetup_ = false;
+  std::mutex cancelMutex_;
+  const char* timeoutState_ = "HYT00";  // what an expired bound of the current request answers
   // 0 clear, 2/3/4 AES-128/192/256; -1 for a value that names no level (the connect is refused).
   int encryption_ = 0;
   std::string encryptionText_;

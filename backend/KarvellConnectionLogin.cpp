@@ -66,8 +66,13 @@ SQLRETURN KarvellConnection::login(const std::string& password) {
       code = missingPassword;
     } else {
       trace("// Attempting connection: " + std::to_string(attempt));
+      // SQL_ATTR_LOGIN_TIMEOUT, else the data source's Timeout, bounds the connect and the
+      // login together; with neither the client's own waits hold.
+      const SQLUINTEGER loginLimit = getLoginTimeout() != 0 ? getLoginTimeout()
+                                     : timeoutGiven_        ? static_cast<SQLUINTEGER>(timeout_)
+                                                            : 0;
       code = kvl_connect(&client_, server_.c_str(), port_, user_.c_str(), password.c_str(),
-                         timeout_, encryption_);
+                         timeout_, encryption_, static_cast<int>(std::min<SQLUINTEGER>(loginLimit, INT_MAX)));
     }
     if (code == 0) {
       trace("// Successful connection");
@@ -88,8 +93,12 @@ SQLRETURN KarvellConnection::login(const std::string& password) {
   }
   if (!isConnected()) return postClientFailure(code, clientRecord ? clientCode : code,
                                                clientRecord ? clientMessage : "Unknown error");
+  inSetup_ = true;
+  boundConnectionReplies();
   SQLRETURN rc = setAutocommit(getAutocommit());
   if (SQL_SUCCEEDED(rc)) rc = runSetupCommands();
+  inSetup_ = false;
+  kvl_set_reply_limit(client_, 0);
   if (!SQL_SUCCEEDED(rc)) disconnect();
   return rc;
 }
@@ -110,9 +119,17 @@ SQLRETURN KarvellConnection::postClientFailure(int code, int clientCode,
       diagnostics().post("08S01", outOfMemory, "Insufficient memory available", -1, -1);
       break;
     default:
-      diagnostics().post("08S01", clientCode, clientMessage.c_str(), -1, -1);
+      diagnostics().post(clientCode == kvlTimedOut ? "HYT00" : "08S01", clientCode,
+                         clientMessage.c_str(), -1, -1);
       break;
   }
+  return SQL_ERROR;
+}
+
+SQLRETURN KarvellConnection::postRequestFailure(bool endsTransaction) {
+  const char* state = clientFailureState(endsTransaction);
+  if (state == nullptr) return postServerError();
+  diagnostics().post(state, kvl_error_code(client_), kvl_error_message(client_), -1, -1);
   return SQL_ERROR;
 }
 
@@ -144,13 +161,18 @@ void KarvellConnection::readServerVersion() {
 
 SQLRETURN KarvellConnection::runSetupCommands() {
   readServerVersion();
+  if (kvl_connection_lost(client_) != 0) return postRequestFailure(false);
   // The server keeps the client's name for its own listing; a refusal changes nothing here.
-  kvl_execute(client_,
-              ("SET CLIENT TYPE TO " + quotedLiteral(environment()->applicationName()) + ";")
-                  .c_str());
+  // A stream lost on the way does: the connect fails.
+  if (kvl_execute(client_,
+                  ("SET CLIENT TYPE TO " + quotedLiteral(environment()->applicationName()) + ";")
+                      .c_str()) != 0 &&
+      kvl_connection_lost(client_) != 0) {
+    return postRequestFailure(false);
+  }
   if (database_.empty()) return SQL_SUCCESS;
   if (kvl_execute(client_, ("USE DATABASE " + quotedLiteral(database_) + ";").c_str()) != 0)
-    return postServerError();
+    return postRequestFailure(false);
   return SQL_SUCCESS;
 }
 
@@ -172,8 +194,13 @@ SQLRETURN KarvellConnection::endTran(SQLSMALLINT completionType) {
     diagnostics().post("08S01", 0, "", -1, -1);
     return SQL_ERROR;
   }
+  if (!isAlive()) {
+    diagnostics().post("08S01", kvl_error_code(client_), kvl_error_message(client_), -1, -1);
+    return SQL_ERROR;
+  }
+  boundConnectionReplies();
   const int rc = completionType == SQL_ROLLBACK ? kvl_rollback(client_) : kvl_commit(client_);
-  return rc == 0 ? SQL_SUCCESS : postServerError();
+  return rc == 0 ? SQL_SUCCESS : postRequestFailure(true);
 }
 
 SQLRETURN KarvellConnection::setAutocommit(SQLUINTEGER autocommit) {
@@ -182,7 +209,8 @@ SQLRETURN KarvellConnection::setAutocommit(SQLUINTEGER autocommit) {
   if (!SQL_SUCCEEDED(stored) || !isConnected()) return stored;
   trace("// set auto-commit: " + std::to_string(autocommit));
   const char* sql = autocommit != 0 ? "SET AUTOCOMMIT TO ON;" : "SET AUTOCOMMIT TO OFF;";
-  return kvl_execute(client_, sql) == 0 ? SQL_SUCCESS : postServerError();
+  if (!inSetup_) boundConnectionReplies();
+  return kvl_execute(client_, sql) == 0 ? SQL_SUCCESS : postRequestFailure(false);
 }
 
 SQLRETURN KarvellConnection::setTxnIsolation(SQLUINTEGER isolation) {

@@ -65,9 +65,36 @@ SQLRETURN KarvellStatement::setStmtAttr(SQLINTEGER attribute, SQLPOINTER value,
   return Statement::setStmtAttr(attribute, value, stringLength);
 }
 
+KarvellStatement::Waiting::Waiting(KarvellStatement* statement) : statement_(statement) {
+  std::lock_guard<std::mutex> lock(statement_->karvell_->cancelMutex());
+  statement_->waiting_ = true;
+}
+
+KarvellStatement::Waiting::~Waiting() {
+  std::lock_guard<std::mutex> lock(statement_->karvell_->cancelMutex());
+  statement_->waiting_ = false;
+}
+
+SQLRETURN KarvellStatement::cancel() {
+  {
+    std::lock_guard<std::mutex> lock(karvell_->cancelMutex());
+    if (waiting_) {
+      kvl_cancel(karvell_->clientConnection());
+      return SQL_SUCCESS;
+    }
+  }
+  return Statement::cancel();
+}
+
+SQLRETURN KarvellStatement::postRequestFailure(KvlConnection* client) {
+  const char* state = karvell_->clientFailureState(false);
+  postRecord(state != nullptr ? state : "HY000", kvl_error_code(client), kvl_error_message(client));
+  return SQL_ERROR;
+}
+
 SQLRETURN KarvellStatement::executeSql(const std::string& text) {
   diagnostics_.clear();
-  if (!karvell_->isConnected()) return post("08S01");
+  if (!karvell_->isAlive()) return post("08S01");
   std::string sql = karvell_->toNativeSql(text);
   rewriteEscapes(sql);
   return executeParameterSets(sql);
@@ -78,19 +105,20 @@ SQLRETURN KarvellStatement::executeFinalizedQuery(const std::string& text, SQLUL
   freeServerCursor();
   if (text.empty()) return SQL_SUCCESS;
   KvlConnection* client = karvell_->clientConnection();
-  if (client == nullptr) return post("08S01");
+  if (!karvell_->isAlive()) return post("08S01");
   bool ok = false;
   KvlCursor* cursor = nullptr;
-  if (isQueryText(text)) {
-    cursor = kvl_select(client, text.c_str());
-    ok = cursor != nullptr;
-  } else {
-    ok = kvl_execute(client, text.c_str()) == 0;
+  {
+    Waiting waiting(this);
+    karvell_->boundStatementReplies(queryTimeout());
+    if (isQueryText(text)) {
+      cursor = kvl_select(client, text.c_str());
+      ok = cursor != nullptr;
+    } else {
+      ok = kvl_execute(client, text.c_str()) == 0;
+    }
   }
-  if (!ok) {
-    postRecord("HY000", kvl_error_code(client), kvl_error_message(client));
-    return SQL_ERROR;
-  }
+  if (!ok) return postRequestFailure(client);
   return cursor == nullptr ? SQL_SUCCESS : describeResult(cursor);
 }
 

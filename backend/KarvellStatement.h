@@ -11,6 +11,7 @@
 #include "backend/DeclaredType.h"
 #include "statement/Statement.h"
 
+struct KvlConnection;
 struct KvlCursor;
 class KarvellConnection;
 
@@ -22,6 +23,10 @@ class KarvellStatement : public Statement {
 
   // SQL_CLOSE and SQL_DROP free the server cursor.
   SQLRETURN freeStmt(SQLUSMALLINT option) override;
+  // From another thread while this statement waits for the server: the protocol has no cancel
+  // request, so the connection is closed under the waiting call, which ends with "HY008".
+  // Otherwise what the base does.
+  SQLRETURN cancel() override;
   // Only column-wise parameter binding: a row-wise SQL_ATTR_PARAM_BIND_TYPE answers "S1092".
   SQLRETURN setStmtAttr(SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER stringLength) override;
   // Runs one final text: a query through kvl_select, described into the IRD, or a command through
@@ -96,6 +101,21 @@ class KarvellStatement : public Statement {
   SQLRETURN describeResult(KvlCursor* cursor);
 
  private:
+  // Marks the statement as waiting for the server for as long as it lives, so that a cancel
+  // from another thread knows to interrupt it.
+  class Waiting {
+   public:
+    explicit Waiting(KarvellStatement* statement);
+    ~Waiting();
+    Waiting(const Waiting&) = delete;
+    Waiting& operator=(const Waiting&) = delete;
+
+   private:
+    KarvellStatement* statement_;
+  };
+  // The state of a failed request: the client's when the stream is lost, else "HY000".
+  SQLRETURN postRequestFailure(KvlConnection* client);
+
   // Detaches the row source reading the cursor, then frees the cursor.
   void freeServerCursor();
   SQLRETURN addTypeRow(std::size_t index);
@@ -118,5 +138,6 @@ class KarvellStatement : public Statement {
 
   KarvellConnection* karvell_;
   KvlCursor* cursor_ = nullptr;
+  bool waiting_ = false;  // under the connection's cancel lock
   bool unicodeTextTypes_;
 };

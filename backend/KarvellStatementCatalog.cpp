@@ -114,7 +114,13 @@ template <typename Visit>
 SQLRETURN KarvellStatement::runCatalogQuery(const std::string& sql, bool unknownTableIsEmpty,
                                             Visit visit) {
   KarvellStatement query(karvell_);
-  if (!SQL_SUCCEEDED(query.executeFinalizedQuery(sql, 0))) {
+  query.setStmtAttr(SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(queryTimeout()), 0);
+  SQLRETURN ran = SQL_SUCCESS;
+  {
+    Waiting waiting(this);
+    ran = query.executeFinalizedQuery(sql, 0);
+  }
+  if (!SQL_SUCCEEDED(ran)) {
     SQLINTEGER code = 0;
     query.diagnostics().getDiagField(1, SQL_DIAG_NATIVE, &code, 0, nullptr);
     if (unknownTableIsEmpty && code == unknownTableCode) return SQL_NO_DATA;
@@ -157,7 +163,7 @@ SQLRETURN KarvellStatement::catalogCall(const std::string& logText, SQLRETURN sh
 
 SQLRETURN KarvellStatement::startCatalog() {
   diagnostics_.clear();
-  if (!karvell_->isConnected()) return post("08S01");
+  if (!karvell_->isAlive()) return post("08S01");
   if (karvell_->isQueryLogEnabled()) startQueryTimer();
   return SQL_SUCCESS;
 }

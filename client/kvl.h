@@ -12,14 +12,16 @@ struct KvlPreparedStatement;
 // a negative timeout 12 seconds. The record is stored in *connection before the login, so the
 // caller passes it to kvl_disconnect also when the login fails.
 int kvl_connect(KvlConnection** connection, const char* host, int port, const char* user, const char* password,
-                int timeout, int encryption);
+                int timeout, int encryption, int loginLimit = 0);
 // The same, but the login sends the user name as it is rather than its hash.
 int kvl_connect_unhashed_user(KvlConnection** connection, const char* host, int port, const char* user,
                               const char* password, int timeout, int encryption);
 // 0, -1 for a failed connect or login, -2 when the record cannot be allocated, -3 for a bad
 // argument (nothing allocated then).
+// A loginLimit above 0 bounds the TCP connect and the whole login together by that many seconds;
+// else the connect waits the timeout (12 s for 0) and each login reply 5 s.
 int kvl_open(KvlConnection** connection, const char* host, int port, const char* user, const char* password,
-             int timeout, int encryption, const char* token, int unhashedUser);
+             int timeout, int encryption, const char* token, int unhashedUser, int loginLimit = 0);
 // Mode 1 tells the server first. Closes the socket and frees the record.
 void kvl_disconnect(KvlConnection* connection, int mode);
 
@@ -27,6 +29,10 @@ void kvl_disconnect(KvlConnection* connection, int mode);
 // server that failed to prove it knows the password during an encrypted login, and a result of
 // more columns than the driver can describe (ODBC counts them in 16 bits).
 constexpr int kvlServerAuthenticationFailed = 850;
+// A wait for the server ran past its time limit.
+constexpr int kvlTimedOut = 810;
+// The call was ended by kvl_cancel from another thread.
+constexpr int kvlCancelled = 870;
 constexpr int kvlTooManyColumns = 860;
 constexpr std::uint32_t kvlMaxColumns = 32767;
 
@@ -34,6 +40,18 @@ int kvl_error_code(const KvlConnection* connection);
 const char* kvl_error_message(const KvlConnection* connection);
 void kvl_clear_error(KvlConnection* connection);
 void kvl_set_error(KvlConnection* connection, int code, const char* message);
+
+// After login, a reply that cannot be read or trusted (closed, reset, cut short, a bad header or
+// payload, a reply nobody asked for, a time limit run out in the middle) leaves the stream at an
+// unknown place: the socket is closed then, and every later request fails at once, without
+// traffic. 1 once that happened.
+int kvl_connection_lost(const KvlConnection* connection);
+// Bounds every wait for the replies of the requests to come, until the next call, by seconds
+// from now (0: no bound); an expired bound fails with kvlTimedOut and loses the connection.
+void kvl_set_reply_limit(KvlConnection* connection, std::uint32_t seconds);
+// From another thread: the call running on the connection ends with kvlCancelled, and the
+// connection is lost (the protocol has no cancel request).
+void kvl_cancel(KvlConnection* connection);
 
 void* kvl_set_user_data(KvlConnection* connection, void* data);
 void* kvl_get_user_data(const KvlConnection* connection);

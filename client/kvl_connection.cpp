@@ -1,5 +1,6 @@
 #include "client/kvl_connection.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -69,7 +70,7 @@ void kvl_connection_free(KvlConnection* connection) {
 }
 
 int kvl_open(KvlConnection** out, const char* host, int port, const char* user, const char* password, int timeout,
-             int encryption, const char* token, int unhashedUser) {
+             int encryption, const char* token, int unhashedUser, int loginLimit) {
   int level = encryptionLevel(encryption);
   if (out == nullptr || level < 0 || host == nullptr || user == nullptr || password == nullptr || port > 65535) {
     return -3;
@@ -83,12 +84,15 @@ int kvl_open(KvlConnection** out, const char* host, int port, const char* user, 
   if (unhashedUser == 1) connection->unhashedUser = 1;
   *out = connection;
   if (token != nullptr) kvl_set_token(connection, token);
-  return kvl_login(connection);
+  if (loginLimit > 0) kvl_set_reply_limit(connection, static_cast<std::uint32_t>(loginLimit));
+  const int result = kvl_login(connection);
+  kvl_set_reply_limit(connection, 0);
+  return result;
 }
 
 int kvl_connect(KvlConnection** connection, const char* host, int port, const char* user, const char* password,
-                int timeout, int encryption) {
-  return kvl_open(connection, host, port, user, password, timeout, encryption, nullptr, 0);
+                int timeout, int encryption, int loginLimit) {
+  return kvl_open(connection, host, port, user, password, timeout, encryption, nullptr, 0, loginLimit);
 }
 
 int kvl_connect_unhashed_user(KvlConnection** connection, const char* host, int port, const char* user,
@@ -113,6 +117,29 @@ void kvl_disconnect(KvlConnection* connection, int mode) {
 }
 
 int kvl_error_code(const KvlConnection* connection) { return connection->errorCode; }
+
+int kvl_connection_lost(const KvlConnection* connection) { return connection->lost ? 1 : 0; }
+
+void kvl_set_reply_limit(KvlConnection* connection, std::uint32_t seconds) {
+  using namespace std::chrono;
+  connection->replyDeadline =
+      seconds == 0 ? 0
+                   : duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count() +
+                         std::int64_t{seconds} * 1000;
+}
+
+void kvl_cancel(KvlConnection* connection) {
+  std::lock_guard<std::mutex> lock(connection->socketMutex);
+  connection->cancelled = true;
+  if (connection->socket != platform::noSocket) platform::shutdownSocket(connection->socket);
+}
+
+int kvl_lose_stream(KvlConnection* connection) {
+  connection->lost = true;
+  kvl_socket_close(connection);
+  if (connection->cancelled) kvl_set_error(connection, kvlCancelled, "Operation canceled");
+  return -1;
+}
 
 const char* kvl_error_message(const KvlConnection* connection) { return connection->errorMessage; }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The connection record, the library's one-time start-up and its error sink.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 #include "client/kvl.h"
 #include "client/kvl_aes.h"
@@ -47,6 +49,11 @@ struct KvlConnection {
   KvlPacketHeader requestHeader;
   KvlPacketHeader replyHeader;
   const KvlTransport* transport;  // null: the socket
+  std::int64_t replyDeadline;     // steady-clock milliseconds bounding reply waits; 0: none
+  std::atomic<bool> lost;         // the stream is no longer trusted: the socket is closed
+  std::atomic<bool> cancelled;
+  // kvl_cancel shuts the socket down from another thread: it must not meet the socket closing.
+  std::mutex socketMutex;
 };
 
 // Once per process: random generator seed, AES tables, socket start-up.
@@ -55,5 +62,8 @@ void kvl_init();
 KvlConnection* kvl_connection_new(const char* host, std::uint32_t port, const char* user, const char* password,
                                   std::uint32_t timeout, std::uint32_t level);
 void kvl_connection_free(KvlConnection* connection);
+// Marks the connection lost and closes its socket; the error stays, unless a cancel caused the
+// failure. Answers -1.
+int kvl_lose_stream(KvlConnection* connection);
 // Stores at most 511 bytes of text, stopping early at a NUL.
 void kvl_set_error_text(KvlConnection* connection, int code, const char* text, std::size_t length);

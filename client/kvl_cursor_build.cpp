@@ -161,7 +161,11 @@ KvlCursor* kvl_cursor_build(KvlConnection* connection, KvlCursor* cursor) {
       if (cursor->serverSide) cursor->eof = 1;
       return cursor;
     }
-    if (appendReply(connection, cursor) != 0) break;
+    // A reply that does not parse leaves the rest of the result unread on the stream.
+    if (appendReply(connection, cursor) != 0) {
+      kvl_lose_stream(connection);
+      break;
+    }
     // A server-side cursor delivers its next rows only when asked.
     bool more = (connection->replyHeader.bytes[kvlReplyFlagsAt] & kvlReplyPartial) && !cursor->serverSide;
     if (!more) return cursor;

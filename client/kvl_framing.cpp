@@ -101,7 +101,8 @@ int sendHeaderOnly(KvlConnection* connection, std::uint8_t command, std::uint8_t
 }  // namespace
 
 int kvl_fail_packet_size(KvlConnection* connection) {
-  return fail(connection, 840, "Wrong PACKET SIZE received from the server");
+  kvl_set_error(connection, 840, "Wrong PACKET SIZE received from the server");
+  return kvl_lose_stream(connection);
 }
 
 void kvl_write_header(KvlConnection* connection, std::uint32_t payloadSize, std::uint32_t fieldCount,
@@ -123,6 +124,14 @@ void kvl_write_header(KvlConnection* connection, std::uint32_t payloadSize, std:
 int kvl_send_request(KvlConnection* connection, const std::uint8_t* lengths, std::size_t lengthBytes,
                      const std::uint8_t* data, std::size_t dataLength) {
   // Whenever the header counts an IV one is sent, also in front of empty field data.
+  if (connection->lost) return fail(connection, 830, "The connection to the server was lost");
+  // Every reply asked for has been read whole: bytes waiting now answer nothing the client sent,
+  // and whatever it read as answers may have been another request's.
+  if (connection->transport == nullptr && connection->socket != platform::noSocket &&
+      platform::waitReadable(connection->socket, 0) == platform::SocketWait::ready) {
+    kvl_set_error(connection, 840, "Unexpected data received from the server");
+    return kvl_lose_stream(connection);
+  }
   bool withIv = connection->encryptionLevel != 0 && kvl_load_be32(connection->requestHeader.bytes + kvlSizeAt) != 0;
   std::size_t dataAt = sizeof connection->requestHeader + lengthBytes + (withIv ? kvlIvSize : 0);
   std::size_t total = dataAt + dataLength;
@@ -199,7 +208,8 @@ int kvl_read_header(KvlConnection* connection, std::int64_t expectedSize, std::i
   *end = 0;
   connection->expectedSize = 0;
   if (kvl_load_be32(header + kvlSignatureAt) != kvlSignature) {
-    return fail(connection, 840, "Wrong SIGNATURE HEADER from the server");
+    kvl_set_error(connection, 840, "Wrong SIGNATURE HEADER from the server");
+    return kvl_lose_stream(connection);
   }
   int code = kvl_load_be16(header + kvlCodeAt);
   if (code == kvlEndCode) {
@@ -210,12 +220,14 @@ int kvl_read_header(KvlConnection* connection, std::int64_t expectedSize, std::i
   if (code == 0 && expectedSize != -1 && size != expectedSize) return kvl_fail_packet_size(connection);
   connection->expectedSize = size;
   if (code == 0 && expectedFields != -1 && kvl_load_be32(header + kvlReplyFieldCountAt) != expectedFields) {
-    return fail(connection, 840, "Wrong NUMBER OF FIELDS received from the server");
+    kvl_set_error(connection, 840, "Wrong NUMBER OF FIELDS received from the server");
+    return kvl_lose_stream(connection);
   }
   if (code == 0) return 0;
   // An error reply: its payload, if any, is the message.
   if (size > 0) {
-    if (kvl_socketread(connection, 0, timeout) != 0 || decryptPayload(connection) != 0) return -1;
+    if (kvl_socketread(connection, 0, timeout) != 0) return -1;
+    if (decryptPayload(connection) != 0) return kvl_lose_stream(connection);
   }
   const char* text = size > 0 ? reinterpret_cast<const char*>(connection->payload) : "";
   kvl_set_error_text(connection, code, text, size > 0 ? connection->payloadLength : 0);
@@ -235,8 +247,8 @@ int kvl_read_reply(KvlConnection* connection, std::int64_t expectedSize, std::in
     connection->payloadLength = 0;
     return 0;
   }
-  if (decryptPayload(connection) != 0) return -1;
-  return inflatePayload(connection);
+  if (decryptPayload(connection) != 0 || inflatePayload(connection) != 0) return kvl_lose_stream(connection);
+  return 0;
 }
 
 int kvl_alloc_inbuffer(KvlConnection* connection, std::size_t size) {

@@ -58,7 +58,9 @@ int sendLogin(KvlConnection* connection, std::uint8_t loginSelector, std::uint8_
 
 int readLoginReply(KvlConnection* connection, std::int64_t size, std::int64_t fields) {
   int end = 0;
-  if (kvl_read_reply(connection, size, fields, 0, &end, loginWait) != 0) return -1;
+  // A login under a limit of its own waits as long as the limit lets it.
+  const int wait = connection->replyDeadline != 0 ? 0 : loginWait;
+  if (kvl_read_reply(connection, size, fields, 0, &end, wait) != 0) return -1;
   if (connection->payloadLength != size) return kvl_fail_packet_size(connection);
   return 0;
 }

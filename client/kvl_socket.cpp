@@ -18,9 +18,24 @@ int milliseconds(std::uint32_t seconds) {
   return static_cast<int>(std::min<std::uint64_t>(std::uint64_t{seconds} * 1000, INT_MAX));
 }
 
+// A transfer that fails leaves the stream at an unknown place.
 int fail(KvlConnection* connection, int code, const char* message) {
   kvl_set_error(connection, code, message);
-  return -1;
+  return kvl_lose_stream(connection);
+}
+
+std::int64_t nowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// The wait left before the connection's reply deadline, or waitMs when that is sooner (-1: no
+// limit on either side).
+int boundedWait(const KvlConnection* connection, int waitMs) {
+  if (connection->replyDeadline == 0) return waitMs;
+  const std::int64_t left = std::max<std::int64_t>(connection->replyDeadline - nowMs(), 0);
+  return waitMs >= 0 && waitMs < left ? waitMs : static_cast<int>(std::min<std::int64_t>(left, INT_MAX));
 }
 
 bool isPending(int error) {
@@ -111,7 +126,7 @@ int transfer(KvlConnection* connection, const Direction& direction, Byte* bytes,
 }
 
 int readExactly(KvlConnection* connection, std::uint8_t* into, std::size_t length, std::uint32_t timeout) {
-  return transfer(connection, reading, into, length, timeout == 0 ? -1 : milliseconds(timeout),
+  return transfer(connection, reading, into, length, boundedWait(connection, timeout == 0 ? -1 : milliseconds(timeout)),
                   [connection](bool viaTransport, std::uint8_t* bytes, std::size_t count) {
                     return viaTransport ? connection->transport->receive(connection, bytes, count)
                                         : platform::receiveSome(connection->socket, bytes, count);
@@ -151,7 +166,8 @@ platform::SocketHandle kvl_socket_open(KvlConnection* connection) {
   }
   using Clock = std::chrono::steady_clock;
   std::uint32_t limit = connection->timeout > 0 ? connection->timeout : connectLimitSeconds;
-  Clock::time_point deadline = Clock::now() + std::chrono::seconds(limit);
+  Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(boundedWait(connection, milliseconds(limit)));
   int started = platform::startConnect(socket, address, static_cast<std::uint16_t>(connection->port));
   if (!isPending(started)) {
     return failConnect(connection, socket, started, "An error occured while executing the connect function");
@@ -168,11 +184,13 @@ platform::SocketHandle kvl_socket_open(KvlConnection* connection) {
     }
     started = 0;
   }
+  std::lock_guard<std::mutex> lock(connection->socketMutex);
   connection->socket = socket;
   return socket;
 }
 
 void kvl_socket_close(KvlConnection* connection) {
+  std::lock_guard<std::mutex> lock(connection->socketMutex);
   if (connection->socket == platform::noSocket) return;
   platform::closeSocket(connection->socket);
   connection->socket = platform::noSocket;

@@ -20,7 +20,9 @@ bool startSockets();
 // The host's first IPv4 address in network byte order; a dotted address is taken as it stands.
 bool resolveIpv4(const char* host, std::uint32_t& address);
 
-// A stream socket with keep-alive and no-delay, in non-blocking mode; noSocket on failure.
+// A stream socket with no-delay, in non-blocking mode; noSocket on failure. Keep-alive probes
+// start after a minute of silence and give up after about another, so that a peer that vanished
+// without closing (power lost, cable pulled) is found by a read that waits without a time limit.
 SocketHandle openStreamSocket();
 
 // Starts connecting to address (network order) and port: 0 when connected at once, else the
@@ -44,5 +46,8 @@ int pendingError(SocketHandle socket);
 
 // Shuts down both directions and releases the socket.
 void closeSocket(SocketHandle socket);
+// Shuts down both directions without releasing the socket: a wait or a transfer on it in another
+// thread returns at once.
+void shutdownSocket(SocketHandle socket);
 
 }  // namespace platform

@@ -406,7 +406,16 @@ SQLRETURN Statement::closeResultSet() {
   return SQL_SUCCESS;
 }
 
-SQLRETURN Statement::cancel() { return SQL_SUCCESS; }
+// Nothing of this statement runs now: a data-at-execution sequence ends, its pieces dropped, as
+// if it had not begun.
+SQLRETURN Statement::cancel() {
+  if (dataAtExecParameter_ != 0) {
+    dataAtExecParameter_ = 0;
+    ipd_->freeDataBuffers();
+    putDataBuffer_ = nullptr;
+  }
+  return SQL_SUCCESS;
+}
 
 SQLRETURN Statement::moreResults() {
   diagnostics_.clear();

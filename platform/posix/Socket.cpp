@@ -89,6 +89,10 @@ SocketHandle openStreamSocket() {
   if (fd < 0) return noSocket;
   int on = 1;
   ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+  int idle = 60, interval = 10, probes = 6;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
   ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   int flags = ::fcntl(fd, F_GETFL, 0);
   if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) {
@@ -138,5 +142,7 @@ void closeSocket(SocketHandle socket) {
   ::shutdown(descriptor(socket), SHUT_RDWR);
   ::close(descriptor(socket));
 }
+
+void shutdownSocket(SocketHandle socket) { ::shutdown(descriptor(socket), SHUT_RDWR); }
 
 }  // namespace platform

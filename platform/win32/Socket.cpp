@@ -2,6 +2,7 @@
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <mstcpip.h>
 
 namespace platform {
 
@@ -43,7 +44,11 @@ SocketHandle openStreamSocket() {
   SOCKET socket = ::socket(AF_INET, SOCK_STREAM, 0);
   if (socket == INVALID_SOCKET) return noSocket;
   BOOL on = TRUE;
-  ::setsockopt(socket, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on);
+  // On, idle and interval in milliseconds; Windows sends ten probes before it gives up.
+  tcp_keepalive keepAlive{1, 60000, 6000};
+  DWORD returned = 0;
+  ::WSAIoctl(socket, SIO_KEEPALIVE_VALS, &keepAlive, sizeof keepAlive, nullptr, 0, &returned,
+             nullptr, nullptr);
   ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
   u_long nonBlocking = 1;
   if (::ioctlsocket(socket, FIONBIO, &nonBlocking) != 0) {
@@ -85,5 +90,7 @@ void closeSocket(SocketHandle socket) {
   ::shutdown(native(socket), SD_BOTH);
   ::closesocket(native(socket));
 }
+
+void shutdownSocket(SocketHandle socket) { ::shutdown(native(socket), SD_BOTH); }
 
 }  // namespace platform

@@ -374,18 +374,56 @@ TEST_F(OdbcProgram, ThreadsReadAtOnceOnTheirOwnAndOnASharedConnection) {
 
 // SQLCancel is how another thread interrupts a statement: it answers at once, without waiting
 // for the call running on the statement's connection to finish.
-TEST_F(OdbcProgram, CancelFromAnotherThreadAnswersWhileACallRuns) {
+// The protocol has no cancel request: the running call ends with HY008 at once and the
+// connection is closed under it, so every later call answers 08S01 and the connection reads dead.
+TEST_F(OdbcProgram, CancelFromAnotherThreadEndsTheRunningCallAndTheConnection) {
   SQLHSTMT running = SQL_NULL_HSTMT;
   ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &running), SQL_SUCCESS);
-  std::thread slow([running] { SQLExecDirect(running, text("@@fault delay 4"), SQL_NTS); });
+  SQLRETURN ran = SQL_SUCCESS;
+  std::chrono::steady_clock::time_point ended;
+  std::thread slow([running, &ran, &ended] {
+    ran = SQLExecDirect(running, text("@@fault delay 4"), SQL_NTS);
+    ended = std::chrono::steady_clock::now();
+  });
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(SQLCancel(running), SQL_SUCCESS);
-  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now() - start);
+  const auto answered = std::chrono::steady_clock::now();
   slow.join();
-  EXPECT_LT(waited.count(), 2000);
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(answered - start).count(), 1000);
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(ended - start).count(), 1000);
+  EXPECT_EQ(ran, SQL_ERROR);
+  EXPECT_EQ(sqlState(running), "HY008");
+  EXPECT_EQ(SQLExecDirect(running, text("select 1"), SQL_NTS), SQL_ERROR);
+  EXPECT_EQ(sqlState(running), "08S01");
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  EXPECT_EQ(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr), SQL_SUCCESS);
+  EXPECT_EQ(dead, static_cast<SQLUINTEGER>(SQL_CD_TRUE));
   SQLFreeHandle(SQL_HANDLE_STMT, running);
+}
+
+// With nothing running a cancel changes nothing, but ends a data-at-execution sequence: the
+// statement runs again afterwards, on the same connection.
+TEST_F(OdbcProgram, CancelWithNothingRunningEndsOnlyADataAtExecutionSequence) {
+  exec("create table pieces (v text)");
+  SQLHSTMT stmt = statement();
+  EXPECT_EQ(SQLCancel(stmt), SQL_SUCCESS);
+  SQLLEN atExecution = SQL_DATA_AT_EXEC;
+  char token[] = "t";
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 10,
+                                             0, token, 0, &atExecution)));
+  ASSERT_EQ(SQLExecDirect(stmt, text("insert into pieces values (?)"), SQL_NTS), SQL_NEED_DATA);
+  SQLPOINTER which = nullptr;
+  ASSERT_EQ(SQLParamData(stmt, &which), SQL_NEED_DATA);
+  EXPECT_EQ(SQLCancel(stmt), SQL_SUCCESS);
+  EXPECT_EQ(storedRows("select count(*) from pieces"), "0\n");
+  SQLLEN length = SQL_NTS;
+  char value[] = "kept";
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 10,
+                                             0, value, 0, &length)));
+  run(stmt, "insert into pieces values (?)");
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  EXPECT_EQ(storedRows("select v from pieces"), "kept\n");
 }
 
 }  // namespace
