@@ -58,6 +58,41 @@ bool startsWithNoCase(const Char* text, std::size_t length, const PrefixChar* pr
   return true;
 }
 
+bool isBlank(char32_t c) { return c == U' ' || c == U'\t'; }
+
+// Where the entry's key begins and ends, blanks around it left out, and where its value begins
+// (one past the "="); false for an entry without "=".
+template <typename Char>
+bool splitEntry(const Char* entry, std::size_t length, std::size_t& keyBegin,
+                std::size_t& keyEnd, std::size_t& valueBegin) {
+  std::size_t equals = 0;
+  while (equals < length && entry[equals] != '=') ++equals;
+  if (equals == length) return false;
+  keyBegin = 0;
+  while (keyBegin < equals && isBlank(unit(entry[keyBegin]))) ++keyBegin;
+  keyEnd = equals;
+  while (keyEnd > keyBegin && isBlank(unit(entry[keyEnd - 1]))) --keyEnd;
+  valueBegin = equals + 1;
+  return true;
+}
+
+template <typename Char, typename KeyChar>
+bool keyMatches(const Char* key, std::size_t length, const KeyChar* other, std::size_t otherLength) {
+  return length == otherLength && startsWithNoCase(key, length, other, otherLength);
+}
+
+// The keys whose values no writer may show: the trace, the logs, the messages and what the
+// installer stores.
+constexpr const char* secretKeys[] = {"PWD", "PASSWORD"};
+
+template <typename Char>
+bool isSecret(const Char* key, std::size_t length) {
+  for (const char* secret : secretKeys) {
+    if (keyMatches(key, length, secret, lengthToNul(secret, unbounded))) return true;
+  }
+  return false;
+}
+
 // Index of the closing brace of the braced value that opens at text[open], or `size` when it is
 // not closed; "}}" is an escaped brace, not the end.
 template <typename Char>
@@ -129,10 +164,11 @@ std::string findValue(const Text<Char>& text, const KeyChar* keyword) {
   const bool driver = keyLength == 6 && startsWithNoCase(keyword, keyLength, "DRIVER", 6);
   std::string value;
   forEachEntry(text, [&](const Char* entry, std::size_t length) {
-    if (length <= keyLength || entry[keyLength] != '=' ||
-        !startsWithNoCase(entry, length, keyword, keyLength))
+    std::size_t keyBegin = 0, keyEnd = 0, valueBegin = 0;
+    if (!splitEntry(entry, length, keyBegin, keyEnd, valueBegin) ||
+        !keyMatches(entry + keyBegin, keyEnd - keyBegin, keyword, keyLength))
       return false;
-    value = valueText(entry + keyLength + 1, length - keyLength - 1, !driver);
+    value = valueText(entry + valueBegin, length - valueBegin, !driver);
     return true;
   });
   return value;
@@ -142,8 +178,11 @@ template <typename Char>
 std::string joinEntries(const Text<Char>& text, bool maskPasswords) {
   std::string joined;
   forEachEntry(text, [&](const Char* entry, std::size_t length) {
-    if (maskPasswords && startsWithNoCase(entry, length, "PWD", 3)) {
-      joined += "PWD=****;";
+    std::size_t keyBegin = 0, keyEnd = 0, valueBegin = 0;
+    if (maskPasswords && splitEntry(entry, length, keyBegin, keyEnd, valueBegin) &&
+        isSecret(entry + keyBegin, keyEnd - keyBegin)) {
+      for (std::size_t i = keyBegin; i < keyEnd; ++i) joined += static_cast<char>(upper(unit(entry[i])));
+      joined += "=****;";
     } else {
       joined += toUtf8(entry, length);
       joined += ';';
@@ -154,6 +193,13 @@ std::string joinEntries(const Text<Char>& text, bool maskPasswords) {
 }
 
 }  // namespace
+
+bool isSecretKey(const std::u16string& key) {
+  std::size_t begin = 0, end = key.size();
+  while (begin < end && isBlank(key[begin])) ++begin;
+  while (end > begin && isBlank(key[end - 1])) --end;
+  return isSecret(key.data() + begin, end - begin);
+}
 
 std::string attributeValue(const char* text, SQLINTEGER length, const char* keyword) {
   return findValue(textOf(text, length), keyword);

@@ -10,7 +10,7 @@
 // Connection strings follow the ODBC grammar: entries are separated by ";", empty entries are
 // skipped, blanks are kept, and a value that starts with "{" runs to its closing "}" ("}}" inside
 // stands for one "}"), so a ";" inside braces does not end the entry. Keys match ignoring ASCII
-// case when followed by "="; the first matching entry wins. One outer pair of braces is taken
+// case when followed by "=", blanks around them left out; the first matching entry wins. One outer pair of braces is taken
 // off the values of every key but DRIVER, whose value is answered as written.
 #include <string>
 
@@ -28,7 +28,11 @@ std::string connectionStringValueUtf8(const std::string& text, const SQLWCHAR* k
 std::string normalizeConnectionString(const char* text, SQLINTEGER length);
 std::string normalizeConnectionStringW(const SQLWCHAR* text, SQLINTEGER length);
 
-// Every entry followed by ";", with each entry whose key begins with "PWD" (any case) written
-// "PWD=****;" whole, braced value and all. For the trace only.
+// A key that names a password (PWD or PASSWORD, any case, blanks around it left out): no trace,
+// log or message shows its value, and the installer never stores it.
+bool isSecretKey(const std::u16string& key);
+
+// Every entry followed by ";", with each entry of a password key written as its key and "=****;",
+// braced value and all. For the trace.
 std::string maskPasswordInConnectionString(const char* text, SQLINTEGER length);
 std::string maskPasswordInConnectionStringW(const SQLWCHAR* text, SQLINTEGER length);

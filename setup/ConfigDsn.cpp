@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/AttributeString.h"
 #include "core/Unicode.h"
 #include "platform/CodePage.h"
 #include "platform/Export.h"
@@ -72,7 +73,8 @@ bool existsIn(const std::u16string& name, unsigned short mode) {
 bool writeKeys(const std::u16string& name, const Entries& entries, unsigned short mode) {
   ModeScope scope(mode);
   for (const auto& entry : entries) {
-    if (entry.first == u"DSN") continue;
+    // The driver never reads a password from a data source: one given here is not stored.
+    if (entry.first == u"DSN" || isSecretKey(entry.first)) continue;
     if (!platform::writePrivateProfileStringW(sqlWide(name), sqlWide(entry.first),
                                               sqlWide(entry.second), sqlWide(odbcIni))) {
       return false;

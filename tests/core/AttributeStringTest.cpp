@@ -42,7 +42,9 @@ const LookupCase lookupCases[] = {
     {"ValueMayHoldEquals", "X=a=b", SQL_NTS, "X", "a=b"},
     {"EmptyEntriesAreSkipped", ";;DSN=d;;UID=u;;", SQL_NTS, "UID", "u"},
     {"BlanksAreKept", "DSN= spaced ;UID=u", SQL_NTS, "DSN", " spaced "},
-    {"BlankBeforeKeyIsPartOfTheKey", " DSN=d", SQL_NTS, "DSN", ""},
+    {"BlanksAroundTheKeyAreLeftOut", " DSN =d", SQL_NTS, "DSN", "d"},
+    {"BlankAfterASemicolon", "UID=bob; PWD=secret;", SQL_NTS, "PWD", "secret"},
+    {"TabsAroundTheKey", "UID=bob;\tPWD\t={a;b}", SQL_NTS, "PWD", "a;b"},
     {"AbsentKeyword", "DSN=d;UID=u", SQL_NTS, "PWD", ""},
     {"AttributeListWithFullLength", std::string("DSN=d\0UID=u\0\0", 13), 13, "UID", "u"},
     {"AttributeListEndsAtTheEmptyEntry", std::string("DSN=d\0\0UID=u\0\0", 14), 14, "UID", ""},
@@ -166,6 +168,10 @@ const RewriteCase rewriteCases[] = {
      "UID=u;PWD={se;cr}}et};DB=d;", "UID=u;PWD=****;DB=d;"},
     {"PasswordKeyInAnyCase", "pwd={x};Pwd=y", 13, "pwd={x};Pwd=y;", "PWD=****;PWD=****;"},
     {"UnclosedBracedPasswordHidesTheRest", "PWD={x;UID=u", 12, "PWD={x;UID=u;", "PWD=****;"},
+    {"BlanksAroundAPasswordKey", "UID=bob; PWD=secret;", 20, "UID=bob; PWD=secret;",
+     "UID=bob;PWD=****;"},
+    {"PasswordIsASecretKeyToo", "Password = x;UID=u", 18, "Password = x;UID=u;",
+     "PASSWORD=****;UID=u;"},
 };
 
 class AttributeRewrite : public ::testing::TestWithParam<RewriteCase> {};

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <cstdlib>
 #include <string>
 
@@ -82,6 +84,42 @@ TEST_F(Pyodbc, ABoundValueNeverRunsAsSql) {
       status);
   EXPECT_EQ(status, 0) << result;
   EXPECT_NE(result.find("ok\n"), std::string::npos) << result;
+}
+
+// Passwords given with blanks around the key, braced or plain, or to SQLConnect, log in and
+// appear in neither the trace nor the query log (pyodbc_secrets.py).
+class PyodbcSecrets : public testsupport::DevServerTest {
+ protected:
+  std::vector<std::string> serverArgs() const override {
+    return {"--users", "bob:Zq9secretPw,amy:Br;ace}dPw"};
+  }
+};
+
+TEST_F(PyodbcSecrets, PasswordsReachNeitherTheTraceNorTheQueryLog) {
+  const char* driver = std::getenv("KARVOD_DRIVER");
+  ASSERT_NE(driver, nullptr);
+  testsupport::TempOdbcIni ini;
+  const std::string trace = ini.path("secrets-trace.c");
+  const std::string queryLog = ini.path("secrets-query.log");
+  ini.writeDriverIni("[Karvell ODBC]\nDriver = " + std::string(driver) + "\nTraceFile = " + trace +
+                     "\n");
+  ini.writeSystemIni("[karvell-secrets]\nDriver = Karvell ODBC\nServer = 127.0.0.1\nPort = " +
+                     std::to_string(port()) + "\n");
+  int status = -1;
+  const std::string result = testsupport::commandOutput(
+      scriptCommand("pyodbc_secrets.py",
+                    "karvell-secrets " + std::to_string(port()) + " '" + queryLog + "'"),
+      status);
+  EXPECT_EQ(status, 0) << result;
+  EXPECT_NE(result.find("ok\n"), std::string::npos) << result;
+  for (const std::string& path : {trace, queryLog}) {
+    std::ifstream file(path, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_FALSE(written.empty()) << path;
+    for (const char* secret : {"Zq9secret", "Br;ace", "ace}d", "dPw"}) {
+      EXPECT_EQ(written.find(secret), std::string::npos) << secret << " in " << path;
+    }
+  }
 }
 
 }  // namespace

@@ -303,6 +303,22 @@ TEST_F(ThroughUnixOdbc, UserAndSystemRequests) {
   EXPECT_EQ(run("odbcinst -q -s -n ViaDmW"), "[ViaDmW]\nDriver=Karvell ODBC\nServer=w-host\n");
 }
 
+// The driver never reads a password from a data source, so none given to ConfigDSN is stored,
+// whatever its key's case or the blanks around it.
+TEST_F(ThroughUnixOdbc, PasswordsGivenWithoutAWindowAreNotStored) {
+  ASSERT_TRUE(SQLConfigDataSource(nullptr, ODBC_ADD_DSN, "Karvell ODBC",
+                                  "DSN=Secret\0Server=s-host\0PWD=Zq9secret\0UID=bob\0"));
+  ASSERT_TRUE(SQLConfigDataSource(nullptr, ODBC_CONFIG_DSN, "Karvell ODBC",
+                                  "DSN=Secret\0pwd=Zq9again\0 Password =Zq9third\0Port=4431\0"));
+  ASSERT_TRUE(SQLConfigDataSource(nullptr, ODBC_ADD_SYS_DSN, "Karvell ODBC",
+                                  "DSN=SecretSys\0PWD={Zq9;braced}\0"));
+  EXPECT_EQ(run("odbcinst -q -s -n Secret"),
+            "[Secret]\nDriver=Karvell ODBC\nServer=s-host\nUID=bob\nPort=4431\n");
+  const std::string stored = ini.readUserIni() + run("cat " + ini.path("odbc.ini"));
+  EXPECT_NE(stored.find("[SecretSys]"), std::string::npos) << stored;
+  EXPECT_EQ(stored.find("Zq9"), std::string::npos) << stored;
+}
+
 TEST_F(ThroughUnixOdbc, ADsnInstalledByOdbcinstIsConfiguredAndRemoved) {
   const std::string templateFile = ini.path("template.ini");
   std::ofstream(templateFile) << "[Installed]\nDriver=Karvell ODBC\nServer=inst-host\nTimeout=4\n";
