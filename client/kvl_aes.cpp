@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "client/kvl_aes_hardware.h"
+
 namespace {
 
 struct AesTables {
@@ -149,6 +151,7 @@ int aes_key_schedule_enc(const std::uint8_t* key, int keyLength, AesContext* con
   if (words == 0) return -1;
   aes_build_tables();
   context->rounds = words + 6;
+  context->hardware = aes_hardware_present();
   std::uint32_t* w = context->roundKeys;
   int total = 4 * (context->rounds + 1);
   for (int i = 0; i < words; ++i) w[i] = load(key + 4 * i);
@@ -168,6 +171,7 @@ int aes_key_schedule_dec(const std::uint8_t* key, int keyLength, AesContext* con
   AesContext forward;
   if (aes_key_schedule_enc(key, keyLength, &forward) != 0) return -1;
   context->rounds = forward.rounds;
+  context->hardware = forward.hardware;
   for (int r = 0; r <= forward.rounds; ++r) {
     const std::uint32_t* from = forward.roundKeys + 4 * (forward.rounds - r);
     bool outer = r == 0 || r == forward.rounds;
@@ -178,12 +182,26 @@ int aes_key_schedule_dec(const std::uint8_t* key, int keyLength, AesContext* con
 
 int aes_encrypt_block(std::uint8_t out[16], const std::uint8_t in[16], const AesContext* context) {
   if (!aes_valid_context(context)) return -1;
-  cipherPass<1>(out, in, context, tables.forward, tables.forwardLast);
+  if (context->hardware) {
+    aes_hardware_encrypt_block(out, in, context);
+  } else {
+    cipherPass<1>(out, in, context, tables.forward, tables.forwardLast);
+  }
   return 0;
 }
 
 int aes_decrypt_block(std::uint8_t out[16], const std::uint8_t in[16], const AesContext* context) {
+  return aes_decrypt_blocks(out, in, 1, context);
+}
+
+int aes_decrypt_blocks(std::uint8_t* out, const std::uint8_t* in, std::size_t count, const AesContext* context) {
   if (!aes_valid_context(context)) return -1;
-  cipherPass<-1>(out, in, context, tables.inverse, tables.inverseLast);
+  if (context->hardware) {
+    aes_hardware_decrypt_blocks(out, in, count, context);
+  } else {
+    for (std::size_t i = 0; i < count; ++i) {
+      cipherPass<-1>(out + 16 * i, in + 16 * i, context, tables.inverse, tables.inverseLast);
+    }
+  }
   return 0;
 }

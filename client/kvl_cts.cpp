@@ -6,6 +6,7 @@
 namespace {
 
 constexpr std::size_t kBlock = 16;
+constexpr std::size_t kBatch = 16;
 
 void xorInto(std::uint8_t* target, const std::uint8_t* with, std::size_t length) {
   for (std::size_t i = 0; i < length; ++i) target[i] ^= with[i];
@@ -62,12 +63,15 @@ int kvl_aes_cbc_decrypt(std::uint8_t* data, std::size_t length, const AesContext
   std::size_t rest = n % kBlock;
   std::size_t chained = rest > 0 ? full - 1 : full;
   // Block k's ciphertext sits at 16 (k + 1); its clear text goes over the block before it, which
-  // is the chaining value already used.
-  for (std::size_t k = 0; k < chained; ++k) {
+  // is the chaining value already used. CBC decryption does not chain the cipher itself, so the
+  // blocks go through it a batch at a time.
+  std::uint8_t batch[kBatch * kBlock];
+  for (std::size_t k = 0; k < chained; k += kBatch) {
+    std::size_t count = std::min(kBatch, chained - k);
     std::uint8_t* cipher = data + (k + 1) * kBlock;
-    aes_decrypt_block(clear, cipher, context);
-    xorInto(clear, cipher - kBlock, kBlock);
-    std::memcpy(cipher - kBlock, clear, kBlock);
+    aes_decrypt_blocks(batch, cipher, count, context);
+    xorInto(batch, cipher - kBlock, count * kBlock);
+    std::memcpy(cipher - kBlock, batch, count * kBlock);
   }
   if (rest > 0) {
     std::uint8_t* stolenBlock = data + full * kBlock;

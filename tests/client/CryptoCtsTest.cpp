@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "client/kvl_cts.h"
+#include "tests/client/CryptoAesPaths.h"
 #include "tests/client/CryptoTestHex.h"
 
 namespace {
@@ -17,12 +18,24 @@ std::vector<std::uint8_t> pattern(std::size_t length) {
   return bytes;
 }
 
+// The path the running test chose; the helpers below schedule for it.
+bool onInstructions = false;
+
+class CryptoCts : public AesPaths {
+ protected:
+  void SetUp() override {
+    AesPaths::SetUp();
+    onInstructions = GetParam();
+  }
+};
+
 AesContext schedule(bool encrypt, const std::vector<std::uint8_t>& key) {
   AesContext context{};
   int length = static_cast<int>(key.size());
   EXPECT_EQ(encrypt ? aes_key_schedule_enc(key.data(), length, &context)
                     : aes_key_schedule_dec(key.data(), length, &context),
             0);
+  context.hardware = onInstructions;
   return context;
 }
 
@@ -50,7 +63,7 @@ std::vector<std::uint8_t> keyOf(std::size_t length) {
   return key;
 }
 
-TEST(CryptoCts, FullBlocksArePlainCbc) {
+TEST_P(CryptoCts, FullBlocksArePlainCbc) {
   // NIST SP 800-38A F.2.1, CBC-AES128; one, two and four blocks.
   auto key = fromHex("2b7e151628aed2a6abf7158809cf4f3c");
   auto plain = fromHex(
@@ -70,7 +83,7 @@ TEST(CryptoCts, FullBlocksArePlainCbc) {
   }
 }
 
-TEST(CryptoCts, StealsLikeCbcCs2) {
+TEST_P(CryptoCts, StealsLikeCbcCs2) {
   // Reference ciphertexts of the pattern bytes, key 00 01 02 ..., IV a0 .. af (OpenSSL, CS2).
   const struct {
     std::size_t keyLength, length;
@@ -97,7 +110,7 @@ TEST(CryptoCts, StealsLikeCbcCs2) {
   }
 }
 
-TEST(CryptoCts, ShortDataEncryptsTheWindowThatEndsWithIt) {
+TEST_P(CryptoCts, ShortDataEncryptsTheWindowThatEndsWithIt) {
   // The IV buffer is part of the ciphertext: 21 bytes carry 5 bytes of data.
   const struct {
     std::size_t length;
@@ -114,7 +127,7 @@ TEST(CryptoCts, ShortDataEncryptsTheWindowThatEndsWithIt) {
   }
 }
 
-TEST(CryptoCts, EmptyDataStillCarriesAnIv) {
+TEST_P(CryptoCts, EmptyDataStillCarriesAnIv) {
   auto key = keyOf(16);
   auto wire = encrypt(key, kIv, {});
   ASSERT_EQ(wire.size(), 16u);
@@ -122,7 +135,7 @@ TEST(CryptoCts, EmptyDataStillCarriesAnIv) {
   EXPECT_TRUE(decrypt(key, wire).empty());
 }
 
-TEST(CryptoCts, RoundTripsEveryLengthUpTo300) {
+TEST_P(CryptoCts, RoundTripsEveryLengthUpTo300) {
   for (std::size_t keyLength : {16u, 24u, 32u}) {
     auto key = keyOf(keyLength);
     for (std::size_t length = 1; length <= 300; ++length) {
@@ -134,7 +147,7 @@ TEST(CryptoCts, RoundTripsEveryLengthUpTo300) {
   }
 }
 
-TEST(CryptoCts, RefusesBuffersWithoutIvAndEmptySchedules) {
+TEST_P(CryptoCts, RefusesBuffersWithoutIvAndEmptySchedules) {
   auto key = keyOf(16);
   AesContext context = schedule(false, key);
   std::uint8_t buffer[40] = {};
@@ -146,5 +159,7 @@ TEST(CryptoCts, RefusesBuffersWithoutIvAndEmptySchedules) {
   EXPECT_EQ(kvl_aes_cbc_encrypt(buffer, 24, iv, &empty), 0u);
   EXPECT_EQ(toHex(buffer, sizeof buffer), std::string(80, '0')) << "nothing is written";
 }
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, CryptoCts, ::testing::Bool(), aesPathName);
 
 }  // namespace
