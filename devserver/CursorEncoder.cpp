@@ -3,12 +3,11 @@
 #include <sqlite3.h>
 
 #include <charconv>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "devserver/BufferRelease.h"
 #include "devserver/ByteOrder.h"
+#include "devserver/NumberText.h"
 #include "devserver/Protocol.h"
 
 namespace devserver {
@@ -159,18 +158,9 @@ void CursorEncoder::appendCell(int column) {
               .ptr -
           number);
       break;
-    case SQLITE_FLOAT: {
-      // SQLite's text keeps 15 digits; where that loses the value, 17 digits keep it.
-      const double value = sqlite3_column_double(statement_, column);
-      const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-      if (std::strtod(text, nullptr) == value) {
-        bytes = text;
-        length = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));
-      } else {
-        length = static_cast<std::size_t>(std::snprintf(number, sizeof number, "%.17g", value));
-      }
+    case SQLITE_FLOAT:
+      length = realText(sqlite3_column_double(statement_, column), number);
       break;
-    }
     case SQLITE_TEXT:
       bytes = sqlite3_column_text(statement_, column);
       length = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));

@@ -1,5 +1,5 @@
 #pragma once
-// zlib's deflate at its default level, with one state kept from one payload to the next: setting
+// zlib's deflate at its fastest level, with one state kept from one payload to the next: setting
 // the state up anew for every payload allocates and frees about 256 KiB each time, which the
 // allocator then hands back to the system and faults in again.
 #include <cstddef>
@@ -18,7 +18,7 @@ class Deflater {
   Deflater(const Deflater&) = delete;
   Deflater& operator=(const Deflater&) = delete;
 
-  // The zlib stream of `length` bytes into `out`, as compress2 makes it; false when zlib fails.
+  // The zlib stream of `length` bytes into `out`; false when zlib fails.
   bool compress(const std::uint8_t* data, std::size_t length, std::vector<std::uint8_t>& out);
 
  private:
