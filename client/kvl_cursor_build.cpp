@@ -141,6 +141,14 @@ int appendReply(KvlConnection* connection, KvlCursor* cursor) {
   return 0;
 }
 
+// Whether the reply whose header was just read is a chunk with more to follow. A server-side
+// cursor delivers its next rows only when asked.
+bool asksForMore(const KvlConnection* connection, const KvlCursor* cursor) {
+  std::uint8_t flags = connection->replyHeader.bytes[kvlReplyFlagsAt];
+  bool serverSide = cursor->chunkCount == 0 ? (flags & kvlReplyServerCursor) != 0 : cursor->serverSide != 0;
+  return (flags & kvlReplyPartial) != 0 && !serverSide;
+}
+
 }  // namespace
 
 KvlCursor* kvl_cursor_build(KvlConnection* connection, KvlCursor* cursor) {
@@ -156,7 +164,12 @@ KvlCursor* kvl_cursor_build(KvlConnection* connection, KvlCursor* cursor) {
   }
   for (;;) {
     int end = 0;
-    if (kvl_read_reply(connection, -1, -1, 1, &end, 0) != 0) break;
+    if (kvl_read_reply_header(connection, -1, -1, &end, 0) != 0) break;
+    // The next chunk is asked for as soon as this one's header is in, so that the server produces
+    // it while this one is read and taken apart.
+    bool more = !end && asksForMore(connection, cursor);
+    if (more && kvl_send_ack(connection, kvlAckNextChunk) != 0) break;
+    if (kvl_read_reply_payload(connection, 1, end, 0) != 0) break;
     if (end) {
       if (cursor->serverSide) cursor->eof = 1;
       return cursor;
@@ -166,10 +179,7 @@ KvlCursor* kvl_cursor_build(KvlConnection* connection, KvlCursor* cursor) {
       kvl_lose_stream(connection);
       break;
     }
-    // A server-side cursor delivers its next rows only when asked.
-    bool more = (connection->replyHeader.bytes[kvlReplyFlagsAt] & kvlReplyPartial) && !cursor->serverSide;
     if (!more) return cursor;
-    if (kvl_send_ack(connection, kvlAckNextChunk) != 0) break;
   }
   kvl_cursor_release(made);
   return nullptr;

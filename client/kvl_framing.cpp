@@ -126,8 +126,10 @@ int kvl_send_request(KvlConnection* connection, const std::uint8_t* lengths, std
   // Whenever the header counts an IV one is sent, also in front of empty field data.
   if (connection->lost) return fail(connection, 830, "The connection to the server was lost");
   // Every reply asked for has been read whole: bytes waiting now answer nothing the client sent,
-  // and whatever it read as answers may have been another request's.
-  if (connection->transport == nullptr && connection->socket != platform::noSocket &&
+  // and whatever it read as answers may have been another request's. An acknowledgement goes
+  // out while the chunk it answers is still arriving.
+  if (connection->requestHeader.bytes[kvlCommandAt] != kvlCommandAcknowledge &&
+      connection->transport == nullptr && connection->socket != platform::noSocket &&
       platform::waitReadable(connection->socket, 0) == platform::SocketWait::ready) {
     kvl_set_error(connection, 840, "Unexpected data received from the server");
     return kvl_lose_stream(connection);
@@ -237,12 +239,21 @@ int kvl_read_header(KvlConnection* connection, std::int64_t expectedSize, std::i
 
 int kvl_read_reply(KvlConnection* connection, std::int64_t expectedSize, std::int64_t expectedFields, int stopAtEnd,
                    int* end, std::uint32_t timeout) {
+  if (kvl_read_reply_header(connection, expectedSize, expectedFields, end, timeout) != 0) return -1;
+  return kvl_read_reply_payload(connection, stopAtEnd, *end, timeout);
+}
+
+int kvl_read_reply_header(KvlConnection* connection, std::int64_t expectedSize, std::int64_t expectedFields, int* end,
+                          std::uint32_t timeout) {
   if (kvl_socketread(connection, 1, timeout) != 0) return -1;
-  if (kvl_read_header(connection, expectedSize, expectedFields, end, timeout) != 0) return -1;
+  return kvl_read_header(connection, expectedSize, expectedFields, end, timeout);
+}
+
+int kvl_read_reply_payload(KvlConnection* connection, int stopAtEnd, int end, std::uint32_t timeout) {
   connection->payloadLength = 0;
   if (connection->expectedSize == 0) return 0;
   if (kvl_socketread(connection, 0, timeout) != 0) return -1;
-  if (stopAtEnd && *end) {
+  if (stopAtEnd && end) {
     // Read only to stay in step with the stream.
     connection->payloadLength = 0;
     return 0;

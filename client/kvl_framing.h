@@ -91,6 +91,11 @@ int kvl_send_ack(KvlConnection* connection, int code);
 // processing. timeout in seconds, 0 for none. 0 or -1.
 int kvl_read_reply(KvlConnection* connection, std::int64_t expectedSize, std::int64_t expectedFields, int stopAtEnd,
                    int* end, std::uint32_t timeout);
+// kvl_read_reply in two steps, so that a caller may act on the header before the payload comes:
+// the header (as kvl_read_reply checks it), then its payload, end being what the header said.
+int kvl_read_reply_header(KvlConnection* connection, std::int64_t expectedSize, std::int64_t expectedFields, int* end,
+                          std::uint32_t timeout);
+int kvl_read_reply_payload(KvlConnection* connection, int stopAtEnd, int end, std::uint32_t timeout);
 // Checks the reply header just read; an error reply's message is read, within the reply's
 // timeout in seconds (0 for none), and stored. 0 or -1.
 int kvl_read_header(KvlConnection* connection, std::int64_t expectedSize, std::int64_t expectedFields, int* end,
