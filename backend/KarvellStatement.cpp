@@ -24,6 +24,15 @@ const char* serverTypeName(int code) {
   return code >= 1 && code <= 9 ? names[code - 1] : nullptr;
 }
 
+// The server's integers are 64-bit whatever a column declares: its "int" is described as a
+// BIGINT, under the server's name.
+DeclaredType describedServerType(const KarvellStatement& statement, const char* name) {
+  if (std::string_view(name) != "int") return statement.mapDeclaredType(name);
+  DeclaredType type = statement.mapDeclaredType("BIGINT");
+  type.typeName = name;
+  return type;
+}
+
 }  // namespace
 
 KarvellStatement::KarvellStatement(KarvellConnection* connection)
@@ -115,7 +124,7 @@ SQLRETURN KarvellStatement::describeResult(KvlCursor* cursor) {
       }
       typeName = "text";
     }
-    const DeclaredType type = mapDeclaredType(typeName);
+    const DeclaredType type = describedServerType(*this, typeName);
     DescriptorRecord* record = ird_->addRecordWithTypeName(
         name != nullptr ? std::string(name, length) : std::string(), type.sqlType, type.typeName,
         SQL_NULLABLE, !isNumericType(type.sqlType));

@@ -71,6 +71,8 @@ class KarvellStatement : public Statement {
 
   SQLRETURN addTypeInfoChar() override;
   SQLRETURN addTypeInfoVarchar() override;
+  SQLRETURN addTypeInfoWChar() override;
+  SQLRETURN addTypeInfoWVarchar() override;
   SQLRETURN addTypeInfoDecimal() override;
   SQLRETURN addTypeInfoNumeric() override;
   SQLRETURN addTypeInfoSmallint() override;
@@ -99,6 +101,8 @@ class KarvellStatement : public Statement {
   // Detaches the row source reading the cursor, then frees the cursor.
   void freeServerCursor();
   SQLRETURN addTypeRow(std::size_t index);
+  // A character type's row, when the connection describes its text as `requested`.
+  SQLRETURN addTextTypeRow(std::size_t index, SQLSMALLINT requested);
   // Catalog functions: "08S01" without a connection, and the query log's timer.
   SQLRETURN startCatalog();
   // After the base's result shape `shaped` succeeded, `work` fills it; the query log gets
