@@ -32,6 +32,11 @@ class KarvellStatement : public Statement {
   // text run once per parameter set.
   SQLRETURN executeSql(const std::string& text) override;
   SQLRETURN closeCursor() override;
+  // A prepared query that the server can run as a table runs once inside a query that returns
+  // none of its rows, its markers as NULL, and its columns are described as the result will be
+  // (text as SQL_LONGVARCHAR: no values are in hand yet). Its failure posts the server's "HY000".
+  // Other texts describe no columns before they run.
+  SQLRETURN describePrepared() override;
 
   // The catalog functions (KarvellStatementCatalog.cpp): "08S01" when the connection is closed;
   // else the base's result shape, filled from the server's answers to catalog queries run on a
@@ -98,6 +103,8 @@ class KarvellStatement : public Statement {
   SQLRETURN describeResult(KvlCursor* cursor);
 
  private:
+  // Adds the cursor's columns to the IRD as the server describes them.
+  SQLRETURN describeColumns(KvlCursor* cursor);
   // Detaches the row source reading the cursor, then frees the cursor.
   void freeServerCursor();
   SQLRETURN addTypeRow(std::size_t index);
