@@ -91,7 +91,8 @@ void mapByRules(const std::string& declared, const std::string& u, bool odbc3,
     return setText(type, SQL_CHAR, "CHAR", sizeInParentheses(declared, 255));
   if (u == "TEXT") return setText(type, SQL_LONGVARCHAR, nullptr, unlimited);
   if (u == "BLOB") return setLong(type, SQL_LONGVARBINARY);
-  if (u == "INT" || u == "INTEGER" || u == "BIGINT") return setNumber(type, SQL_BIGINT, 19, 8);
+  if (u == "INT" || u == "INTEGER") return setNumber(type, SQL_INTEGER, 10, 4);
+  if (beginsWith(u, "BIGINT")) return setNumber(type, SQL_BIGINT, 19, 8);
   if (u == "TINYINT") return setNumber(type, SQL_TINYINT, 3, 1);
   if (u == "SMALLINT") return setNumber(type, SQL_SMALLINT, 5, 2);
   if (u == "BOOL" || u == "BOOLEAN") return setNumber(type, SQL_BIT, 1, 1);
@@ -104,23 +105,28 @@ void mapByRules(const std::string& declared, const std::string& u, bool odbc3,
   if (beginsWith(u, "DECIMAL"))
     return setNumber(type, SQL_DECIMAL, sizeInParentheses(declared, 20), 8,
                      scaleInParentheses(declared));
-  if (u == "DATE") {
+  // A date or time type takes the length its CREATE_PARAMS offer: TIMESTAMP(9) is a TIMESTAMP.
+  std::string dateTime = u.substr(0, u.find('('));
+  while (!dateTime.empty() && dateTime.back() == ' ') dateTime.pop_back();
+  if (dateTime == "DATE") {
     type.sqlType = odbc3 ? SQL_TYPE_DATE : SQL_DATE;
+    type.datetimeSub = SQL_CODE_DATE;
     type.columnSize = 10;
     type.octetLength = 6;
     return;
   }
-  if (u == "TIME" || u == "DATETIME" || u == "TIMESTAMP") {
-    const bool time = u == "TIME";
+  if (dateTime == "TIME" || dateTime == "DATETIME" || dateTime == "TIMESTAMP") {
+    const bool time = dateTime == "TIME";
     type.sqlType = time ? (odbc3 ? SQL_TYPE_TIME : SQL_TIME)
                         : (odbc3 ? SQL_TYPE_TIMESTAMP : SQL_TIMESTAMP);
+    type.datetimeSub = time ? SQL_CODE_TIME : SQL_CODE_TIMESTAMP;
     type.columnSize = time ? 8 : 19;
     type.octetLength = time ? 6 : 16;
     type.precision = 0;
     type.scale = 0;
     return;
   }
-  if (contains(u, "INT")) return setNumber(type, SQL_BIGINT, 19, 8);
+  if (contains(u, "INT")) return setNumber(type, SQL_INTEGER, 10, 4);
   if (contains(u, "CHAR") || contains(u, "CLOB") || contains(u, "TEXT"))
     return setLong(type, SQL_LONGVARCHAR);
   if (contains(u, "BLOB")) return setLong(type, SQL_LONGVARBINARY);
@@ -141,5 +147,6 @@ DeclaredType mapDeclaredType(const std::string& declared, SQLUINTEGER odbcVersio
     if (type.sqlType == SQL_CHAR) type.sqlType = SQL_WCHAR;
     if (type.sqlType == SQL_VARCHAR) type.sqlType = SQL_WVARCHAR;
   }
+  type.verboseType = type.datetimeSub ? SQLSMALLINT{SQL_DATETIME} : type.sqlType;
   return type;
 }

@@ -7,8 +7,15 @@
 
 #include "platform/Odbc.h"
 
+// The characters the server's VARCHAR holds (0xFFFFCA00); a longer text is SQL_LONGVARCHAR.
+constexpr std::uint32_t serverVarcharCapacity = 4294953472u;
+
 struct DeclaredType {
   SQLSMALLINT sqlType = 0;
+  // SQL_DATA_TYPE: SQL_DATETIME for dates and times, with SQL_DATETIME_SUB 1, 2 or 3; the SQL
+  // type itself otherwise, without a subcode.
+  SQLSMALLINT verboseType = 0;
+  std::optional<SQLSMALLINT> datetimeSub;
   // The declared text, or the canonical name of a character type.
   std::string typeName;
   std::uint32_t columnSize = 0;
@@ -23,7 +30,9 @@ struct DeclaredType {
 
 // `odbcVersion` is the environment's SQL_ATTR_ODBC_VERSION: any version but 2 gets the ODBC 3
 // date and time codes. With `unicodeTextTypes` the character types are the wide ones.
-// The server stores integers in 64 bits, so every integer type but TINYINT and SMALLINT is
-// described as SQL_BIGINT.
+// SQLColumns, SQLSpecialColumns and the SQLGetTypeInfo rows all describe through this mapping, so
+// that a table created with the type names SQLGetTypeInfo lists reads back with their types.
+// A declared INT or INTEGER is SQL_INTEGER, as the type information names it; the server's own
+// integers, which result columns carry, are 64-bit whatever the column declares.
 DeclaredType mapDeclaredType(const std::string& declared, SQLUINTEGER odbcVersion,
                              bool unicodeTextTypes);

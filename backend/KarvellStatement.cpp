@@ -14,6 +14,7 @@
 #include "statement/Descriptor.h"
 #include "statement/DescriptorRecord.h"
 #include "statement/MemoryRecordset.h"
+#include "statement/SqlTextScanner.h"
 
 namespace {
 
@@ -22,6 +23,15 @@ const char* serverTypeName(int code) {
   static const char* const names[] = {"int",  "double", "text", "blob",    "boolean",
                                       "date", "time",   "timestamp", "currency"};
   return code >= 1 && code <= 9 ? names[code - 1] : nullptr;
+}
+
+// The server's integers are 64-bit whatever a column declares: its "int" is described as a
+// BIGINT, under the server's name.
+DeclaredType describedServerType(const KarvellStatement& statement, const char* name) {
+  if (std::string_view(name) != "int") return statement.mapDeclaredType(name);
+  DeclaredType type = statement.mapDeclaredType("BIGINT");
+  type.typeName = name;
+  return type;
 }
 
 }  // namespace
@@ -122,17 +132,12 @@ SQLRETURN KarvellStatement::executeFinalizedQuery(const std::string& text, SQLUL
   return cursor == nullptr ? SQL_SUCCESS : describeResult(cursor);
 }
 
-SQLRETURN KarvellStatement::describeResult(KvlCursor* cursor) {
-  freeServerCursor();
-  cursor_ = cursor;
-  // A prepared query executed again describes its columns afresh.
-  ird_->clearRecords();
-  const int columns = kvl_cursor_column_count(cursor_);
-  if (columns > 0) setRowCount(-1);
+SQLRETURN KarvellStatement::describeColumns(KvlCursor* cursor) {
+  const int columns = kvl_cursor_column_count(cursor);
   for (int column = 1; column <= columns; ++column) {
     std::uint32_t length = 0;
-    const char* name = kvl_cursor_field(cursor_, 0, column, &length);
-    const int code = kvl_cursor_column_type(cursor_, column);
+    const char* name = kvl_cursor_field(cursor, 0, column, &length);
+    const int code = kvl_cursor_column_type(cursor, column);
     const char* typeName = serverTypeName(code);
     if (typeName == nullptr) {
       if (isTracing()) {
@@ -141,7 +146,7 @@ SQLRETURN KarvellStatement::describeResult(KvlCursor* cursor) {
       }
       typeName = "text";
     }
-    const DeclaredType type = mapDeclaredType(typeName);
+    const DeclaredType type = describedServerType(*this, typeName);
     DescriptorRecord* record = ird_->addRecordWithTypeName(
         name != nullptr ? std::string(name, length) : std::string(), type.sqlType, type.typeName,
         SQL_NULLABLE, !isNumericType(type.sqlType));
@@ -151,6 +156,40 @@ SQLRETURN KarvellStatement::describeResult(KvlCursor* cursor) {
     record->setPrecision(type.precision.value_or(0));
     record->setScale(type.scale.value_or(0));
   }
+  return SQL_SUCCESS;
+}
+
+SQLRETURN KarvellStatement::describePrepared() {
+  KvlConnection* client = karvell_->clientConnection();
+  if (!karvell_->isConnected() || client == nullptr) return post("08S01");
+  std::string sql = karvell_->toNativeSql(preparedSql_);
+  rewriteEscapes(sql);
+  // The markers have no values yet; NULL stands wherever a value may.
+  replaceAllOutsideQuotes(sql, "?", "NULL");
+  const std::string describing = describingQuery(sql);
+  if (describing.empty()) return SQL_SUCCESS;
+  if (isTracing()) traceStream().writeLine("// describing prepared SQL: " + describing);
+  KvlCursor* cursor = kvl_select(client, describing.c_str());
+  if (cursor == nullptr) {
+    diagnostics_.post("HY000", kvl_error_code(client), kvl_error_message(client),
+                      SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
+    return SQL_ERROR;
+  }
+  ird_->clearRecords();
+  const SQLRETURN rc = describeColumns(cursor);
+  kvl_cursor_free(cursor);
+  return rc;
+}
+
+SQLRETURN KarvellStatement::describeResult(KvlCursor* cursor) {
+  freeServerCursor();
+  cursor_ = cursor;
+  // A prepared query executed again describes its columns afresh.
+  ird_->clearRecords();
+  const int columns = kvl_cursor_column_count(cursor_);
+  if (columns > 0) setRowCount(-1);
+  const SQLRETURN described = describeColumns(cursor_);
+  if (described != SQL_SUCCESS) return described;
   if (ird_->getCount() == 0) return SQL_SUCCESS;
   const SQLRETURN buffers = giveRowBuffers();
   if (buffers != SQL_SUCCESS) return buffers;

@@ -37,6 +37,11 @@ class KarvellStatement : public Statement {
   // text run once per parameter set.
   SQLRETURN executeSql(const std::string& text) override;
   SQLRETURN closeCursor() override;
+  // A prepared query that the server can run as a table runs once inside a query that returns
+  // none of its rows, its markers as NULL, and its columns are described as the result will be
+  // (text as SQL_LONGVARCHAR: no values are in hand yet). Its failure posts the server's "HY000".
+  // Other texts describe no columns before they run.
+  SQLRETURN describePrepared() override;
 
   // The catalog functions (KarvellStatementCatalog.cpp): "08S01" when the connection is closed;
   // else the base's result shape, filled from the server's answers to catalog queries run on a
@@ -76,6 +81,8 @@ class KarvellStatement : public Statement {
 
   SQLRETURN addTypeInfoChar() override;
   SQLRETURN addTypeInfoVarchar() override;
+  SQLRETURN addTypeInfoWChar() override;
+  SQLRETURN addTypeInfoWVarchar() override;
   SQLRETURN addTypeInfoDecimal() override;
   SQLRETURN addTypeInfoNumeric() override;
   SQLRETURN addTypeInfoSmallint() override;
@@ -116,9 +123,13 @@ class KarvellStatement : public Statement {
   // The state of a failed request: the client's when the stream is lost, else "HY000".
   SQLRETURN postRequestFailure(KvlConnection* client);
 
+  // Adds the cursor's columns to the IRD as the server describes them.
+  SQLRETURN describeColumns(KvlCursor* cursor);
   // Detaches the row source reading the cursor, then frees the cursor.
   void freeServerCursor();
   SQLRETURN addTypeRow(std::size_t index);
+  // A character type's row, when the connection describes its text as `requested`.
+  SQLRETURN addTextTypeRow(std::size_t index, SQLSMALLINT requested);
   // Catalog functions: "08S01" without a connection, and the query log's timer.
   SQLRETURN startCatalog();
   // After the base's result shape `shaped` succeeded, `work` fills it; the query log gets

@@ -318,17 +318,11 @@ SQLRETURN KarvellStatement::columns(const char* catalog, SQLINTEGER catalogLengt
               if (!pattern.empty() && pattern != "%" && upperAscii(name) != pattern) return;
               const DeclaredType type = mapDeclaredType(text(row, 3));
               const bool notNull = number(row, 4) != 0;
-              OptionalShort sqlDataType = type.sqlType;
-              OptionalShort datetimeSub;
-              if (type.sqlType >= SQL_TYPE_DATE && type.sqlType <= SQL_TYPE_TIMESTAMP) {
-                sqlDataType = SQL_DATETIME;
-                datetimeSub = static_cast<SQLSMALLINT>(type.sqlType - SQL_TYPE_DATE + 1);
-              }
               addColumnsRow({}, {}, tableName, name, type.sqlType, type.typeName,
                             static_cast<SQLINTEGER>(type.columnSize),
                             static_cast<SQLINTEGER>(type.octetLength), type.scale, type.radix,
                             static_cast<SQLSMALLINT>(notNull ? SQL_NO_NULLS : SQL_NULLABLE), {},
-                            cell(row, 5), sqlDataType, datetimeSub,
+                            cell(row, 5), type.verboseType, type.datetimeSub,
                             optionalInt(type.charOctetLength), position,
                             std::string(notNull ? "NO" : "YES"));
             });
@@ -432,10 +426,13 @@ SQLRETURN KarvellStatement::specialColumns(SQLUSMALLINT identifierType, const ch
                          return rc;
                        }
                        if (lookup.listsTable(tableName)) {
-                         addSpecialColumnsRow(
-                             static_cast<SQLSMALLINT>(SQL_SCOPE_SESSION), std::string("ROWID"),
-                             static_cast<SQLSMALLINT>(SQL_INTEGER), std::string("ROWID"), 10, 4,
-                             static_cast<SQLSMALLINT>(0), static_cast<SQLSMALLINT>(SQL_PC_PSEUDO));
+                         // The rowid is the server's 64-bit integer.
+                         const DeclaredType rowid = mapDeclaredType("BIGINT");
+                         addSpecialColumnsRow(static_cast<SQLSMALLINT>(SQL_SCOPE_SESSION),
+                                              std::string("ROWID"), rowid.sqlType, rowid.typeName,
+                                              static_cast<SQLINTEGER>(rowid.columnSize),
+                                              static_cast<SQLINTEGER>(rowid.octetLength),
+                                              rowid.scale, static_cast<SQLSMALLINT>(SQL_PC_PSEUDO));
                        }
                        return SQL_SUCCESS;
                      });

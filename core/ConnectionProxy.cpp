@@ -318,8 +318,8 @@ SQLRETURN ConnectionProxy::getInfo(SQLUSMALLINT infoType, SQLPOINTER value,
     case SQL_DRIVER_NAME:
       return answerString(diagnostics_, driverFileName(), value, bufferLength, stringLength);
     case SQL_DRIVER_VER:
-      return answerString(diagnostics_, platform::driverVersionText(), value, bufferLength,
-                          stringLength);
+      return answerString(diagnostics_, odbcDriverVersion(platform::driverVersionText()), value,
+                          bufferLength, stringLength);
     case SQL_DRIVER_ODBC_VER:
       return answerString(diagnostics_, driverOdbcVersion(), value, bufferLength, stringLength);
     default:

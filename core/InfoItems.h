@@ -74,7 +74,7 @@
   X(DescribeParameter, SQL_DESCRIBE_PARAMETER, Text, "Y") \
   X(DriverName, SQL_DRIVER_NAME, Text, driverFileName()) \
   X(DriverOdbcVer, SQL_DRIVER_ODBC_VER, Text, driverOdbcVersion()) \
-  X(DriverVer, SQL_DRIVER_VER, Text, platform::driverVersionText()) \
+  X(DriverVer, SQL_DRIVER_VER, Text, odbcDriverVersion(platform::driverVersionText())) \
   X(DropAssertion, SQL_DROP_ASSERTION, U32, 1) \
   X(DropCharacterSet, SQL_DROP_CHARACTER_SET, U32, 1) \
   X(DropCollation, SQL_DROP_COLLATION, U32, 1) \

@@ -135,6 +135,7 @@ void Statement::resetResult() {
   rowsetRows_ = -1;
   beforeStart_ = true;
   afterEnd_ = false;
+  preparedDescribed_ = false;
 }
 
 void Statement::descriptorFreed(const Descriptor* descriptor) {

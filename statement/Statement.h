@@ -119,6 +119,9 @@ class Statement : public ConnectionChild {
   virtual SQLRETURN executeText(const char* text);
   // Hook: runs the statement text, every parameter set. Nothing here.
   virtual SQLRETURN executeSql(const std::string& text);
+  // Hook: describes the result of the prepared text into the IRD before it is executed, for
+  // SQLNumResultCols, SQLDescribeCol and SQLColAttribute. Nothing here: no columns.
+  virtual SQLRETURN describePrepared();
   virtual SQLRETURN execute();
   // SQLCancel: touches nothing at all, since it may come from another thread
   // while a call on this statement runs.
@@ -514,6 +517,8 @@ class Statement : public ConnectionChild {
   SQLULEN positionedRow_ = 0;
   std::string cursorName_;
   std::string preparedSql_;
+  // The prepared text's result was described before execution (describePrepared succeeded).
+  bool preparedDescribed_ = false;
   std::string sqlText_;
   SQLLEN rowCount_ = -1;
   SQLULEN rowsFetched_ = 0;
@@ -527,6 +532,9 @@ class Statement : public ConnectionChild {
   // Runs the text and, when it succeeded, opens the server cursor and sets the
   // state.
   SQLRETURN runAndOpen(const std::string& text);
+  // A prepared statement that has not run describes its result once the application asks for it:
+  // the description costs the back end a round trip that an application never asking must not pay.
+  SQLRETURN describeBeforeExecution();
 
   // Fetch positioning (StatementFetch.cpp). Moves answer SQL_SUCCESS on the first row of the new
   // rowset, SQL_SUCCESS_WITH_INFO there with "01S06" posted, SQL_NO_DATA with the cursor before

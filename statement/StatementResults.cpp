@@ -41,8 +41,19 @@ class FieldSetter {
 
 }  // namespace
 
+SQLRETURN Statement::describePrepared() { return SQL_SUCCESS; }
+
+SQLRETURN Statement::describeBeforeExecution() {
+  if (state_ != statePrepared || preparedDescribed_) return SQL_SUCCESS;
+  const SQLRETURN rc = describePrepared();
+  preparedDescribed_ = SQL_SUCCEEDED(rc);
+  return rc;
+}
+
 SQLRETURN Statement::numResultCols(SQLSMALLINT* count) {
   diagnostics_.clear();
+  const SQLRETURN described = describeBeforeExecution();
+  if (described == SQL_ERROR) return described;
   if (count != nullptr) *count = ird_->getCount();
   return SQL_SUCCESS;
 }
@@ -64,6 +75,8 @@ SQLRETURN Statement::describeCol(SQLUSMALLINT column, char* name, SQLSMALLINT bu
                                  SQLULEN* columnSize, SQLSMALLINT* decimalDigits,
                                  SQLSMALLINT* nullable) {
   diagnostics_.clear();
+  const SQLRETURN described = describeBeforeExecution();
+  if (described == SQL_ERROR) return described;
   if (column > maxRecordNumber || static_cast<SQLSMALLINT>(column) > ird_->getCount()) {
     return post("07009");
   }
@@ -94,6 +107,8 @@ SQLRETURN Statement::colAttribute(SQLUSMALLINT column, SQLUSMALLINT field,
                                   SQLPOINTER characterAttribute, SQLSMALLINT bufferLength,
                                   SQLSMALLINT* stringLength, SQLLEN* numericAttribute) {
   diagnostics_.clear();
+  const SQLRETURN described = describeBeforeExecution();
+  if (described == SQL_ERROR) return described;
   if (column > maxRecordNumber || static_cast<SQLSMALLINT>(column) > ird_->getCount()) {
     return post("07009");
   }

@@ -28,12 +28,12 @@ const Case cases[] = {
     {"CHAR", SQL_CHAR, "CHAR", 255, 255, -1, -1, -1},
     {"text", SQL_LONGVARCHAR, "text", 1000000000, 1000000000, -1, -1, -1},
     {"BLOB", SQL_LONGVARBINARY, "BLOB", 1000000000, 1000000000, -1, -1, -1},
-    // The server's integers are 64-bit: every integer type but the small ones is SQL_BIGINT.
-    {"INT", SQL_BIGINT, "INT", 19, 8, 19, 10, 0},
-    {"integer", SQL_BIGINT, "integer", 19, 8, 19, 10, 0},
+    // INT is SQL_INTEGER, as the type information lists it; BIGINT is 64-bit.
+    {"INT", SQL_INTEGER, "INT", 10, 4, 10, 10, 0},
+    {"integer", SQL_INTEGER, "integer", 10, 4, 10, 10, 0},
     {"BIGINT", SQL_BIGINT, "BIGINT", 19, 8, 19, 10, 0},
     {"BIGINT(20)", SQL_BIGINT, "BIGINT(20)", 19, 8, 19, 10, 0},
-    {"MEDIUMINT", SQL_BIGINT, "MEDIUMINT", 19, 8, 19, 10, 0},
+    {"MEDIUMINT", SQL_INTEGER, "MEDIUMINT", 10, 4, 10, 10, 0},
     {"TINYINT", SQL_TINYINT, "TINYINT", 3, 1, 3, 10, 0},
     {"SMALLINT", SQL_SMALLINT, "SMALLINT", 5, 2, 5, 10, 0},
     {"BOOL", SQL_BIT, "BOOL", 1, 1, 1, 10, 0},
@@ -51,6 +51,9 @@ const Case cases[] = {
     {"TIME", SQL_TYPE_TIME, "TIME", 8, 6, 0, -1, 0},
     {"DATETIME", SQL_TYPE_TIMESTAMP, "DATETIME", 19, 16, 0, -1, 0},
     {"timestamp", SQL_TYPE_TIMESTAMP, "timestamp", 19, 16, 0, -1, 0},
+    {"TIMESTAMP(9)", SQL_TYPE_TIMESTAMP, "TIMESTAMP(9)", 19, 16, 0, -1, 0},
+    {"time (3)", SQL_TYPE_TIME, "time (3)", 8, 6, 0, -1, 0},
+    {"TIMESTAMPS", SQL_NUMERIC, "TIMESTAMPS", 20, 8, 20, 10, 0},
     {"NVARCHAR2", SQL_LONGVARCHAR, "NVARCHAR2", 1000000000, 1000000000, -1, -1, -1},
     {"CLOB", SQL_LONGVARCHAR, "CLOB", 1000000000, 1000000000, -1, -1, -1},
     {"MEDIUMTEXT", SQL_LONGVARCHAR, "MEDIUMTEXT", 1000000000, 1000000000, -1, -1, -1},
@@ -104,6 +107,12 @@ TEST(DeclaredTypeTest, EveryRuleUnderEachVersionAndTheWideTypes) {
         EXPECT_EQ(optionalValue(type.precision), c.precision);
         EXPECT_EQ(optionalValue(type.radix), c.radix);
         EXPECT_EQ(optionalValue(type.scale), c.scale);
+        // SQL_DATA_TYPE and SQL_DATETIME_SUB, as SQLColumns and SQLGetTypeInfo give them.
+        const bool dateTime = c.odbc3Type == SQL_TYPE_DATE || c.odbc3Type == SQL_TYPE_TIME ||
+                              c.odbc3Type == SQL_TYPE_TIMESTAMP;
+        EXPECT_EQ(type.verboseType, dateTime ? SQL_DATETIME : expected);
+        EXPECT_EQ(optionalValue(type.datetimeSub),
+                  dateTime ? c.odbc3Type - SQL_TYPE_DATE + SQL_CODE_DATE : -1);
         const bool character = c.precision < 0 && c.radix < 0 &&
                                (c.odbc3Type == SQL_CHAR || c.odbc3Type == SQL_VARCHAR ||
                                 c.odbc3Type == SQL_LONGVARCHAR || c.odbc3Type == SQL_LONGVARBINARY);

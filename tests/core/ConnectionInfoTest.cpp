@@ -8,6 +8,7 @@
 #include "core/Connection.h"
 #include "core/Environment.h"
 #include "core/InfoItems.h"
+#include "core/DriverIdentity.h"
 #include "platform/ModuleInfo.h"
 #include "tests/statement/TakeState.h"
 #include "tests/support/RecordingConnection.h"
@@ -37,7 +38,7 @@ struct Answer {
 // Every info type the connection answers, with the width it is written at and the base answer,
 // in the order of the ODBC names.
 std::vector<Answer> baseAnswers() {
-  const std::string driverVersion = platform::driverVersionText();
+  const std::string driverVersion = odbcDriverVersion(platform::driverVersionText());
   return {
       {SQL_ACCESSIBLE_PROCEDURES, Text, 0, "Y"},
       {SQL_ACCESSIBLE_TABLES, Text, 0, "Y"},

@@ -9,6 +9,7 @@
 
 #include "core/Connection.h"
 #include "core/Environment.h"
+#include "core/DriverIdentity.h"
 #include "platform/ModuleInfo.h"
 #include "tests/support/RecordingConnection.h"
 #ifndef _WIN32
@@ -279,7 +280,7 @@ TEST_F(ConnectionProxyTest, DriverAnswersBeforeConnecting) {
     std::string text;
   };
   for (const Case& c : std::vector<Case>{{SQL_DRIVER_NAME, driverFile},
-                                         {SQL_DRIVER_VER, platform::driverVersionText()},
+                                         {SQL_DRIVER_VER, odbcDriverVersion(platform::driverVersionText())},
                                          {SQL_DRIVER_ODBC_VER, "03.00"}}) {
     char value[32];
     SQLSMALLINT length = -1;

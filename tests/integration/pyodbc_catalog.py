@@ -151,7 +151,9 @@ def mapped(declared):
         return text(-1, declared, UNLIMITED)
     if u == "BLOB":
         return long(-4)
-    rules = {"INT": (-5, 19, 8), "INTEGER": (-5, 19, 8), "BIGINT": (-5, 19, 8),
+    if u.startswith("BIGINT"):
+        return number(-5, 19, 8)
+    rules = {"INT": (4, 10, 4), "INTEGER": (4, 10, 4),
              "TINYINT": (-6, 3, 1), "SMALLINT": (5, 5, 2), "BOOL": (-7, 1, 1),
              "BOOLEAN": (-7, 1, 1), "REAL": (7, 13, 4), "FLOAT": (6, 13, 4),
              "CURRENCY": (6, 13, 4), "DOUBLE": (8, 20, 8)}
@@ -167,7 +169,7 @@ def mapped(declared):
         sql_type, size, octets, digits = dates[u]
         return sql_type, declared, size, octets, digits, None, None
     if "INT" in u:
-        return number(-5, 19, 8)
+        return number(4, 10, 4)
     if any(part in u for part in ("CHAR", "CLOB", "TEXT")):
         return long(-1)
     if "BLOB" in u:
@@ -232,7 +234,7 @@ same([r.column_name for r in cur.primaryKeys("t2")], ["a"], "the key past a uniq
 
 # rowIdColumns(): the rowid of every table that is there, none for a view (its rowid is NULL);
 # rowVerColumns(): nothing.
-ROWID = (2, "ROWID", 4, "ROWID", 10, 4, 0, 2)
+ROWID = (2, "ROWID", -5, "BIGINT", 19, 8, 0, 2)
 for table in TABLES + VIEWS:
     same(rows(cur.rowIdColumns(table)), [] if table in VIEWS else [ROWID],
          "rowIdColumns(%r)" % table)
@@ -246,11 +248,12 @@ for arguments in ({"table": "parts"}, {"foreignTable": "refs"}, {"table": MISSIN
     check(len(cur.description) == 14, "foreignKeys() columns")
 
 # getTypeInfo(): the server's types in the driver's order, and each type code answers its rows.
+# Each DATA_TYPE is what columns() gives a column declared with the row's name.
 TYPES = [
-    ("CHAR", 12, -13824, "'", "'", "length", 1, 1, 3, None, 0, None, "char", None, None, 12,
+    ("CHAR", 1, 2147483647, "'", "'", "length", 1, 1, 3, None, 0, None, "char", None, None, 1,
      None, None, None),
-    ("VARCHAR", 12, -13824, "'", "'", "length", 1, 1, 3, None, 0, None, "varchar", None, None, 12,
-     None, None, None),
+    ("VARCHAR", 12, 2147483647, "'", "'", "length", 1, 1, 3, None, 0, None, "varchar", None,
+     None, 12, None, None, None),
     ("DECIMAL", 3, 10, None, None, "precision,scale", 1, 0, 2, 0, 0, 0, "decimal", 0, 15, 3, None,
      10, None),
     ("NUMERIC", 2, 10, None, None, "precision,scale", 1, 0, 2, 0, 0, 0, "numeric", 0, 15, 2, None,
@@ -258,33 +261,31 @@ TYPES = [
     ("SMALLINT", 5, 5, None, None, None, 1, 0, 2, 0, 0, 0, "smallint", None, None, 5, None, 10,
      None),
     ("INT", 4, 10, None, None, None, 1, 0, 2, 0, 0, 0, "int", 0, 0, 4, None, 10, None),
-    ("FLOAT", 7, 7, None, None, None, 1, 0, 2, 0, 0, 0, "float", None, None, 7, None, 10, None),
-    ("DOUBLE", 6, 15, None, None, None, 1, 0, 2, 0, 0, 0, "double", None, None, 6, None, 2, None),
+    ("REAL", 7, 7, None, None, None, 1, 0, 2, 0, 0, 0, "real", None, None, 7, None, 10, None),
+    ("FLOAT", 6, 15, None, None, None, 1, 0, 2, 0, 0, 0, "float", None, None, 6, None, 2, None),
     ("DOUBLE", 8, 15, None, None, None, 1, 0, 2, 0, 0, 0, "double", None, None, 8, None, 10, None),
-    ("BIT", -7, 1, None, None, None, 1, 0, 2, 0, 0, 0, "bit", None, None, -7, None, None, None),
-    ("TINYINT", -6, 5, None, None, None, 1, 0, 2, 0, 0, 0, "tinyint", None, None, -6, None, 10,
+    ("BOOLEAN", -7, 1, None, None, None, 1, 0, 2, 0, 0, 0, "boolean", None, None, -7, None, None,
+     None),
+    ("TINYINT", -6, 3, None, None, None, 1, 0, 2, 0, 0, 0, "tinyint", None, None, -6, None, 10,
      None),
     ("BIGINT", -5, 19, None, None, None, 1, 0, 2, 0, 0, 0, "bigint", None, None, -5, None, 10,
      None),
-    ("BLOB", -4, -13824, "X'", "'", None, 1, 0, 3, 0, 0, 0, "blob", None, None, -4, None, None,
-     None),
-    ("DATE", 9, 10, "{d '", "'}", None, 1, 0, 2, None, 0, None, "date", None, None, 9, 1, None,
-     None),
-    ("TIME", 10, 8, "{t '", "'}", "length", 1, 0, 2, None, 0, None, "time", None, None, 9, 2, None,
-     None),
-    ("TIMESTAMP", 11, 29, "{ts '", "'}", "length", 1, 0, 2, None, 0, None, "timestamp", 0, 9, 9, 3,
+    ("BLOB", -4, 2147483647, "X'", "'", None, 1, 0, 3, 0, 0, 0, "blob", None, None, -4, None,
      None, None),
+    ("DATE", 91, 10, "{d '", "'}", None, 1, 0, 2, None, 0, None, "date", None, None, 9, 1, None,
+     None),
+    ("TIME", 92, 8, "{t '", "'}", "length", 1, 0, 2, None, 0, None, "time", None, None, 9, 2,
+     None, None),
+    ("TIMESTAMP", 93, 29, "{ts '", "'}", "length", 1, 0, 2, None, 0, None, "timestamp", 0, 9, 9,
+     3, None, None),
 ]
 same(rows(cur.getTypeInfo()), TYPES, "getTypeInfo()")
 check(len(cur.description) == 19, "getTypeInfo() columns")
-ASKED = {1: "CHAR", 12: "VARCHAR", 3: "DECIMAL", 2: "NUMERIC", 5: "SMALLINT", 4: "INT",
-         7: "FLOAT", -7: "BIT", -6: "TINYINT", -5: "BIGINT", -4: "BLOB", 9: "DATE", 91: "DATE",
-         10: "TIME", 92: "TIME", 11: "TIMESTAMP", 93: "TIMESTAMP"}
-for sql_type, name in ASKED.items():
-    same(rows(cur.getTypeInfo(sql_type)), [row for row in TYPES if row[0] == name],
-         "getTypeInfo(%d)" % sql_type)
-same(rows(cur.getTypeInfo(6)), TYPES[7:8], "getTypeInfo(SQL_FLOAT)")
-same(rows(cur.getTypeInfo(8)), TYPES[8:9], "getTypeInfo(SQL_DOUBLE)")
+for row in TYPES:
+    same(rows(cur.getTypeInfo(row[1])), [row], "getTypeInfo(%d)" % row[1])
+for odbc2_type, name in ((9, "DATE"), (10, "TIME"), (11, "TIMESTAMP")):
+    same(rows(cur.getTypeInfo(odbc2_type)), [row for row in TYPES if row[0] == name],
+         "getTypeInfo(%d)" % odbc2_type)
 for sql_type in (-1, -8, -9, -10, -2, -3, -11, 101, 107, 110, 113, 12345):
     same(rows(cur.getTypeInfo(sql_type)), [], "getTypeInfo(%d)" % sql_type)
     check(len(cur.description) == 19, "getTypeInfo(%d) columns" % sql_type)
