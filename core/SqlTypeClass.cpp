@@ -29,3 +29,9 @@ bool isDateTimeType(SQLSMALLINT type) {
 bool isIntervalType(SQLSMALLINT type) {
   return type >= SQL_INTERVAL_YEAR && type <= SQL_INTERVAL_MINUTE_TO_SECOND;
 }
+
+bool isSqlType(SQLSMALLINT type) {
+  return isTextType(type) || isNumericType(type) || isBinaryType(type) || isDateTimeType(type) ||
+         isIntervalType(type) || type == SQL_BIT || type == SQL_GUID ||
+         (type >= SQL_DATE && type <= SQL_TIMESTAMP);
+}

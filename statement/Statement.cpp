@@ -445,6 +445,8 @@ SQLRETURN Statement::setCursorName(const char* name, SQLINTEGER length) {
   std::string text = stringFromSqlChars(name, length);
   const SQLUSMALLINT limit = connection_->getInfoMaxCursorNameLen();
   if (limit > 0 && text.size() > limit) return post("34000");
+  // Generated names take these prefixes; a chosen one must not collide with them.
+  if (text.rfind("SQLCUR", 0) == 0 || text.rfind("SQL_CUR", 0) == 0) return post("34000");
   cursorName_ = std::move(text);
   return SQL_SUCCESS;
 }

@@ -271,8 +271,10 @@ SQLRETURN Statement::columnPrivileges(const char* catalog, SQLINTEGER catalogLen
 }
 
 SQLRETURN Statement::columns(const char* catalog, SQLINTEGER catalogLength, const char*,
-                             SQLINTEGER schemaLength, const char*, SQLINTEGER tableLength,
+                             SQLINTEGER schemaLength, const char* table, SQLINTEGER tableLength,
                              const char*, SQLINTEGER columnLength) {
+  // Identifiers name one table: there is no pattern a missing name could stand for.
+  if (metadataId() == SQL_TRUE && table == nullptr) return post("HY009");
   return openCatalogResult(columnsColumns, {catalogLength, schemaLength, tableLength, columnLength},
                            {stringFromSqlChars(catalog, catalogLength)});
 }

@@ -216,7 +216,8 @@ SQLRETURN Statement::getData(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOI
 SQLRETURN Statement::bindCol(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOINTER target,
                              SQLLEN bufferLength, SQLLEN* lengthPtr) {
   diagnostics_.clear();
-  if (column > maxRecordNumber) return post("07009");
+  if (column > maxRecordNumber || (column == 0 && useBookmarks() == SQL_UB_OFF))
+    return post("07009");
   if (bufferLength < 0 && isCharacterOrBinaryCType(targetType)) return post("HY090");
   const auto number = static_cast<SQLSMALLINT>(column);
   FieldSetter setter(diagnostics_);
@@ -237,6 +238,7 @@ SQLRETURN Statement::bindParameter(SQLUSMALLINT parameter, SQLSMALLINT ioType,
   diagnostics_.clear();
   if (parameter == 0 || parameter > maxRecordNumber) return post("07009");
   if (bufferLength < 0 && isCharacterOrBinaryCType(valueType)) return post("HY090");
+  if (!isSqlType(parameterType)) return post("HY004");
   const auto number = static_cast<SQLSMALLINT>(parameter);
   // Raised only: prepare counted the markers, and binding one of them keeps the others.
   if (ipd_->getCount() < number) ipd_->setCount(number);

@@ -19,6 +19,12 @@ TEST(SqlTypeClass, AcceptsExactlyItsTypes) {
     EXPECT_EQ(isBinaryType(code), binary.count(type) == 1) << type;
     EXPECT_EQ(isDateTimeType(code), dateTime.count(type) == 1) << type;
     EXPECT_EQ(isIntervalType(code), type >= 101 && type <= 113) << type;
+    const bool odbcType = text.count(type) + numeric.count(type) + binary.count(type) +
+                              dateTime.count(type) ==
+                          1;
+    const bool other = (type >= 101 && type <= 113) || type == -7 || type == -11 ||
+                       (type >= 9 && type <= 11);
+    EXPECT_EQ(isSqlType(code), odbcType || other) << type;
   }
 }
 
