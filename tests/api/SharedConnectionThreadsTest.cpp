@@ -193,4 +193,36 @@ TEST_F(SharedConnectionThreads, DisconnectWaitsForTheRunningStatementCall) {
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
 }
 
+// A cancel from another thread ends the statement call that waits for the server: the call
+// answers "HY008" at once, and the connection closed under it answers "08S01" afterwards while
+// another statement of it is used from a third thread.
+TEST_F(SharedConnectionThreads, ACancelEndsTheWaitingCallAndTheConnection) {
+  SQLHSTMT running = SQL_NULL_HSTMT;
+  SQLHSTMT other = SQL_NULL_HSTMT;
+  ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &running), SQL_SUCCESS);
+  ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &other), SQL_SUCCESS);
+  std::string failure;
+  std::atomic<bool> started{false};
+  std::thread slow([&] {
+    started = true;
+    failure = run(running, "@@fault delay 5");
+  });
+  while (!started) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto cancelled = std::chrono::steady_clock::now();
+  EXPECT_EQ(SQLCancel(running), SQL_SUCCESS);
+  slow.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - cancelled, std::chrono::seconds(2));
+  EXPECT_NE(failure.find("HY008"), std::string::npos) << failure;
+  std::string later;
+  std::thread third([&] { later = run(other, "select 1"); });
+  third.join();
+  EXPECT_NE(later.find("08S01"), std::string::npos) << later;
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  EXPECT_EQ(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr), SQL_SUCCESS);
+  EXPECT_EQ(dead, static_cast<SQLUINTEGER>(SQL_CD_TRUE));
+  EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_STMT, running), SQL_SUCCESS);
+  EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_STMT, other), SQL_SUCCESS);
+}
+
 }  // namespace
