@@ -15,9 +15,6 @@
 
 namespace {
 
-
-using Pyodbc = testsupport::DevServerTest;
-
 // The command that runs one of this folder's pyodbc scripts under the driver's sanitizers.
 std::string scriptCommand(const std::string& script, const std::string& arguments) {
   const char* driver = std::getenv("KARVOD_DRIVER");
@@ -27,6 +24,26 @@ std::string scriptCommand(const std::string& script, const std::string& argument
   return command + "/usr/bin/python3 " + std::getenv("KARVOD_SOURCE_DIR") + "/tests/integration/" +
          script + " " + arguments + " 2>&1";
 }
+
+class Pyodbc : public testsupport::DevServerTest {
+ protected:
+  // Runs a script of this folder on the DSN karvell-py and the server's database file; it prints
+  // "ok" when every check passed.
+  void runOnTheDatabaseFile(const std::string& script) {
+    const char* driver = std::getenv("KARVOD_DRIVER");
+    ASSERT_NE(driver, nullptr);
+    ASSERT_NE(std::getenv("KARVOD_SOURCE_DIR"), nullptr);
+    testsupport::TempOdbcIni ini;
+    ini.writeDriverIni("[Karvell ODBC]\nDriver = " + std::string(driver) + "\n");
+    ini.writeSystemIni("[karvell-py]\nDriver = Karvell ODBC\nServer = 127.0.0.1\nPort = " +
+                       std::to_string(port()) + "\n");
+    int status = -1;
+    const std::string result = testsupport::commandOutput(
+        scriptCommand(script, "karvell-py '" + server().dataFile("default.db") + "'"), status);
+    EXPECT_EQ(status, 0) << result;
+    EXPECT_NE(result.find("ok\n"), std::string::npos) << result;
+  }
+};
 
 TEST_F(Pyodbc, ApplicationChecksAndACompilingTrace) {
   const char* driver = std::getenv("KARVOD_DRIVER");
@@ -55,36 +72,11 @@ TEST_F(Pyodbc, ApplicationChecksAndACompilingTrace) {
 // getTypeInfo() on a schema of keys, indexes, a view, declared types, a long default and quoted and
 // non-ASCII names: every row whole against what sqlite3 reads from the server's database file.
 TEST_F(Pyodbc, CatalogCallsAgreeWithTheDatabaseFile) {
-  const char* driver = std::getenv("KARVOD_DRIVER");
-  ASSERT_NE(driver, nullptr);
-  ASSERT_NE(std::getenv("KARVOD_SOURCE_DIR"), nullptr);
-  testsupport::TempOdbcIni ini;
-  ini.writeDriverIni("[Karvell ODBC]\nDriver = " + std::string(driver) + "\n");
-  ini.writeSystemIni("[karvell-py]\nDriver = Karvell ODBC\nServer = 127.0.0.1\nPort = " +
-                     std::to_string(port()) + "\n");
-  int status = -1;
-  const std::string result = testsupport::commandOutput(
-      scriptCommand("pyodbc_catalog.py", "karvell-py '" + server().dataFile("default.db") + "'"),
-      status);
-  EXPECT_EQ(status, 0) << result;
-  EXPECT_NE(result.find("ok\n"), std::string::npos) << result;
+  runOnTheDatabaseFile("pyodbc_catalog.py");
 }
 
 // A value bound after a comment that a lone CR does not end stays a value (pyodbc_injection.py).
-TEST_F(Pyodbc, ABoundValueNeverRunsAsSql) {
-  const char* driver = std::getenv("KARVOD_DRIVER");
-  ASSERT_NE(driver, nullptr);
-  testsupport::TempOdbcIni ini;
-  ini.writeDriverIni("[Karvell ODBC]\nDriver = " + std::string(driver) + "\n");
-  ini.writeSystemIni("[karvell-py]\nDriver = Karvell ODBC\nServer = 127.0.0.1\nPort = " +
-                     std::to_string(port()) + "\n");
-  int status = -1;
-  const std::string result = testsupport::commandOutput(
-      scriptCommand("pyodbc_injection.py", "karvell-py '" + server().dataFile("default.db") + "'"),
-      status);
-  EXPECT_EQ(status, 0) << result;
-  EXPECT_NE(result.find("ok\n"), std::string::npos) << result;
-}
+TEST_F(Pyodbc, ABoundValueNeverRunsAsSql) { runOnTheDatabaseFile("pyodbc_injection.py"); }
 
 // Passwords given with blanks around the key, braced or plain, or to SQLConnect, log in and
 // appear in neither the trace nor the query log (pyodbc_secrets.py).
