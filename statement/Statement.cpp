@@ -128,7 +128,17 @@ SQLRETURN Statement::giveRowBuffers() {
   return SQL_SUCCESS;
 }
 
+void Statement::restoreApplicationCursor() {
+  if (!applicationCursor_) return;
+  cursorType_ = applicationCursor_->type;
+  concurrency_ = applicationCursor_->concurrency;
+  cursorScrollable_ = applicationCursor_->scrollable;
+  cursorSensitivity_ = applicationCursor_->sensitivity;
+  applicationCursor_.reset();
+}
+
 void Statement::resetResult() {
+  restoreApplicationCursor();
   recordset_.reset();
   ird_->clearRecords();
   rowsFetched_ = 0;
@@ -395,6 +405,7 @@ SQLRETURN Statement::closeCursor() {
 
 SQLRETURN Statement::closeResultSet() {
   if (recordset_) recordset_->close();
+  restoreApplicationCursor();
   beforeStart_ = true;
   afterEnd_ = false;
   if (serverCursorDeclared_) {

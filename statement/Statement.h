@@ -519,6 +519,12 @@ class Statement : public ConnectionChild {
   std::string preparedSql_;
   // The prepared text's result was described before execution (describePrepared succeeded).
   bool preparedDescribed_ = false;
+  // The application's cursor while a catalog result, which is always static, replaces it; they
+  // come back when that result ends.
+  struct CursorAttributes {
+    SQLUINTEGER type, concurrency, scrollable, sensitivity;
+  };
+  std::optional<CursorAttributes> applicationCursor_;
   std::string sqlText_;
   SQLLEN rowCount_ = -1;
   SQLULEN rowsFetched_ = 0;
@@ -529,6 +535,8 @@ class Statement : public ConnectionChild {
   // Clears the IRD and the delivered-row count and deletes the row source: a
   // new execution describes its own result.
   void resetResult();
+  // Gives the application's cursor attributes back once a catalog result ends.
+  void restoreApplicationCursor();
   // Runs the text and, when it succeeded, opens the server cursor and sets the
   // state.
   SQLRETURN runAndOpen(const std::string& text);

@@ -241,13 +241,16 @@ SQLRETURN Statement::openCatalogResult(const CatalogColumn* columns, std::size_t
       if (!catalog.empty() && catalog != "%") return post("HYC00");
     }
   }
+  resetResult();
   // Set as negotiation would set them, whatever the state: the state-checked setters would
-  // refuse after a prepare or an execution and leave a forward-only cursor.
+  // refuse after a prepare or an execution and leave a forward-only cursor. The application's
+  // own come back when this result ends.
+  applicationCursor_ = CursorAttributes{cursorType_, concurrency_, cursorScrollable_,
+                                        cursorSensitivity_};
   cursorType_ = SQL_CURSOR_STATIC;
   concurrency_ = SQL_CONCUR_READ_ONLY;
   cursorScrollable_ = SQL_SCROLLABLE;
   cursorSensitivity_ = SQL_INSENSITIVE;
-  resetResult();
   const bool odbc3 = behavesAsOdbc3();
   for (std::size_t k = 0; k < count; ++k) {
     const CatalogColumn& column = columns[k];

@@ -138,6 +138,9 @@ TEST_F(CatalogResultTest, ACatalogCallSucceedsInEveryState) {
     EXPECT_EQ(statement_.getData(3, SQL_C_CHAR, table, sizeof table, &length), SQL_SUCCESS);
     EXPECT_STREQ(table, "t1");
     statement_.freeStmt(SQL_CLOSE);
+    // The catalog result's static cursor goes with it: the application's comes back.
+    EXPECT_EQ(statement_.cursorType(), static_cast<SQLUINTEGER>(SQL_CURSOR_FORWARD_ONLY));
+    EXPECT_EQ(statement_.cursorScrollable(), static_cast<SQLUINTEGER>(SQL_NONSCROLLABLE));
   }
 }
 
