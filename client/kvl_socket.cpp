@@ -82,12 +82,20 @@ const Direction writing{platform::waitWritable,
                         "An error occured while trying to execute sock_write",
                         false};
 
-// 1 when the socket is ready, 0 when the wait is to be repeated, -1 with the error set.
-int awaitSocket(KvlConnection* connection, const Direction& direction, int timeoutMs) {
-  switch (direction.wait(connection->socket, timeoutMs)) {
+// A long wait is taken in slices of this length, so that a cancel from another thread ends it even
+// where shutting the socket down does not wake a waiting thread (Wine's select, for one).
+constexpr int cancelSliceMs = 100;
+
+// 1 when the socket is ready, 0 when the wait is to be repeated, -1 with the error set. A wait
+// that may be sliced waits at most one slice and answers 0 when it is over.
+int awaitSocket(KvlConnection* connection, const Direction& direction, int timeoutMs, bool sliced) {
+  if (connection->cancelled) return fail(connection, kvlCancelled, "Operation canceled");
+  const bool slice = sliced && (timeoutMs < 0 || timeoutMs > cancelSliceMs);
+  switch (direction.wait(connection->socket, slice ? cancelSliceMs : timeoutMs)) {
     case platform::SocketWait::ready: return 1;
     case platform::SocketWait::exceptional: return fail(connection, direction.exceptionalCode, direction.exceptional);
-    case platform::SocketWait::timedOut: return fail(connection, 810, direction.timedOut);
+    case platform::SocketWait::timedOut:
+      return slice ? 0 : fail(connection, 810, direction.timedOut);
     case platform::SocketWait::failed: break;
   }
   int error = kvl_socket_error(connection->socket);
@@ -112,7 +120,8 @@ int transfer(KvlConnection* connection, const Direction& direction, Byte* bytes,
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         wait = static_cast<int>(std::max<decltype(left)>(left, 0));
       }
-      int ready = awaitSocket(connection, direction, wait);
+      // A wait bounded per wait rather than as a whole cannot be sliced: each slice would renew it.
+      int ready = awaitSocket(connection, direction, wait, direction.boundsWhole || waitMs < 0);
       if (ready < 0) return -1;
       if (ready == 0) continue;
       moved = move(false, bytes, length);
