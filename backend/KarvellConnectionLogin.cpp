@@ -200,6 +200,7 @@ SQLRETURN KarvellConnection::endTran(SQLSMALLINT completionType) {
   }
   boundConnectionReplies();
   const int rc = completionType == SQL_ROLLBACK ? kvl_rollback(client_) : kvl_commit(client_);
+  kvl_set_reply_limit(client_, 0);
   return rc == 0 ? SQL_SUCCESS : postRequestFailure(true);
 }
 
@@ -209,8 +210,11 @@ SQLRETURN KarvellConnection::setAutocommit(SQLUINTEGER autocommit) {
   if (!SQL_SUCCEEDED(stored) || !isConnected()) return stored;
   trace("// set auto-commit: " + std::to_string(autocommit));
   const char* sql = autocommit != 0 ? "SET AUTOCOMMIT TO ON;" : "SET AUTOCOMMIT TO OFF;";
-  if (!inSetup_) boundConnectionReplies();
-  return kvl_execute(client_, sql) == 0 ? SQL_SUCCESS : postRequestFailure(false);
+  if (inSetup_) return kvl_execute(client_, sql) == 0 ? SQL_SUCCESS : postRequestFailure(false);
+  boundConnectionReplies();
+  const int rc = kvl_execute(client_, sql);
+  kvl_set_reply_limit(client_, 0);
+  return rc == 0 ? SQL_SUCCESS : postRequestFailure(false);
 }
 
 SQLRETURN KarvellConnection::setTxnIsolation(SQLUINTEGER isolation) {

@@ -127,6 +127,9 @@ SQLRETURN KarvellStatement::executeFinalizedQuery(const std::string& text, SQLUL
     } else {
       ok = kvl_execute(client, text.c_str()) == 0;
     }
+    // The bound is this request's: the rows a result kept on the server hands out later, its
+    // close and the connection's next requests must not meet an expired one.
+    karvell_->boundStatementReplies(0);
   }
   if (!ok) return postRequestFailure(client);
   return cursor == nullptr ? SQL_SUCCESS : describeResult(cursor);

@@ -5,8 +5,10 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/integration/OdbcProgram.h"
@@ -43,6 +45,24 @@ class ServerCursorProgram : public OdbcProgram {
 // Disconnecting frees the statements the application left, each closing its
 // result on the server while the connection to it is still there; the server
 // then answers a new connection as before.
+// A query's time-out bounds its own request: rows the server hands out later, long after it ran,
+// are read without an expired bound, and a commit after them too.
+TEST_F(ServerCursorProgram, RowsReadLaterMeetNoExpiredTimeOut) {
+  numbered("later", 6);
+  SQLHSTMT stmt = statement();
+  ASSERT_EQ(SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(1), 0),
+            SQL_SUCCESS);
+  run(stmt, "select id from later");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  int rows = 0;
+  while (SQLFetch(stmt) == SQL_SUCCESS) ++rows;
+  EXPECT_EQ(rows, 6) << state(SQL_HANDLE_STMT, stmt);
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  SQLUINTEGER dead = SQL_CD_TRUE;
+  EXPECT_EQ(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr), SQL_SUCCESS);
+  EXPECT_EQ(dead, static_cast<SQLUINTEGER>(SQL_CD_FALSE));
+}
+
 TEST_F(ServerCursorProgram, DisconnectWithStatementsStillHoldingServerResults) {
   numbered("t", 10);
   struct Case {
