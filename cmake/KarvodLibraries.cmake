@@ -4,9 +4,9 @@ function(karvod_library name)
   if(name STREQUAL "platform")
     file(GLOB native CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/${KARVOD_PLATFORM}/*.cpp)
     list(APPEND sources ${native})
-  elseif(name STREQUAL "setup" AND WIN32)
-    # The dialogs themselves exist only on Windows.
-    file(GLOB native CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/setup/win32/*.cpp)
+  elseif(name STREQUAL "setup")
+    # The dialogs themselves exist only on Windows; POSIX compiles the texts in.
+    file(GLOB native CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/setup/${KARVOD_PLATFORM}/*.cpp)
     list(APPEND sources ${native})
   endif()
   # The library entry belongs to the driver module alone (see Driver.cmake).

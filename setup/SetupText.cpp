@@ -4,8 +4,12 @@
 
 #include "core/Unicode.h"
 #include "core/WideText.h"
+#ifdef _WIN32
 #include "platform/LocalizedStrings.h"
 #include "platform/ModuleInfo.h"
+#else
+#include "setup/posix/CompiledTexts.h"
+#endif
 
 std::u16string utf16Text(const std::string& utf8) {
   const std::vector<SQLWCHAR> units = utf16FromUtf8(utf8);
@@ -22,9 +26,13 @@ std::u16string wideText(const SQLWCHAR* text) {
 }
 
 std::u16string localizedText(unsigned id) {
+#ifdef _WIN32
   SQLWCHAR buffer[1024];
   const int length = platform::loadLocalizedString(platform::moduleHandle(), id, buffer);
   return std::u16string(buffer, buffer + (length > 0 ? length : 0));
+#else
+  return compiledText(id);
+#endif
 }
 
 std::u16string formatText(const std::u16string& pattern,

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/LocalizedStrings.h"
 #include "tests/support/AsciiWide.h"
 #ifndef _WIN32
 #include "tests/support/TempOdbcIni.h"
@@ -111,21 +110,4 @@ TEST_F(OdbcInstallerTest, NonAsciiTextIsStoredAsUtf8AndReadBack) {
   platform::setConfigMode(ODBC_BOTH_DSN);
 }
 
-// The texts are compiled in; the locale environment chooses the language.
-TEST(LocalizedStrings, PosixTextsFollowTheLocaleEnvironment) {
-  SQLWCHAR buffer[1024];
-  buffer[0] = 'x';
-  EXPECT_EQ(platform::loadLocalizedString(nullptr, 4095, buffer), 0);
-  EXPECT_EQ(buffer[0], 0);
-  const char* saved = std::getenv("LC_ALL");
-  const std::string restore = saved ? saved : "";
-  setenv("LC_ALL", "fr_FR.UTF-8", 1);
-  const int units = platform::loadLocalizedString(nullptr, 258, buffer);
-  EXPECT_EQ(std::u16string(buffer, buffer + units), u"Pilote ODBC Karvell");
-  if (saved) {
-    setenv("LC_ALL", restore.c_str(), 1);
-  } else {
-    unsetenv("LC_ALL");
-  }
-}
 #endif
