@@ -27,10 +27,13 @@ def median(name, key):
 FIGURES = [
     ("sqlite", "seconds", "s", 1), ("sqlite", "cpu_s", "s CPU", 1),
     ("fetch", "seconds", "s", 1), ("fetch", "cpu_s", "s CPU", 1),
+    ("fetch", "server_cpu_s", "s CPU of the server", 1),
     ("fetch", "peak_rss_kb", "MiB peak RSS", 1 / 1024),
     ("getdata", "seconds", "s", 1), ("getdata", "cpu_s", "s CPU", 1),
     ("fetch_aes", "seconds", "s", 1), ("fetch_aes", "cpu_s", "s CPU", 1),
+    ("fetch_aes", "server_cpu_s", "s CPU of the server", 1),
     ("fetch_compressed", "seconds", "s", 1), ("fetch_compressed", "cpu_s", "s CPU", 1),
+    ("fetch_compressed", "server_cpu_s", "s CPU of the server", 1),
     ("latency", "mean_us", "us mean", 1), ("latency", "p50_us", "us p50", 1),
     ("latency", "p99_us", "us p99", 1),
     ("insert_row", "row_us", "us a row", 1), ("insert_array", "row_us", "us a row", 1),
