@@ -88,4 +88,5 @@ print("\n| goal | ratio | bound | |")
 print("|---|---|---|---|")
 for goal, numerator, denominator, bound in GOALS:
     ratio = numerator / denominator
-    print("| %s | %.2f | <= %.2f | %s |" % (goal, ratio, bound, "met" if ratio <= bound else "NOT MET"))
+    verdict = "met" if ratio <= bound else "NOT MET"
+    print("| %s | %.3f | <= %.2f | %s |" % (goal, ratio, bound, verdict))
