@@ -52,14 +52,8 @@ void KarvellStatement::freeServerCursor() {
   cursor_ = nullptr;
 }
 
-SQLRETURN KarvellStatement::freeStmt(SQLUSMALLINT option) {
-  if (option == SQL_CLOSE || option == SQL_DROP) freeServerCursor();
-  return Statement::freeStmt(option);
-}
-
-SQLRETURN KarvellStatement::closeCursor() {
-  diagnostics_.clear();
-  const SQLRETURN rc = Statement::closeCursor();
+SQLRETURN KarvellStatement::closeResultSet() {
+  const SQLRETURN rc = Statement::closeResultSet();
   freeServerCursor();
   return rc;
 }

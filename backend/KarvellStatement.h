@@ -21,8 +21,6 @@ class KarvellStatement : public Statement {
   // Frees the server cursor, so that statements freed with their connection leak nothing.
   ~KarvellStatement() override;
 
-  // SQL_CLOSE and SQL_DROP free the server cursor.
-  SQLRETURN freeStmt(SQLUSMALLINT option) override;
   // From another thread while this statement waits for the server: the protocol has no cancel
   // request, so the connection is closed under the waiting call, which ends with "HY008".
   // Otherwise what the base does.
@@ -36,7 +34,9 @@ class KarvellStatement : public Statement {
   // "08S01" when the connection is closed; else qualifiers stripped, escapes rewritten, and the
   // text run once per parameter set.
   SQLRETURN executeSql(const std::string& text) override;
-  SQLRETURN closeCursor() override;
+  // Whichever call ends the result (SQLCloseCursor, SQLFreeStmt, SQLMoreResults), the server's
+  // cursor goes with it.
+  SQLRETURN closeResultSet() override;
   // A prepared query that the server can run as a table runs once inside a query that returns
   // none of its rows, its markers as NULL, and its columns are described as the result will be
   // (text as SQL_LONGVARCHAR: no values are in hand yet). Its failure posts the server's "HY000".
