@@ -123,8 +123,10 @@ class KarvellStatement : public Statement {
   // The state of a failed request: the client's when the stream is lost, else "HY000".
   SQLRETURN postRequestFailure(KvlConnection* client);
 
-  // Adds the cursor's columns to the IRD as the server describes them.
-  SQLRETURN describeColumns(KvlCursor* cursor);
+  // Adds the cursor's columns to the IRD as the server describes them. With `valuesInHand` (the
+  // cursor holds every row) a text column is a VARCHAR of its longest value instead of an
+  // unbounded LONGVARCHAR, unless the server's VARCHAR could not hold that value.
+  SQLRETURN describeColumns(KvlCursor* cursor, bool valuesInHand);
   // Detaches the row source reading the cursor, then frees the cursor.
   void freeServerCursor();
   SQLRETURN addTypeRow(std::size_t index);

@@ -504,6 +504,8 @@ void DescriptorRecord::setIndicatorPtr(SQLLEN* value) {
 
 void DescriptorRecord::setLength(SQLULEN value) { fields_.length = value; }
 
+void DescriptorRecord::setDisplaySize(SQLLEN value) { fields_.displaySize = value; }
+
 void DescriptorRecord::setName(const std::string& value) { fields_.name = value; }
 
 SQLRETURN DescriptorRecord::setNumPrecRadix(SQLINTEGER value) {

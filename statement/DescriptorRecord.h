@@ -134,6 +134,7 @@ class DescriptorRecord {
   virtual void setDatetimeIntervalPrecision(SQLINTEGER value);
   virtual void setIndicatorPtr(SQLLEN* value);
   virtual void setLength(SQLULEN value);
+  void setDisplaySize(SQLLEN value);
   virtual void setName(const std::string& value);
   // 0, 2 and 10 are kept; any other radix answers "HY092" and changes nothing.
   virtual SQLRETURN setNumPrecRadix(SQLINTEGER value);
