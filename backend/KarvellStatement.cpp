@@ -1,11 +1,13 @@
 #include "backend/KarvellStatement.h"
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "backend/EscapeRewriter.h"
 #include "backend/KarvellConnection.h"
 #include "backend/KarvellRecordset.h"
+#include "backend/LongestText.h"
 #include "backend/QueryText.h"
 #include "client/kvl.h"
 #include "core/Environment.h"
@@ -34,6 +36,19 @@ DeclaredType describedServerType(const KarvellStatement& statement, const char* 
   return type;
 }
 
+// The longest value of a column over every row the cursor holds, walked in order so that each
+// field is found in the chunk of the one before or in the next.
+LongestText longestText(KvlCursor* cursor, int column, bool wide) {
+  LongestText longest(wide);
+  const int rows = kvl_cursor_row_count(cursor);
+  for (int row = 1; row <= rows; ++row) {
+    std::uint32_t length = 0;
+    const char* value = kvl_cursor_field(cursor, row, column, &length);
+    if (value != nullptr) longest.add(std::string_view(value, length));
+  }
+  return longest;
+}
+
 }  // namespace
 
 KarvellStatement::KarvellStatement(KarvellConnection* connection)
@@ -52,14 +67,8 @@ void KarvellStatement::freeServerCursor() {
   cursor_ = nullptr;
 }
 
-SQLRETURN KarvellStatement::freeStmt(SQLUSMALLINT option) {
-  if (option == SQL_CLOSE || option == SQL_DROP) freeServerCursor();
-  return Statement::freeStmt(option);
-}
-
-SQLRETURN KarvellStatement::closeCursor() {
-  diagnostics_.clear();
-  const SQLRETURN rc = Statement::closeCursor();
+SQLRETURN KarvellStatement::closeResultSet() {
+  const SQLRETURN rc = Statement::closeResultSet();
   freeServerCursor();
   return rc;
 }
@@ -135,7 +144,7 @@ SQLRETURN KarvellStatement::executeFinalizedQuery(const std::string& text, SQLUL
   return cursor == nullptr ? SQL_SUCCESS : describeResult(cursor);
 }
 
-SQLRETURN KarvellStatement::describeColumns(KvlCursor* cursor) {
+SQLRETURN KarvellStatement::describeColumns(KvlCursor* cursor, bool valuesInHand) {
   const int columns = kvl_cursor_column_count(cursor);
   for (int column = 1; column <= columns; ++column) {
     std::uint32_t length = 0;
@@ -150,12 +159,25 @@ SQLRETURN KarvellStatement::describeColumns(KvlCursor* cursor) {
       typeName = "text";
     }
     const DeclaredType type = describedServerType(*this, typeName);
-    DescriptorRecord* record = ird_->addRecordWithTypeName(
-        name != nullptr ? std::string(name, length) : std::string(), type.sqlType, type.typeName,
-        SQL_NULLABLE, !isNumericType(type.sqlType));
+    const bool wide = type.sqlType == SQL_WLONGVARCHAR;
+    std::optional<LongestText> longest;
+    if (valuesInHand && (wide || type.sqlType == SQL_LONGVARCHAR)) {
+      longest = longestText(cursor, column, wide);
+      if (longest->characters() > serverVarcharCapacity) longest.reset();
+    }
+    const SQLSMALLINT sqlType = !longest ? type.sqlType : wide ? SQL_WVARCHAR : SQL_VARCHAR;
+    DescriptorRecord* record =
+        ird_->addRecordWithTypeName(name != nullptr ? std::string(name, length) : std::string(),
+                                    sqlType, type.typeName, SQL_NULLABLE, !isNumericType(sqlType));
     if (record == nullptr) return post("HY001");
-    record->setLength(type.columnSize);
-    record->setOctetLength(static_cast<SQLLEN>(type.octetLength));
+    if (longest) {
+      record->setLength(longest->characters());
+      record->setOctetLength(static_cast<SQLLEN>(longest->octets()));
+      record->setDisplaySize(static_cast<SQLLEN>(longest->characters()));
+    } else {
+      record->setLength(type.columnSize);
+      record->setOctetLength(static_cast<SQLLEN>(type.octetLength));
+    }
     record->setPrecision(type.precision.value_or(0));
     record->setScale(type.scale.value_or(0));
   }
@@ -179,7 +201,7 @@ SQLRETURN KarvellStatement::describePrepared() {
     return SQL_ERROR;
   }
   ird_->clearRecords();
-  const SQLRETURN rc = describeColumns(cursor);
+  const SQLRETURN rc = describeColumns(cursor, false);
   kvl_cursor_free(cursor);
   return rc;
 }
@@ -191,7 +213,8 @@ SQLRETURN KarvellStatement::describeResult(KvlCursor* cursor) {
   ird_->clearRecords();
   const int columns = kvl_cursor_column_count(cursor_);
   if (columns > 0) setRowCount(-1);
-  const SQLRETURN described = describeColumns(cursor_);
+  // A cursor the server keeps hands its rows out as they are read: no values to measure.
+  const SQLRETURN described = describeColumns(cursor_, kvl_cursor_row_count(cursor_) >= 0);
   if (described != SQL_SUCCESS) return described;
   if (ird_->getCount() == 0) return SQL_SUCCESS;
   const SQLRETURN buffers = giveRowBuffers();

@@ -21,8 +21,6 @@ class KarvellStatement : public Statement {
   // Frees the server cursor, so that statements freed with their connection leak nothing.
   ~KarvellStatement() override;
 
-  // SQL_CLOSE and SQL_DROP free the server cursor.
-  SQLRETURN freeStmt(SQLUSMALLINT option) override;
   // From another thread while this statement waits for the server: the protocol has no cancel
   // request, so the connection is closed under the waiting call, which ends with "HY008".
   // Otherwise what the base does.
@@ -36,7 +34,9 @@ class KarvellStatement : public Statement {
   // "08S01" when the connection is closed; else qualifiers stripped, escapes rewritten, and the
   // text run once per parameter set.
   SQLRETURN executeSql(const std::string& text) override;
-  SQLRETURN closeCursor() override;
+  // Whichever call ends the result (SQLCloseCursor, SQLFreeStmt, SQLMoreResults), the server's
+  // cursor goes with it.
+  SQLRETURN closeResultSet() override;
   // A prepared query that the server can run as a table runs once inside a query that returns
   // none of its rows, its markers as NULL, and its columns are described as the result will be
   // (text as SQL_LONGVARCHAR: no values are in hand yet). Its failure posts the server's "HY000".
@@ -123,8 +123,10 @@ class KarvellStatement : public Statement {
   // The state of a failed request: the client's when the stream is lost, else "HY000".
   SQLRETURN postRequestFailure(KvlConnection* client);
 
-  // Adds the cursor's columns to the IRD as the server describes them.
-  SQLRETURN describeColumns(KvlCursor* cursor);
+  // Adds the cursor's columns to the IRD as the server describes them. With `valuesInHand` (the
+  // cursor holds every row) a text column is a VARCHAR of its longest value instead of an
+  // unbounded LONGVARCHAR, unless the server's VARCHAR could not hold that value.
+  SQLRETURN describeColumns(KvlCursor* cursor, bool valuesInHand);
   // Detaches the row source reading the cursor, then frees the cursor.
   void freeServerCursor();
   SQLRETURN addTypeRow(std::size_t index);

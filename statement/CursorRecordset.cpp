@@ -29,6 +29,8 @@ CursorRecordset::~CursorRecordset() {
 
 SQLRETURN CursorRecordset::run(const std::string& text) {
   // Through the statement's own execution, so that its result and state are those of the text.
+  // The previous text's result has been read: it ends before the next runs.
+  internal_->freeStmt(SQL_CLOSE);
   return internal_->execDirect(text.c_str(), static_cast<SQLINTEGER>(text.size()));
 }
 

@@ -90,6 +90,8 @@ SQLRETURN Descriptor::setField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQ
     case SQL_DESC_ALLOC_TYPE:
       return refuse("HY091");
     default:
+      // Refused before the record number raises the count.
+      if (!DescriptorRecord::isRecordField(fieldId)) return refuse("HY091");
       break;
   }
   DescriptorRecord* record = recordToSet(recordNumber);
@@ -151,6 +153,8 @@ SQLRETURN Descriptor::getField(SQLSMALLINT recordNumber, SQLSMALLINT fieldId, SQ
       storeAppValue(value, allocType_);
       return SQL_SUCCESS;
     default:
+      // An unknown field is refused whether or not the record exists.
+      if (!DescriptorRecord::isRecordField(fieldId)) return refuse("HY091");
       break;
   }
   DescriptorRecord* record = nullptr;

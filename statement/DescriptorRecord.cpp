@@ -139,6 +139,8 @@ DescriptorRecord::DescriptorRecord(DescriptorType descriptorType, Connection& co
 
 DescriptorRecord::~DescriptorRecord() { freeDataBuffers(); }
 
+bool DescriptorRecord::isRecordField(SQLSMALLINT fieldId) { return ruleFor(fieldId) != nullptr; }
+
 void DescriptorRecord::applyTypeDefaults() {
   switch (fields_.conciseType) {
     case SQL_CHAR:
@@ -208,8 +210,7 @@ SQLRETURN DescriptorRecord::setField(SQLSMALLINT fieldId, SQLPOINTER value,
   // implementation record are the driver's own arrays and are never dropped here.
   if (!isPointerField(fieldId) && isApplication(descriptorType_)) unbind();
   const FieldRule* rule = ruleFor(fieldId);
-  if (rule == nullptr) return SQL_SUCCESS;
-  if ((rule->settable & kindBit(descriptorType_)) == 0) return refuse("HY091");
+  if (rule == nullptr || (rule->settable & kindBit(descriptorType_)) == 0) return refuse("HY091");
   switch (fieldId) {
     case SQL_DESC_CONCISE_TYPE:
       setConciseType(fromPointer<SQLSMALLINT>(value));
@@ -273,8 +274,7 @@ SQLRETURN DescriptorRecord::setNameField(SQLPOINTER value, SQLINTEGER bufferLeng
 SQLRETURN DescriptorRecord::getField(SQLSMALLINT fieldId, SQLPOINTER value, SQLINTEGER bufferLength,
                                      SQLINTEGER* stringLength) {
   const FieldRule* rule = ruleFor(fieldId);
-  if (rule == nullptr) return SQL_SUCCESS;
-  if ((rule->readable & kindBit(descriptorType_)) == 0) return refuse("HY091");
+  if (rule == nullptr || (rule->readable & kindBit(descriptorType_)) == 0) return refuse("HY091");
   switch (fieldId) {
     case SQL_DESC_AUTO_UNIQUE_VALUE:
       storeAppValue(value, fields_.autoUniqueValue);
@@ -503,6 +503,8 @@ void DescriptorRecord::setIndicatorPtr(SQLLEN* value) {
 }
 
 void DescriptorRecord::setLength(SQLULEN value) { fields_.length = value; }
+
+void DescriptorRecord::setDisplaySize(SQLLEN value) { fields_.displaySize = value; }
 
 void DescriptorRecord::setName(const std::string& value) { fields_.name = value; }
 

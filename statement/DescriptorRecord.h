@@ -55,6 +55,9 @@ class DescriptorRecord {
   // Display size, precision, radix and case sensitivity that the concise type implies.
   virtual void applyTypeDefaults();
 
+  // Whether the identifier names a field of a record (of any descriptor kind).
+  static bool isRecordField(SQLSMALLINT fieldId);
+
   // SQLSetDescField for one record field. Integer values travel in the pointer itself; NAME is
   // `bufferLength` bytes of text, or up to its NUL for SQL_NTS. Setting any field but the three
   // pointers unbinds a record of an application descriptor, also when the field is refused.
@@ -63,7 +66,7 @@ class DescriptorRecord {
   // for character types; PRECISION 10 and SCALE 0 for SQL_DECIMAL and SQL_NUMERIC; PRECISION 15
   // for SQL_FLOAT; PRECISION 6 for timestamps and 0 for dates and times; for intervals
   // DATETIME_INTERVAL_PRECISION 2 and, with seconds, PRECISION 6. The typed setters below set
-  // only their own fields. Identifiers that name no record field are accepted and ignored.
+  // only their own fields. Identifiers that name no record field answer "HY091".
   virtual SQLRETURN setField(SQLSMALLINT fieldId, SQLPOINTER value, SQLINTEGER bufferLength);
   // SQLGetDescField for one record field, written with the field's ODBC width. A string that
   // does not fit is cut with a NUL inside the buffer, its full length is reported and "01004"
@@ -131,6 +134,7 @@ class DescriptorRecord {
   virtual void setDatetimeIntervalPrecision(SQLINTEGER value);
   virtual void setIndicatorPtr(SQLLEN* value);
   virtual void setLength(SQLULEN value);
+  void setDisplaySize(SQLLEN value);
   virtual void setName(const std::string& value);
   // 0, 2 and 10 are kept; any other radix answers "HY092" and changes nothing.
   virtual SQLRETURN setNumPrecRadix(SQLINTEGER value);

@@ -70,6 +70,10 @@ Recordset* Statement::recordset() const { return recordset_.get(); }
 
 SQLUINTEGER Statement::state() const { return state_; }
 
+// A result with columns that SQLCloseCursor, SQLFreeStmt(SQL_CLOSE) or SQLMoreResults has not
+// ended: executing over it would drop rows the application has not read.
+bool Statement::hasOpenResult() const { return state_ >= stateResultSet; }
+
 void Statement::startQueryTimer() {
   platform::TimeOfDay now{};
   platform::getTimeOfDay(&now, nullptr);
@@ -169,6 +173,7 @@ SQLRETURN Statement::prepare(const char* text, SQLINTEGER length) {
 
 SQLRETURN Statement::execute() {
   diagnostics_.clear();
+  if (hasOpenResult()) return post("24000");
   if (isTracing()) traceStream().writeLine("// executing prepared SQL: " + preparedSql_);
   sqlText_ = preparedSql_;
   ipd_->freeDataBuffers();
@@ -179,6 +184,7 @@ SQLRETURN Statement::execute() {
 
 SQLRETURN Statement::execDirect(const char* text, SQLINTEGER length) {
   diagnostics_.clear();
+  if (hasOpenResult()) return post("24000");
   if (!isValidTextLength(length)) return post("HY090");
   sqlText_ = stringFromSqlChars(text, length);
   ipd_->freeDataBuffers();
@@ -431,6 +437,9 @@ SQLRETURN Statement::cancel() {
 
 SQLRETURN Statement::moreResults() {
   diagnostics_.clear();
+  // There is never a next result: the open one ends, as SQL_NO_DATA ends it in ODBC, and the
+  // statement may execute again.
+  if (hasOpenResult()) closeResultSet();
   beforeStart_ = true;
   afterEnd_ = false;
   return SQL_NO_DATA;

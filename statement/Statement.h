@@ -437,6 +437,7 @@ class Statement : public ConnectionChild {
   // The row source, null without a result.
   Recordset* recordset() const;
   SQLUINTEGER state() const;
+  bool hasOpenResult() const;
 
  protected:
   // Posts a driver state with an empty message; answers SQL_ERROR for the

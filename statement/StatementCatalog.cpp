@@ -5,6 +5,7 @@
 
 #include "core/AppBuffer.h"
 #include "core/Connection.h"
+#include "core/SqlTypeClass.h"
 #include "statement/Descriptor.h"
 #include "statement/MemoryRecordset.h"
 #include "statement/Statement.h"
@@ -183,7 +184,7 @@ const Column typeInfoColumns[] = {
 };
 
 // The row operation of each type SQLGetTypeInfo takes; the ODBC 2 date-time numbers name the
-// same types as the ODBC 3 ones. Any other type has no rows.
+// same types as the ODBC 3 ones. Any other type ODBC defines has no rows.
 const std::pair<SQLSMALLINT, SQLRETURN (Statement::*)()> typeRows[] = {
     {SQL_ALL_TYPES, &Statement::addAllTypeInfo},
     {SQL_CHAR, &Statement::addTypeInfoChar},
@@ -343,6 +344,10 @@ SQLRETURN Statement::tables(const char* catalog, SQLINTEGER catalogLength, const
 }
 
 SQLRETURN Statement::getTypeInfo(SQLSMALLINT dataType) {
+  if (dataType != SQL_ALL_TYPES && !isSqlType(dataType)) {
+    diagnostics_.clear();
+    return post("HY004");
+  }
   const SQLRETURN rc = openCatalogResult(typeInfoColumns, {}, {});
   if (!SQL_SUCCEEDED(rc)) return rc;
   for (const auto& [type, addRows] : typeRows) {

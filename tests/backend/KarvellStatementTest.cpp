@@ -78,17 +78,16 @@ TEST_F(LocalCursorTest, ServerTypeCodesAreDescribed) {
   const Expected expected[] = {
       {1, SQL_BIGINT, SQL_BIGINT, SQL_BIGINT, "int", 19, 19, 0, SQL_FALSE},
       {2, SQL_DOUBLE, SQL_DOUBLE, SQL_DOUBLE, "double", 20, 20, 0, SQL_FALSE},
-      {3, SQL_LONGVARCHAR, SQL_LONGVARCHAR, SQL_WLONGVARCHAR, "text", 1000000000, 0, 0, SQL_TRUE},
+      // Text of a result in hand is described by its values: one character when it has none.
+      {3, SQL_VARCHAR, SQL_VARCHAR, SQL_WVARCHAR, "text", 1, 0, 0, SQL_TRUE},
       {4, SQL_LONGVARBINARY, SQL_LONGVARBINARY, SQL_LONGVARBINARY, "blob", 1000000000, 0, 0,
        SQL_TRUE},
       {5, SQL_BIT, SQL_BIT, SQL_BIT, "boolean", 1, 1, 0, SQL_TRUE},
       {6, SQL_TYPE_DATE, SQL_DATE, SQL_TYPE_DATE, "date", 10, 0, 0, SQL_TRUE},
       {7, SQL_TYPE_TIME, SQL_TIME, SQL_TYPE_TIME, "time", 8, 0, 0, SQL_TRUE},
-      {8, SQL_TYPE_TIMESTAMP, SQL_TIMESTAMP, SQL_TYPE_TIMESTAMP, "timestamp", 19, 0, 0,
-       SQL_TRUE},
+      {8, SQL_TYPE_TIMESTAMP, SQL_TIMESTAMP, SQL_TYPE_TIMESTAMP, "timestamp", 19, 0, 0, SQL_TRUE},
       {9, SQL_FLOAT, SQL_FLOAT, SQL_FLOAT, "currency", 13, 13, 0, SQL_FALSE},
-      {12, SQL_LONGVARCHAR, SQL_LONGVARCHAR, SQL_WLONGVARCHAR, "text", 1000000000, 0, 0,
-       SQL_TRUE},
+      {12, SQL_VARCHAR, SQL_VARCHAR, SQL_WVARCHAR, "text", 1, 0, 0, SQL_TRUE},
   };
   std::vector<int> codes;
   for (const Expected& e : expected) codes.push_back(e.code);
@@ -118,6 +117,51 @@ TEST_F(LocalCursorTest, ServerTypeCodesAreDescribed) {
     SQLLEN rowCount = 0;
     EXPECT_EQ(stmt->rowCount(&rowCount), SQL_SUCCESS);
     EXPECT_EQ(rowCount, -1);
+  }
+}
+
+// The longest value of each text column, in characters (UTF-16 units with the wide types), and
+// in bytes of the application's encoding.
+TEST_F(LocalCursorTest, TextColumnsAreDescribedByTheirLongestValue) {
+  const std::string euro = "\xE2\x82\xAC";        // 1 character, 3 bytes, 1 UTF-16 unit
+  const std::string smiley = "\xF0\x9F\x98\x80";  // 1 character, 4 bytes, 2 UTF-16 units
+  const std::string nul("a\0b", 3);
+  const std::vector<std::vector<std::string>> rows = {
+      {"ab", euro + euro + "x", "\x01", "", smiley + smiley, nul, "7"},
+      {"abcde", "\x01", "\x01", "", "z", "", "12"},
+      {"", euro, "\x01", "", "\x01", "\x01", "3"},
+  };
+  const struct {
+    SQLULEN characters;
+    SQLLEN bytes;
+    SQLULEN units;
+  } expected[] = {
+      {5, 5, 5},  // ASCII
+      {3, 7, 3},  // multibyte: characters, not bytes
+      {1, 1, 1},  // NULL in every row
+      {1, 1, 1},  // empty in every row
+      {2, 8, 4},  // outside the BMP: two units each when wide
+      {3, 3, 3},  // a NUL inside counts as a character
+  };
+  for (const bool wide : {false, true}) {
+    SCOPED_TRACE(wide);
+    connection_->setUnicodeTextTypes(wide);
+    auto stmt = statement();
+    ASSERT_EQ(stmt->describeResult(cursor({3, 3, 3, 3, 3, 3, 1}, rows)), SQL_SUCCESS);
+    const Descriptor& ird = *stmt->impRowDesc();
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+      SCOPED_TRACE(i + 1);
+      const DescriptorRecord& record = *ird.getRecord(static_cast<SQLSMALLINT>(i + 1));
+      const SQLULEN size = wide ? expected[i].units : expected[i].characters;
+      EXPECT_EQ(record.getConciseType(), wide ? SQL_WVARCHAR : SQL_VARCHAR);
+      EXPECT_EQ(record.getLength(), size);
+      EXPECT_EQ(record.getOctetLength(),
+                wide ? static_cast<SQLLEN>(2 * expected[i].units) : expected[i].bytes);
+      EXPECT_EQ(record.getDisplaySize(), static_cast<SQLLEN>(size));
+      EXPECT_EQ(record.getTypeName(), "text");
+    }
+    // Numbers keep their own description.
+    EXPECT_EQ(ird.getRecord(7)->getConciseType(), SQL_BIGINT);
   }
 }
 

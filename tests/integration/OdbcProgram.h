@@ -31,10 +31,7 @@ class OdbcProgram : public testsupport::DevServerTest {
     ASSERT_TRUE(SQL_SUCCEEDED(
         SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)));
     ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc)));
-    // By connection string: the Driver Manager keeps a DSN's settings across the tests of the
-    // process, and each test's server listens on a port of its own.
-    std::string in = "Driver={Karvell ODBC};Server=127.0.0.1;Port=" + std::to_string(port()) +
-                     ";UID=karvell;PWD=karvell";
+    std::string in = connectionString();
     const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&in[0]),
                                           SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     ASSERT_TRUE(SQL_SUCCEEDED(rc)) << state(SQL_HANDLE_DBC, dbc);
@@ -46,6 +43,27 @@ class OdbcProgram : public testsupport::DevServerTest {
     if (dbc != SQL_NULL_HDBC) SQLFreeHandle(SQL_HANDLE_DBC, dbc);
     if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
     DevServerTest::TearDown();
+  }
+
+  // By connection string: the Driver Manager keeps a DSN's settings across the tests of the
+  // process, and each test's server listens on a port of its own.
+  std::string connectionString() {
+    return "Driver={Karvell ODBC};Server=127.0.0.1;Port=" + std::to_string(port()) +
+           ";UID=karvell;PWD=karvell";
+  }
+
+  // Another connection of the environment, with `settings` after the usual keys; a failure and
+  // SQL_NULL_HDBC when it does not connect. The caller disconnects and frees it.
+  SQLHDBC connectWith(const std::string& settings) {
+    SQLHDBC other = SQL_NULL_HDBC;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &other))) return SQL_NULL_HDBC;
+    std::string in = connectionString() + settings;
+    if (SQL_SUCCEEDED(SQLDriverConnect(other, nullptr, reinterpret_cast<SQLCHAR*>(&in[0]), SQL_NTS,
+                                       nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)))
+      return other;
+    ADD_FAILURE() << in << ": " << state(SQL_HANDLE_DBC, other);
+    SQLFreeHandle(SQL_HANDLE_DBC, other);
+    return SQL_NULL_HDBC;
   }
 
   // The first diagnostic record's SQLSTATE and message, or "" when there is none.

@@ -210,13 +210,8 @@ TEST_F(OdbcProgram, UnicodeTextTypesKeepLengthsInTheBuffersEncoding) {
   exec("create table ut (v text)");
   exec("insert into ut values ('abc')");
   exec("insert into ut values ('a\xC3\xA9')");
-  SQLHDBC wide = SQL_NULL_HDBC;
-  ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &wide)));
-  std::string in = "Driver={Karvell ODBC};Server=127.0.0.1;Port=" + std::to_string(port()) +
-                   ";UID=karvell;PWD=karvell;UnicodeTextTypes=YES";
-  ASSERT_TRUE(SQL_SUCCEEDED(SQLDriverConnect(wide, nullptr, sqlText(in.c_str()), SQL_NTS, nullptr,
-                                             0, nullptr, SQL_DRIVER_NOPROMPT)))
-      << state(SQL_HANDLE_DBC, wide);
+  SQLHDBC wide = connectWith(";UnicodeTextTypes=YES");
+  ASSERT_TRUE(wide != SQL_NULL_HDBC);
   SQLHSTMT stmt = SQL_NULL_HSTMT;
   ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, wide, &stmt)));
   ASSERT_EQ(SQLExecDirect(stmt, sqlText("select v, v, v from ut order by v"), SQL_NTS),

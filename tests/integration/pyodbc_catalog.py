@@ -286,9 +286,15 @@ for row in TYPES:
 for odbc2_type, name in ((9, "DATE"), (10, "TIME"), (11, "TIMESTAMP")):
     same(rows(cur.getTypeInfo(odbc2_type)), [row for row in TYPES if row[0] == name],
          "getTypeInfo(%d)" % odbc2_type)
-for sql_type in (-1, -8, -9, -10, -2, -3, -11, 101, 107, 110, 113, 12345):
+for sql_type in (-1, -8, -9, -10, -2, -3, -11, 101, 107, 110, 113):
     same(rows(cur.getTypeInfo(sql_type)), [], "getTypeInfo(%d)" % sql_type)
     check(len(cur.description) == 19, "getTypeInfo(%d) columns" % sql_type)
+# A number that names no SQL type is refused.
+try:
+    cur.getTypeInfo(12345)
+    check(False, "getTypeInfo(12345) answered rows")
+except pyodbc.Error as error:
+    check("HY004" in str(error), "getTypeInfo(12345): %s" % error)
 
 # Every fixture table survives the quoted names.
 check({name for (name,) in oracle.execute("select name from sqlite_master")} >=

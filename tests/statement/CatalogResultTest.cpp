@@ -81,14 +81,18 @@ TEST_F(CatalogResultTest, GetTypeInfoAsksForTheRowsOfTheTypeAsked) {
       {SQL_GUID, {"guid"}},
       {SQL_VARCHAR, {}},  // a type this statement does not offer
       {SQL_ALL_TYPES, {"char", "date", "time", "timestamp", "guid"}},
-      {1234, {}},
-      {-100, {}},
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(test.type);
     ASSERT_EQ(statement_.getTypeInfo(test.type), SQL_SUCCESS);
     EXPECT_EQ(columnCount(statement_), 19);
     EXPECT_EQ(rowNames(statement_), test.rows);
+  }
+  // A number that names no SQL type is refused.
+  for (SQLSMALLINT unknown : {1234, -100}) {
+    SCOPED_TRACE(unknown);
+    EXPECT_EQ(statement_.getTypeInfo(unknown), SQL_ERROR);
+    EXPECT_EQ(testsupport::takeState(statement_.diagnostics()), "HY004");
   }
 }
 

@@ -241,9 +241,11 @@ TEST_F(DescriptorRecordTest, FieldsAreSettableAndReadableByDescriptorKind) {
       {SQL_DESC_BASE_TABLE_NAME, kIpd, false, false},
       {SQL_DESC_LOCAL_TYPE_NAME, kIpd, false, true},
       {SQL_DESC_ROWVER, kArd, false, false},
-      // Identifiers that name no record field are accepted and change nothing.
-      {SQL_DESC_ARRAY_SIZE, kArd, true, true},
-      {SQL_COLUMN_LENGTH, kIrd, true, true},
+      // Identifiers that name no record field: a header field, an ODBC 2 column attribute and
+      // a number ODBC does not define.
+      {SQL_DESC_ARRAY_SIZE, kArd, false, false},
+      {SQL_COLUMN_LENGTH, kIrd, false, false},
+      {4321, kExplicit, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message()

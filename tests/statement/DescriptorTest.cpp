@@ -142,6 +142,14 @@ TEST_F(DescriptorTest, RecordFieldsGrowTheCountAndHeaderFieldsDoNot) {
   EXPECT_EQ(takeState(*d), "HY091");
   EXPECT_EQ(d->getCount(), 7);
 
+  // An identifier that names no field is refused before any record is looked at.
+  EXPECT_EQ(d->setField(9, 4321, asValue(3), 0), SQL_ERROR);
+  EXPECT_EQ(takeState(*d), "HY091");
+  EXPECT_EQ(d->getCount(), 7);
+  SQLLEN unread = 0;
+  EXPECT_EQ(d->getField(9, 4321, &unread, 0, nullptr), SQL_ERROR);
+  EXPECT_EQ(takeState(*d), "HY091");
+
   // Reading a record above COUNT finds no data; one below 0 is refused.
   SQLSMALLINT type = 0;
   EXPECT_EQ(d->getField(8, SQL_DESC_TYPE, &type, 0, nullptr), SQL_NO_DATA);

@@ -33,13 +33,24 @@ TEST_F(ExecutionTest, CallSequences) {
     std::vector<Step> steps;
   };
   const std::vector<Sequence> sequences = {
-      {"a query then a command leaves no rows behind",
+      {"a command over an open result is refused; once closed it leaves no rows behind",
        {{"query",
          [](ScriptedStatement& s, ScriptedConnection& c) {
            answering(c, threeRows());
            return execDirect(s, "select id, name from t");
          },
          SQL_SUCCESS, "", kResult, 2, true},
+        {"command over the result",
+         [](ScriptedStatement& s, ScriptedConnection& c) {
+           answering(c, command());
+           return execDirect(s, "delete from t");
+         },
+         SQL_ERROR, "24000", kResult, 2, true},
+        {"prepared run over the result",
+         [](ScriptedStatement& s, ScriptedConnection&) { return s.execute(); }, SQL_ERROR, "24000",
+         kResult, 2, true},
+        {"closed", [](ScriptedStatement& s, ScriptedConnection&) { return s.freeStmt(SQL_CLOSE); },
+         SQL_SUCCESS, "", kClosed, 2, true},
         {"command",
          [](ScriptedStatement& s, ScriptedConnection& c) {
            answering(c, command());
@@ -66,12 +77,26 @@ TEST_F(ExecutionTest, CallSequences) {
            return execDirect(s, "select 1");
          },
          SQL_SUCCESS, "", kResult, 2, true},
+        {"closed", [](ScriptedStatement& s, ScriptedConnection&) { return s.closeCursor(); },
+         SQL_SUCCESS, "", kClosed, 2, true},
         {"failing",
          [](ScriptedStatement& s, ScriptedConnection& c) {
            answering(c, failure("HY000", "no such table: u"));
            return execDirect(s, "select * from u");
          },
-         SQL_ERROR, "HY000", kResult, 0, false}}},
+         SQL_ERROR, "HY000", kClosed, 0, false}}},
+      {"SQLMoreResults ends the open result, and the statement runs again",
+       {{"query",
+         [](ScriptedStatement& s, ScriptedConnection& c) {
+           answering(c, threeRows());
+           return execDirect(s, "select 1");
+         },
+         SQL_SUCCESS, "", kResult, 2, true},
+        {"more results", [](ScriptedStatement& s, ScriptedConnection&) { return s.moreResults(); },
+         SQL_NO_DATA, "", kClosed, 2, true},
+        {"query again",
+         [](ScriptedStatement& s, ScriptedConnection&) { return execDirect(s, "select 1"); },
+         SQL_SUCCESS, "", kResult, 2, true}}},
       {"a warning of the execution is returned",
        {{"warned",
          [](ScriptedStatement& s, ScriptedConnection& c) {
