@@ -163,10 +163,11 @@ SQLRETURN Connection::setConnectAttr(SQLINTEGER attribute, SQLPOINTER value,
       setWideAPI(number == 1);
       setUnicodeTextTypes(number == 1);
       return SQL_SUCCESS;
-    default:
-      // Attributes of other drivers and of the Driver Manager reach a connected driver too;
-      // refusing them would fail applications that set them blindly.
+    case ignoredAttribute:
       return SQL_SUCCESS;
+    default:
+      post("HY092");
+      return SQL_ERROR;
   }
 }
 
@@ -398,20 +399,23 @@ SQLUSMALLINT Connection::supportedFunctionId(std::size_t index) {
 }
 
 SQLRETURN Connection::setAccessMode(SQLUINTEGER mode) {
+  if (mode != SQL_MODE_READ_WRITE && mode != SQL_MODE_READ_ONLY) return refuseValue();
   accessMode_ = mode;
   return SQL_SUCCESS;
 }
 
 SQLRETURN Connection::setAsyncEnable(SQLUINTEGER enable) {
+  if (enable != SQL_ASYNC_ENABLE_OFF && enable != SQL_ASYNC_ENABLE_ON) return refuseValue();
   if (enable == SQL_ASYNC_ENABLE_ON && getInfoAsyncMode() == SQL_AM_NONE) {
     post("HYC00");
     return SQL_ERROR;
   }
-  if (enable == SQL_ASYNC_ENABLE_OFF || enable == SQL_ASYNC_ENABLE_ON) asyncEnable_ = enable;
+  asyncEnable_ = enable;
   return SQL_SUCCESS;
 }
 
 SQLRETURN Connection::setAutocommit(SQLUINTEGER autocommit) {
+  if (autocommit != SQL_AUTOCOMMIT_OFF && autocommit != SQL_AUTOCOMMIT_ON) return refuseValue();
   // Without transactions every statement commits by itself: manual commit cannot be had.
   if (autocommit == SQL_AUTOCOMMIT_OFF && getInfoTxnCapable() == SQL_TC_NONE) {
     post("HYC00");
@@ -437,6 +441,7 @@ SQLRETURN Connection::setLoginTimeout(SQLUINTEGER seconds) {
 }
 
 SQLRETURN Connection::setMetadataId(SQLUINTEGER metadataId) {
+  if (metadataId != SQL_FALSE && metadataId != SQL_TRUE) return refuseValue();
   metadataId_ = metadataId;
   return SQL_SUCCESS;
 }
@@ -486,6 +491,7 @@ SQLRETURN Connection::setTranslateOption(SQLUINTEGER option) {
 }
 
 SQLRETURN Connection::setTxnIsolation(SQLUINTEGER isolation) {
+  if (!isTxnIsolationLevel(isolation)) return refuseValue();
   if (isTransactionOpen()) {
     post("HY011");
     return SQL_ERROR;
@@ -587,6 +593,16 @@ void Connection::descriptorFreed(const Descriptor* descriptor) {
 
 void Connection::post(const char* sqlState) {
   diagnostics_.post(sqlState, 0, "", SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
+}
+
+SQLRETURN Connection::refuseValue() {
+  post("HY024");
+  return SQL_ERROR;
+}
+
+bool Connection::isTxnIsolationLevel(SQLUINTEGER isolation) {
+  return isolation == SQL_TXN_READ_UNCOMMITTED || isolation == SQL_TXN_READ_COMMITTED ||
+         isolation == SQL_TXN_REPEATABLE_READ || isolation == SQL_TXN_SERIALIZABLE;
 }
 
 SQLRETURN Connection::clampTimeout(SQLUINTEGER seconds, SQLUINTEGER limit, SQLUINTEGER& field) {

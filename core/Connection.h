@@ -30,6 +30,8 @@ class Connection {
   // The driver's own connection attribute: 1 switches the connection to the wide entry points
   // and the wide SQL types for character columns, any other value switches both off.
   static constexpr SQLINTEGER wideApiAttribute = 1057;
+  // A driver attribute accepted and ignored, before connecting and after.
+  static constexpr SQLINTEGER ignoredAttribute = 30002;
 
   // Registers with the environment and, while it traces, writes the application, system and
   // driver lines.
@@ -187,6 +189,8 @@ class Connection {
   void freeChildren();
 
  protected:
+  // One of the four levels ODBC defines.
+  static bool isTxnIsolationLevel(SQLUINTEGER isolation);
   // Filled by the back end while connecting.
   std::string user_;
   std::string dataSourceName_;
@@ -201,6 +205,8 @@ class Connection {
   // Posts a driver state: native error 0, the standard text, no row or column.
   void post(const char* sqlState);
   SQLRETURN clampTimeout(SQLUINTEGER seconds, SQLUINTEGER limit, SQLUINTEGER& field);
+  // "HY024": a value the attribute does not take.
+  SQLRETURN refuseValue();
 
   Environment* environment_;
   DiagnosticHeader diagnostics_;

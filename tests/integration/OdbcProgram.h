@@ -33,8 +33,7 @@ class OdbcProgram : public testsupport::DevServerTest {
     ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc)));
     // By connection string: the Driver Manager keeps a DSN's settings across the tests of the
     // process, and each test's server listens on a port of its own.
-    std::string in = "Driver={Karvell ODBC};Server=127.0.0.1;Port=" + std::to_string(port()) +
-                     ";UID=karvell;PWD=karvell";
+    std::string in = connectionString();
     const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&in[0]),
                                           SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     ASSERT_TRUE(SQL_SUCCEEDED(rc)) << state(SQL_HANDLE_DBC, dbc);
@@ -46,6 +45,11 @@ class OdbcProgram : public testsupport::DevServerTest {
     if (dbc != SQL_NULL_HDBC) SQLFreeHandle(SQL_HANDLE_DBC, dbc);
     if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
     DevServerTest::TearDown();
+  }
+
+  std::string connectionString() const {
+    return "Driver={Karvell ODBC};Server=127.0.0.1;Port=" + std::to_string(port()) +
+           ";UID=karvell;PWD=karvell";
   }
 
   // The first diagnostic record's SQLSTATE and message, or "" when there is none.
@@ -80,13 +84,13 @@ class OdbcProgram : public testsupport::DevServerTest {
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
   }
 
-  // The rows of the query as Python's sqlite3 reads them from the server's database file, one
-  // line each (sqlite_rows.py): what reached the server, seen past the driver.
-  std::string storedRows(const std::string& query) {
+  // The rows of the query as Python's sqlite3 reads them from one of the server's database
+  // files, one line each (sqlite_rows.py): what reached the server, seen past the driver.
+  std::string storedRows(const std::string& query, const std::string& file = "default.db") {
     int status = -1;
     const std::string rows = testsupport::commandOutput(
         "/usr/bin/python3 " + std::string(std::getenv("KARVOD_SOURCE_DIR")) +
-            "/tests/integration/sqlite_rows.py '" + server().dataFile("default.db") + "' '" +
+            "/tests/integration/sqlite_rows.py '" + server().dataFile(file) + "' '" +
             query + "' 2>&1",
         status);
     EXPECT_EQ(status, 0) << rows;
