@@ -472,23 +472,9 @@ SQLRETURN Connection::setTraceFile(const std::string& path) {
   return SQL_SUCCESS;
 }
 
-SQLRETURN Connection::setTranslateLib(const std::string& library) {
-  if (!isConnected()) {
-    post("HY011");
-    return SQL_ERROR;
-  }
-  translateLib_ = library;
-  return SQL_SUCCESS;
-}
+SQLRETURN Connection::setTranslateLib(const std::string&) { return refuseTranslation(); }
 
-SQLRETURN Connection::setTranslateOption(SQLUINTEGER option) {
-  if (!isConnected()) {
-    post("HY011");
-    return SQL_ERROR;
-  }
-  translateOption_ = option;
-  return SQL_SUCCESS;
-}
+SQLRETURN Connection::setTranslateOption(SQLUINTEGER) { return refuseTranslation(); }
 
 SQLRETURN Connection::setTxnIsolation(SQLUINTEGER isolation) {
   if (!isTxnIsolationLevel(isolation)) return refuseValue();
@@ -524,9 +510,9 @@ SQLHWND Connection::getQuietMode() { return quietMode_; }
 
 std::string Connection::getTraceFile() { return traceFile_; }
 
-std::string Connection::getTranslateLib() { return translateLib_; }
+std::string Connection::getTranslateLib() { return std::string(); }
 
-SQLUINTEGER Connection::getTranslateOption() { return translateOption_; }
+SQLUINTEGER Connection::getTranslateOption() { return 0; }
 
 SQLUINTEGER Connection::getTxnIsolation() { return txnIsolation_; }
 
@@ -593,6 +579,13 @@ void Connection::descriptorFreed(const Descriptor* descriptor) {
 
 void Connection::post(const char* sqlState) {
   diagnostics_.post(sqlState, 0, "", SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
+}
+
+SQLRETURN Connection::refuseTranslation() {
+  // No translation library is ever loaded: taking one would promise a translation that never
+  // happens. Before connecting ODBC has the attribute refused as set too early.
+  post(isConnected() ? "HYC00" : "HY011");
+  return SQL_ERROR;
 }
 
 SQLRETURN Connection::refuseValue() {

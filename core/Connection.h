@@ -207,6 +207,8 @@ class Connection {
   SQLRETURN clampTimeout(SQLUINTEGER seconds, SQLUINTEGER limit, SQLUINTEGER& field);
   // "HY024": a value the attribute does not take.
   SQLRETURN refuseValue();
+  // The translate attributes: "HY011" before connecting, "HYC00" after.
+  SQLRETURN refuseTranslation();
 
   Environment* environment_;
   DiagnosticHeader diagnostics_;
@@ -224,8 +226,6 @@ class Connection {
   SQLUINTEGER packetSize_ = 0;
   SQLHWND quietMode_ = nullptr;
   std::string traceFile_;
-  std::string translateLib_;
-  SQLUINTEGER translateOption_ = 0;
   SQLUINTEGER txnIsolation_ = SQL_TXN_READ_COMMITTED;
   bool wideAPI_ = false;
   bool unicodeTextTypes_ = false;

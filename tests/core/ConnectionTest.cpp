@@ -303,11 +303,14 @@ TEST_F(ConnectionTest, TheLinkStateIsAskedOfIsConnected) {
   LinkedConnection linked(&environment_);
   EXPECT_EQ(integerAttribute(linked, SQL_ATTR_CONNECTION_DEAD), SQL_CD_FALSE);
   EXPECT_EQ(linked.setConnectAttr(SQL_ATTR_PACKET_SIZE, number(4096), 0), SQL_ERROR);
-  EXPECT_EQ(linked.setConnectAttr(SQL_ATTR_TRANSLATE_OPTION, number(3), 0), SQL_SUCCESS);
-  EXPECT_EQ(integerAttribute(linked, SQL_ATTR_TRANSLATE_OPTION), 3u);
+  // No translation library is loaded, so none is taken.
+  EXPECT_EQ(linked.setConnectAttr(SQL_ATTR_TRANSLATE_OPTION, number(3), 0), SQL_ERROR);
+  EXPECT_EQ(states(linked), std::vector<std::string>{"HYC00"});
+  EXPECT_EQ(integerAttribute(linked, SQL_ATTR_TRANSLATE_OPTION), 0u);
   EXPECT_EQ(linked.setConnectAttr(SQL_ATTR_TRANSLATE_LIB, const_cast<char*>("x.so"), SQL_NTS),
-            SQL_SUCCESS);
-  EXPECT_EQ(stringAttribute(linked, SQL_ATTR_TRANSLATE_LIB), "x.so");
+            SQL_ERROR);
+  EXPECT_EQ(states(linked), std::vector<std::string>{"HYC00"});
+  EXPECT_EQ(stringAttribute(linked, SQL_ATTR_TRANSLATE_LIB), "");
 }
 
 TEST_F(ConnectionTest, ConnectPassesTheTextsWithinTheirLengths) {
