@@ -163,8 +163,9 @@ TEST_F(AttributesServerCursorProgramTest, MaxRowsBoundsAResultKeptOnTheServer) {
 }
 
 TEST_F(AttributesProgramTest, MaxLengthCutsCharacterAndBinaryValues) {
-  exec("create table longs (t text, b blob, n integer)");
-  exec("insert into longs values ('abcdefgh', x'0102030405060708', 123456789)");
+  exec("create table longs (t text, b blob, n integer, u text)");
+  exec("insert into longs values ('abcdefgh', x'0102030405060708', 123456789, "
+       "'abc\xc3\xa9" "f')");
   const struct {
     const char* name;
     bool getData;
@@ -183,12 +184,14 @@ TEST_F(AttributesProgramTest, MaxLengthCutsCharacterAndBinaryValues) {
       {"text into a smaller buffer", true, 1, SQL_C_CHAR, 3, SQL_SUCCESS_WITH_INFO, "ab", 4},
       // Numbers are not character data: whole.
       {"number as text", true, 3, SQL_C_CHAR, 16, SQL_SUCCESS, "123456789", 9},
+      // The two bytes of U+00E9 would not both fit: the character goes whole.
+      {"text cut before a character", true, 4, SQL_C_CHAR, 16, SQL_SUCCESS, "abc", 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SQLHSTMT stmt = statement();
     ASSERT_EQ(SQLSetStmtAttr(stmt, SQL_ATTR_MAX_LENGTH, value(4), 0), SQL_SUCCESS);
-    run(stmt, "select t, b, n from longs");
+    run(stmt, "select t, b, n, u from longs");
     char buffer[16];
     std::memset(buffer, '#', sizeof buffer);
     SQLLEN length = 0;
@@ -216,20 +219,29 @@ TEST_F(AttributesProgramTest, MaxLengthCutsCharacterAndBinaryValues) {
 }
 
 TEST_F(AttributesProgramTest, NoscanSendsEscapesAsWritten) {
-  const char* sql = "select {fn LENGTH('abc')}";
   const struct {
+    const char* sql;
+    bool prepared;
     SQLULEN noscan;
     SQLRETURN rc;
-    const char* sent;
+    const char* sent;  // as the server's log has it
   } cases[] = {
-      {SQL_NOSCAN_OFF, SQL_SUCCESS, "select LENGTH('abc')"},
-      {SQL_NOSCAN_ON, SQL_ERROR, "select {fn LENGTH('abc')}"},
+      {"select {fn LENGTH('abc')}", false, SQL_NOSCAN_OFF, SQL_SUCCESS, "select LENGTH('abc')"},
+      {"select {fn LENGTH('abcd')}", false, SQL_NOSCAN_ON, SQL_ERROR,
+       "select {fn LENGTH('abcd')}"},
+      {"select {d '2020-01-02'}", true, SQL_NOSCAN_OFF, SQL_SUCCESS, "select '2020-01-02'"},
+      {"select {d '2020-01-03'}", true, SQL_NOSCAN_ON, SQL_ERROR, "select {d '2020-01-03'}"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.noscan);
+    SCOPED_TRACE(c.sql);
     SQLHSTMT stmt = statement();
     ASSERT_EQ(SQLSetStmtAttr(stmt, SQL_ATTR_NOSCAN, value(c.noscan), 0), SQL_SUCCESS);
-    EXPECT_EQ(SQLExecDirect(stmt, chars(sql), SQL_NTS), c.rc) << state(SQL_HANDLE_STMT, stmt);
+    if (c.prepared) {
+      ASSERT_EQ(SQLPrepare(stmt, chars(c.sql), SQL_NTS), SQL_SUCCESS);
+      EXPECT_EQ(SQLExecute(stmt), c.rc) << state(SQL_HANDLE_STMT, stmt);
+    } else {
+      EXPECT_EQ(SQLExecDirect(stmt, chars(c.sql), SQL_NTS), c.rc) << state(SQL_HANDLE_STMT, stmt);
+    }
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
     std::ifstream file(server().dataFile("sql.log"));
     const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
