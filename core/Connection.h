@@ -75,7 +75,8 @@ class Connection {
   virtual SQLRETURN disconnect() = 0;
 
   // String attributes are UTF-8 of `stringLength` bytes (SQL_NTS: up to the NUL); an attribute
-  // this driver does not know is accepted and ignored.
+  // this driver does not know, or one it only reads, is refused with "HY092", a value the
+  // attribute does not take with "HY024".
   virtual SQLRETURN setConnectAttr(SQLINTEGER attribute, SQLPOINTER value,
                                    SQLINTEGER stringLength);
   // Integers are written as 32 bits (the quiet-mode window as a pointer), strings as UTF-8 with
