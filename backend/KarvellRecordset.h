@@ -35,7 +35,7 @@ class KarvellRecordset : public Recordset {
 
   KvlCursor* cursor_;
   bool bookmarks_;
-  SQLULEN maxRows_;  // 0: every row
+  SQLULEN maxRows_;              // 0: every row
   std::vector<Target> targets_;  // record 0 (the bookmark) first
   char bookmark_[24] = {};
 };

@@ -581,9 +581,9 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
     length = std::strlen(text);
   }
   if (isTextType(fields_.conciseType) || isBinaryType(fields_.conciseType)) {
-    length = lengthWithinMaximum(text, length, site.maxLength,
-                                 isTextType(fields_.conciseType) &&
-                                     connection_.encoding() == utf8Charset);
+    length = lengthWithinMaximum(
+        text, length, site.maxLength,
+        isTextType(fields_.conciseType) && connection_.encoding() == utf8Charset);
   }
   // A position past the value's end: SQLGetData returned it whole before.
   const SQLULEN startPosition = piecePosition != nullptr ? *piecePosition : 0;

@@ -90,8 +90,8 @@ class OdbcProgram : public testsupport::DevServerTest {
     int status = -1;
     const std::string rows = testsupport::commandOutput(
         "/usr/bin/python3 " + std::string(std::getenv("KARVOD_SOURCE_DIR")) +
-            "/tests/integration/sqlite_rows.py '" + server().dataFile(file) + "' '" +
-            query + "' 2>&1",
+            "/tests/integration/sqlite_rows.py '" + server().dataFile(file) + "' '" + query +
+            "' 2>&1",
         status);
     EXPECT_EQ(status, 0) << rows;
     return rows;
