@@ -45,6 +45,11 @@ class AttributesProgramTest : public OdbcProgram {
     SQLLEN count = 0;
     EXPECT_EQ(SQLRowCount(stmt, &count), SQL_SUCCESS);
     EXPECT_EQ(count, -1);  // no count of a result's rows, neither 10 nor 3
+    SQLLEN cursorRows = -1;
+    EXPECT_EQ(SQLGetDiagField(SQL_HANDLE_STMT, stmt, 0, SQL_DIAG_CURSOR_ROW_COUNT, &cursorRows, 0,
+                              nullptr),
+              SQL_SUCCESS);
+    EXPECT_LE(cursorRows, 3);
     SQLINTEGER id = 0;
     SQLLEN indicator = 0;
     SQLBindCol(stmt, 1, SQL_C_SLONG, &id, 0, &indicator);
