@@ -148,8 +148,15 @@ class KarvellConnection : public Connection {
   SQLRETURN endTran(SQLSMALLINT completionType) override;
   // Stored always; sent to the server while connected (login sends the stored value).
   SQLRETURN setAutocommit(SQLUINTEGER autocommit) override;
-  // Only SQL_TXN_READ_COMMITTED; any other level answers "HYC00".
+  // The levels SQL_TXN_ISOLATION_OPTION lists; another level answers "HYC00", a value that is
+  // no level "HY024".
   SQLRETURN setTxnIsolation(SQLUINTEGER isolation) override;
+  // While connected the server switches to the database first ("USE DATABASE"); a refusal
+  // answers the server's error and keeps the database in use. Before connecting the name is
+  // stored, and the connect uses that database rather than the data source's.
+  SQLRETURN setCurrentCatalog(const std::string& catalog) override;
+  // The database in use while connected, as SQL_DATABASE_NAME answers.
+  std::string getCurrentCatalog() override;
 
 #define KARVELL_DECLARE_INFO_ANSWER(name, kind, value) Info##kind getInfo##name() override;
   KARVELL_INFO_ANSWERS(KARVELL_DECLARE_INFO_ANSWER)
@@ -190,13 +197,12 @@ class KarvellConnection : public Connection {
                    std::string& working, std::string& user, std::string& password);
   SQLRETURN unconfirmedPrompt(DialogOutcome outcome);
   SQLRETURN postClientFailure(int code, int clientCode, const std::string& clientMessage);
-  SQLRETURN postServerError();
   SQLRETURN runSetupCommands();
   // Bounds the replies of the connection's own requests by SQL_ATTR_CONNECTION_TIMEOUT.
   void boundConnectionReplies();
   // Posts the failure of a connection-level request: the client state when the stream is lost,
-  // else the server's error as "08S01".
-  SQLRETURN postRequestFailure(bool endsTransaction);
+  // else the server's error under `serverState`.
+  SQLRETURN postRequestFailure(bool endsTransaction, const char* serverState = "08S01");
   // The "server_version" row of SHOW INFO, read on a private statement.
   void readServerVersion();
   void trace(const std::string& line);

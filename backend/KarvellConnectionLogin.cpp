@@ -44,6 +44,8 @@ SQLRETURN KarvellConnection::login(const std::string& password) {
   disconnect();
   serverVersion_.clear();
   versionMajor_ = versionMinor_ = versionPatch_ = 0;
+  // A catalog the application set before connecting names this connection's database.
+  if (!Connection::getCurrentCatalog().empty()) database_ = Connection::getCurrentCatalog();
   trace("// Server: " + server_);
   trace("// Database: " + database_);
   if (encryption_ < 0) {
@@ -126,15 +128,10 @@ SQLRETURN KarvellConnection::postClientFailure(int code, int clientCode,
   return SQL_ERROR;
 }
 
-SQLRETURN KarvellConnection::postRequestFailure(bool endsTransaction) {
+SQLRETURN KarvellConnection::postRequestFailure(bool endsTransaction, const char* serverState) {
   const char* state = clientFailureState(endsTransaction);
-  if (state == nullptr) return postServerError();
-  diagnostics().post(state, kvl_error_code(client_), kvl_error_message(client_), -1, -1);
-  return SQL_ERROR;
-}
-
-SQLRETURN KarvellConnection::postServerError() {
-  diagnostics().post("08S01", kvl_error_code(client_), kvl_error_message(client_), -1, -1);
+  diagnostics().post(state != nullptr ? state : serverState, kvl_error_code(client_),
+                     kvl_error_message(client_), -1, -1);
   return SQL_ERROR;
 }
 
@@ -221,12 +218,28 @@ SQLRETURN KarvellConnection::setTxnIsolation(SQLUINTEGER isolation) {
   diagnostics().clear();
   // The levels SQL_TXN_ISOLATION_OPTION lists, so that an application may choose what it read
   // there; the server isolates every transaction fully whichever it names.
-  const SQLUINTEGER levels = getInfoTxnIsolationOption();
-  if ((isolation & levels) != 0 && (isolation & (isolation - 1)) == 0) {
-    return Connection::setTxnIsolation(isolation);
+  if (isTxnIsolationLevel(isolation) && (isolation & getInfoTxnIsolationOption()) == 0) {
+    diagnostics().post("HYC00", 0, "", -1, -1);
+    return SQL_ERROR;
   }
-  diagnostics().post("HYC00", 0, "", -1, -1);
-  return SQL_ERROR;
+  return Connection::setTxnIsolation(isolation);
+}
+
+SQLRETURN KarvellConnection::setCurrentCatalog(const std::string& catalog) {
+  diagnostics().clear();
+  if (!isConnected()) return Connection::setCurrentCatalog(catalog);
+  trace("// use database: " + catalog);
+  boundConnectionReplies();
+  const int rc = kvl_execute(client_, ("USE DATABASE " + quotedLiteral(catalog) + ";").c_str());
+  kvl_set_reply_limit(client_, 0);
+  // The server refuses a database it does not have as it refuses a statement.
+  if (rc != 0) return postRequestFailure(false, "HY000");
+  database_ = catalog;
+  return SQL_SUCCESS;
+}
+
+std::string KarvellConnection::getCurrentCatalog() {
+  return isConnected() ? database_ : Connection::getCurrentCatalog();
 }
 
 InfoText KarvellConnection::getInfoDbmsVer() {

@@ -9,7 +9,10 @@
 #include "statement/Statement.h"
 
 KarvellRecordset::KarvellRecordset(Statement* statement, KvlCursor* cursor)
-    : Recordset(statement), cursor_(cursor), bookmarks_(statement->useBookmarks() != SQL_UB_OFF) {
+    : Recordset(statement),
+      cursor_(cursor),
+      bookmarks_(statement->useBookmarks() != SQL_UB_OFF),
+      maxRows_(statement->maxRows()) {
   const Descriptor& ird = *statement->impRowDesc();
   for (SQLSMALLINT column = 0; column <= ird.getCount(); ++column) {
     const DescriptorRecord& record = *ird.getRecord(column);
@@ -26,7 +29,7 @@ void KarvellRecordset::bind(const Target& target, SQLULEN rowIndex, const char* 
 }
 
 SQLRETURN KarvellRecordset::next() {
-  if (cursor_ == nullptr) return SQL_NO_DATA;
+  if (cursor_ == nullptr || (maxRows_ != 0 && rowNumber_ == maxRows_)) return SQL_NO_DATA;
   // A fresh cursor stands on its first row (or at its end when it has none).
   if (rowNumber_ > 0 && kvl_cursor_seek(cursor_, KVL_SEEK_NEXT) != 1) return SQL_NO_DATA;
   if (kvl_cursor_is_eof(cursor_)) return SQL_NO_DATA;

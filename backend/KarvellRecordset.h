@@ -13,7 +13,8 @@ struct KvlCursor;
 
 class KarvellRecordset : public Recordset {
  public:
-  // The statement's implementation row descriptor is described and has its row arrays.
+  // The statement's implementation row descriptor is described and has its row arrays. The
+  // statement's SQL_ATTR_MAX_ROWS as it executed bounds the rows delivered.
   KarvellRecordset(Statement* statement, KvlCursor* cursor);
 
   // 0 on the next row, SQL_NO_DATA after the last one (at once for an empty result).
@@ -34,6 +35,7 @@ class KarvellRecordset : public Recordset {
 
   KvlCursor* cursor_;
   bool bookmarks_;
+  SQLULEN maxRows_;              // 0: every row
   std::vector<Target> targets_;  // record 0 (the bookmark) first
   char bookmark_[24] = {};
 };

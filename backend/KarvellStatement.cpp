@@ -115,7 +115,7 @@ SQLRETURN KarvellStatement::executeSql(const std::string& text) {
   diagnostics_.clear();
   if (!karvell_->isAlive()) return post("08S01");
   std::string sql = karvell_->toNativeSql(text);
-  rewriteEscapes(sql);
+  if (noscan() == SQL_NOSCAN_OFF) rewriteEscapes(sql);
   return executeParameterSets(sql);
 }
 
@@ -188,7 +188,7 @@ SQLRETURN KarvellStatement::describePrepared() {
   KvlConnection* client = karvell_->clientConnection();
   if (!karvell_->isConnected() || client == nullptr) return post("08S01");
   std::string sql = karvell_->toNativeSql(preparedSql_);
-  rewriteEscapes(sql);
+  if (noscan() == SQL_NOSCAN_OFF) rewriteEscapes(sql);
   // The markers have no values yet; NULL stands wherever a value may.
   replaceAllOutsideQuotes(sql, "?", "NULL");
   const std::string describing = describingQuery(sql);
@@ -227,8 +227,9 @@ SQLRETURN KarvellStatement::describeResult(KvlCursor* cursor) {
   auto* copy = new MemoryRecordset(this);
   installRecordset(copy);
   // Walked row by row: a cursor the server keeps knows no row count and hands out its rows as
-  // they are read.
-  for (bool more = !kvl_cursor_is_eof(cursor_); more;
+  // they are read. SQL_ATTR_MAX_ROWS ends the copy.
+  const SQLULEN limit = maxRows();
+  for (bool more = !kvl_cursor_is_eof(cursor_); more && (limit == 0 || copy->rowCount() < limit);
        more = kvl_cursor_seek(cursor_, KVL_SEEK_NEXT) == 1) {
     copy->addRow();
     for (int column = 1; column <= columns; ++column) {

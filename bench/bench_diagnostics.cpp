@@ -52,7 +52,7 @@ void convertRowset(benchmark::State& state) {
   DiagnosticHeader diagnostics(&environment());
   for (auto _ : state) {
     for (SQLULEN row = 0; row < kRows; ++row) {
-      benchmark::DoNotOptimize(ard.convertRow(row, result.ird(), 0, SQL_RD_ON, diagnostics));
+      benchmark::DoNotOptimize(ard.convertRow(row, result.ird(), 0, SQL_RD_ON, 0, diagnostics));
     }
     diagnostics.clear();
   }

@@ -163,10 +163,11 @@ SQLRETURN Connection::setConnectAttr(SQLINTEGER attribute, SQLPOINTER value,
       setWideAPI(number == 1);
       setUnicodeTextTypes(number == 1);
       return SQL_SUCCESS;
-    default:
-      // Attributes of other drivers and of the Driver Manager reach a connected driver too;
-      // refusing them would fail applications that set them blindly.
+    case ignoredAttribute:
       return SQL_SUCCESS;
+    default:
+      post("HY092");
+      return SQL_ERROR;
   }
 }
 
@@ -398,20 +399,23 @@ SQLUSMALLINT Connection::supportedFunctionId(std::size_t index) {
 }
 
 SQLRETURN Connection::setAccessMode(SQLUINTEGER mode) {
+  if (mode != SQL_MODE_READ_WRITE && mode != SQL_MODE_READ_ONLY) return refuseValue();
   accessMode_ = mode;
   return SQL_SUCCESS;
 }
 
 SQLRETURN Connection::setAsyncEnable(SQLUINTEGER enable) {
+  if (enable != SQL_ASYNC_ENABLE_OFF && enable != SQL_ASYNC_ENABLE_ON) return refuseValue();
   if (enable == SQL_ASYNC_ENABLE_ON && getInfoAsyncMode() == SQL_AM_NONE) {
     post("HYC00");
     return SQL_ERROR;
   }
-  if (enable == SQL_ASYNC_ENABLE_OFF || enable == SQL_ASYNC_ENABLE_ON) asyncEnable_ = enable;
+  asyncEnable_ = enable;
   return SQL_SUCCESS;
 }
 
 SQLRETURN Connection::setAutocommit(SQLUINTEGER autocommit) {
+  if (autocommit != SQL_AUTOCOMMIT_OFF && autocommit != SQL_AUTOCOMMIT_ON) return refuseValue();
   // Without transactions every statement commits by itself: manual commit cannot be had.
   if (autocommit == SQL_AUTOCOMMIT_OFF && getInfoTxnCapable() == SQL_TC_NONE) {
     post("HYC00");
@@ -437,6 +441,7 @@ SQLRETURN Connection::setLoginTimeout(SQLUINTEGER seconds) {
 }
 
 SQLRETURN Connection::setMetadataId(SQLUINTEGER metadataId) {
+  if (metadataId != SQL_FALSE && metadataId != SQL_TRUE) return refuseValue();
   metadataId_ = metadataId;
   return SQL_SUCCESS;
 }
@@ -467,25 +472,12 @@ SQLRETURN Connection::setTraceFile(const std::string& path) {
   return SQL_SUCCESS;
 }
 
-SQLRETURN Connection::setTranslateLib(const std::string& library) {
-  if (!isConnected()) {
-    post("HY011");
-    return SQL_ERROR;
-  }
-  translateLib_ = library;
-  return SQL_SUCCESS;
-}
+SQLRETURN Connection::setTranslateLib(const std::string&) { return refuseTranslation(); }
 
-SQLRETURN Connection::setTranslateOption(SQLUINTEGER option) {
-  if (!isConnected()) {
-    post("HY011");
-    return SQL_ERROR;
-  }
-  translateOption_ = option;
-  return SQL_SUCCESS;
-}
+SQLRETURN Connection::setTranslateOption(SQLUINTEGER) { return refuseTranslation(); }
 
 SQLRETURN Connection::setTxnIsolation(SQLUINTEGER isolation) {
+  if (!isTxnIsolationLevel(isolation)) return refuseValue();
   if (isTransactionOpen()) {
     post("HY011");
     return SQL_ERROR;
@@ -518,9 +510,9 @@ SQLHWND Connection::getQuietMode() { return quietMode_; }
 
 std::string Connection::getTraceFile() { return traceFile_; }
 
-std::string Connection::getTranslateLib() { return translateLib_; }
+std::string Connection::getTranslateLib() { return std::string(); }
 
-SQLUINTEGER Connection::getTranslateOption() { return translateOption_; }
+SQLUINTEGER Connection::getTranslateOption() { return 0; }
 
 SQLUINTEGER Connection::getTxnIsolation() { return txnIsolation_; }
 
@@ -587,6 +579,23 @@ void Connection::descriptorFreed(const Descriptor* descriptor) {
 
 void Connection::post(const char* sqlState) {
   diagnostics_.post(sqlState, 0, "", SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
+}
+
+SQLRETURN Connection::refuseTranslation() {
+  // No translation library is ever loaded: taking one would promise a translation that never
+  // happens. Before connecting ODBC has the attribute refused as set too early.
+  post(isConnected() ? "HYC00" : "HY011");
+  return SQL_ERROR;
+}
+
+SQLRETURN Connection::refuseValue() {
+  post("HY024");
+  return SQL_ERROR;
+}
+
+bool Connection::isTxnIsolationLevel(SQLUINTEGER isolation) {
+  return isolation == SQL_TXN_READ_UNCOMMITTED || isolation == SQL_TXN_READ_COMMITTED ||
+         isolation == SQL_TXN_REPEATABLE_READ || isolation == SQL_TXN_SERIALIZABLE;
 }
 
 SQLRETURN Connection::clampTimeout(SQLUINTEGER seconds, SQLUINTEGER limit, SQLUINTEGER& field) {

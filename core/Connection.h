@@ -30,6 +30,8 @@ class Connection {
   // The driver's own connection attribute: 1 switches the connection to the wide entry points
   // and the wide SQL types for character columns, any other value switches both off.
   static constexpr SQLINTEGER wideApiAttribute = 1057;
+  // A driver attribute accepted and ignored, before connecting and after.
+  static constexpr SQLINTEGER ignoredAttribute = 30002;
 
   // Registers with the environment and, while it traces, writes the application, system and
   // driver lines.
@@ -73,7 +75,8 @@ class Connection {
   virtual SQLRETURN disconnect() = 0;
 
   // String attributes are UTF-8 of `stringLength` bytes (SQL_NTS: up to the NUL); an attribute
-  // this driver does not know is accepted and ignored.
+  // this driver does not know, or one it only reads, is refused with "HY092", a value the
+  // attribute does not take with "HY024".
   virtual SQLRETURN setConnectAttr(SQLINTEGER attribute, SQLPOINTER value,
                                    SQLINTEGER stringLength);
   // Integers are written as 32 bits (the quiet-mode window as a pointer), strings as UTF-8 with
@@ -187,6 +190,8 @@ class Connection {
   void freeChildren();
 
  protected:
+  // One of the four levels ODBC defines.
+  static bool isTxnIsolationLevel(SQLUINTEGER isolation);
   // Filled by the back end while connecting.
   std::string user_;
   std::string dataSourceName_;
@@ -201,6 +206,10 @@ class Connection {
   // Posts a driver state: native error 0, the standard text, no row or column.
   void post(const char* sqlState);
   SQLRETURN clampTimeout(SQLUINTEGER seconds, SQLUINTEGER limit, SQLUINTEGER& field);
+  // "HY024": a value the attribute does not take.
+  SQLRETURN refuseValue();
+  // The translate attributes: "HY011" before connecting, "HYC00" after.
+  SQLRETURN refuseTranslation();
 
   Environment* environment_;
   DiagnosticHeader diagnostics_;
@@ -218,8 +227,6 @@ class Connection {
   SQLUINTEGER packetSize_ = 0;
   SQLHWND quietMode_ = nullptr;
   std::string traceFile_;
-  std::string translateLib_;
-  SQLUINTEGER translateOption_ = 0;
   SQLUINTEGER txnIsolation_ = SQL_TXN_READ_COMMITTED;
   bool wideAPI_ = false;
   bool unicodeTextTypes_ = false;

@@ -9,15 +9,8 @@
 #include "core/StringAnswer.h"
 #include "platform/ModuleInfo.h"
 
-namespace {
-
-// A driver attribute that is accepted and ignored before and after connecting.
-constexpr SQLINTEGER ignoredAttribute = 30002;
-
-}  // namespace
-
 ConnectionProxy::ConnectionProxy(Environment* environment)
-    : environment_(environment), diagnostics_(environment) {}
+    : environment_(environment), diagnostics_(environment), replayAnswers_(environment) {}
 
 ConnectionProxy::~ConnectionProxy() { attachConnection(nullptr); }
 
@@ -51,18 +44,26 @@ void ConnectionProxy::attachConnection(Connection* connection) {
     delete connection_;
   }
   connection_ = connection;
+  replayAnswers_.clear();
   if (connection_ == nullptr) return;
-  connection_->setAccessMode(accessMode_);
-  connection_->setAsyncEnable(asyncEnable_);
-  connection_->setAutocommit(autocommit_);
-  connection_->setConnectionTimeout(connectionTimeout_);
-  connection_->setCurrentCatalog(currentCatalog_);
-  connection_->setLoginTimeout(loginTimeout_);
-  connection_->setMetadataId(metadataId_);
-  connection_->setPacketSize(packetSize_);
-  connection_->setQuietMode(quietMode_);
-  connection_->setTraceFile(traceFile_);
-  connection_->setTxnIsolation(txnIsolation_);
+  // What the connection refuses or changes of the attributes set before connecting is kept for
+  // the connect to report: the application set them and must hear that they did not hold.
+  const auto replay = [this](SQLRETURN rc) {
+    DiagnosticHeader& answered = connection_->diagnostics();
+    if (rc != SQL_SUCCESS) replayAnswers_.appendRecords(answered, SQL_NO_ROW_NUMBER);
+    answered.clear();
+  };
+  replay(connection_->setAccessMode(accessMode_));
+  replay(connection_->setAsyncEnable(asyncEnable_));
+  replay(connection_->setAutocommit(autocommit_));
+  replay(connection_->setConnectionTimeout(connectionTimeout_));
+  replay(connection_->setCurrentCatalog(currentCatalog_));
+  replay(connection_->setLoginTimeout(loginTimeout_));
+  replay(connection_->setMetadataId(metadataId_));
+  replay(connection_->setPacketSize(packetSize_));
+  replay(connection_->setQuietMode(quietMode_));
+  replay(connection_->setTraceFile(traceFile_));
+  replay(connection_->setTxnIsolation(txnIsolation_));
   connection_->setWideAPI(wideAPI_);
   connection_->setUnicodeTextTypes(unicodeTextTypes_);
 }
@@ -96,7 +97,8 @@ SQLRETURN ConnectionProxy::connect(const char* dsn, SQLINTEGER dsnLength, const 
                                    SQLINTEGER passwordLength) {
   // The connect functions attach a new connection first; none means it could not be made.
   if (connection_ == nullptr) return refuse("HY001");
-  return connection_->connect(dsn, dsnLength, user, userLength, password, passwordLength);
+  return withReplayAnswers(
+      connection_->connect(dsn, dsnLength, user, userLength, password, passwordLength));
 }
 
 SQLRETURN ConnectionProxy::driverConnect(SQLHWND window, const char* inString,
@@ -104,14 +106,20 @@ SQLRETURN ConnectionProxy::driverConnect(SQLHWND window, const char* inString,
                                          SQLSMALLINT bufferLength, SQLSMALLINT* outLength,
                                          SQLUSMALLINT completion) {
   if (connection_ == nullptr) return refuse("HY001");
-  return connection_->driverConnect(window, inString, inLength, outString, bufferLength,
-                                    outLength, completion);
+  return withReplayAnswers(connection_->driverConnect(window, inString, inLength, outString,
+                                                      bufferLength, outLength, completion));
 }
 
 SQLRETURN ConnectionProxy::driverConnect(SQLHWND window, const std::string& inString,
                                          std::string& outString, SQLUSMALLINT completion) {
   if (connection_ == nullptr) return refuse("HY001");
-  return connection_->driverConnect(window, inString, outString, completion);
+  return withReplayAnswers(connection_->driverConnect(window, inString, outString, completion));
+}
+
+SQLRETURN ConnectionProxy::withReplayAnswers(SQLRETURN rc) {
+  if (!SQL_SUCCEEDED(rc) || replayAnswers_.isEmpty()) return rc;
+  connection_->diagnostics().appendRecords(replayAnswers_, SQL_NO_ROW_NUMBER);
+  return SQL_SUCCESS_WITH_INFO;
 }
 
 std::unique_lock<platform::Mutex> ConnectionProxy::lockCalls() {
@@ -236,7 +244,7 @@ SQLRETURN ConnectionProxy::setConnectAttr(SQLINTEGER attribute, SQLPOINTER value
       wideAPI_ = number == 1;
       unicodeTextTypes_ = number == 1;
       return SQL_SUCCESS;
-    case ignoredAttribute:
+    case Connection::ignoredAttribute:
       return SQL_SUCCESS;
     case SQL_ATTR_TRANSLATE_LIB:
     case SQL_ATTR_TRANSLATE_OPTION:

@@ -41,8 +41,8 @@ class ConnectionProxy {
   DiagnosticHeader& diagnostics();
 
   // Takes ownership: deletes the connection attached before, then replays the stored attributes
-  // into the new one (their results are not looked at: the stored values were accepted when they
-  // were set). Attributes set through the previous connection are lost with it.
+  // into the new one; what it refuses or changes of them, the connect that follows reports.
+  // Attributes set through the previous connection are lost with it.
   void attachConnection(Connection* connection);
 
   bool isWideAPI() const;
@@ -50,6 +50,8 @@ class ConnectionProxy {
   bool isUnicodeTextTypes() const;
   void setUnicodeTextTypes(bool unicode);
 
+  // The connection's answer; a successful one answers SQL_SUCCESS_WITH_INFO, with the records,
+  // when an attribute replayed at attach was refused or changed.
   SQLRETURN connect(const char* dsn, SQLINTEGER dsnLength, const char* user,
                     SQLINTEGER userLength, const char* password, SQLINTEGER passwordLength);
   SQLRETURN driverConnect(SQLHWND window, const char* inString, SQLINTEGER inLength,
@@ -86,10 +88,14 @@ class ConnectionProxy {
   SQLRETURN refuse(const char* sqlState);
   // The attached connection's call lock.
   std::unique_lock<platform::Mutex> lockCalls();
+  // A connect's answer, with the records of the attributes the connection refused or changed
+  // when they were replayed into it: SQL_SUCCESS_WITH_INFO when there are some.
+  SQLRETURN withReplayAnswers(SQLRETURN rc);
 
   Environment* environment_;
   Connection* connection_ = nullptr;
   DiagnosticHeader diagnostics_;
+  DiagnosticHeader replayAnswers_;
   SQLUINTEGER accessMode_ = SQL_MODE_READ_WRITE;
   SQLUINTEGER asyncEnable_ = SQL_ASYNC_ENABLE_OFF;
   SQLUINTEGER autocommit_ = SQL_AUTOCOMMIT_ON;

@@ -313,7 +313,7 @@ SQLLEN* Descriptor::lengthElementAddress(SQLLEN* base, SQLULEN rowIndex) const {
 
 SQLRETURN Descriptor::convertRow(SQLULEN rowIndex, Descriptor& implementation,
                                  SQLULEN implementationRow, SQLUINTEGER retrieveData,
-                                 DiagnosticHeader& diagnostics) {
+                                 SQLULEN maxLength, DiagnosticHeader& diagnostics) {
   SQLRETURN result = SQL_SUCCESS;
   const auto rowNumber = static_cast<SQLLEN>(rowIndex + 1);
   for (std::size_t number = 0; number < records_.size(); ++number) {
@@ -337,7 +337,7 @@ SQLRETURN Descriptor::convertRow(SQLULEN rowIndex, Descriptor& implementation,
       traceStream().writeLine("// ---> converting imp column: " + std::to_string(number));
     }
     SQLULEN piecePosition = 0;
-    const ConversionSite site{diagnostics, recordNumber, rowNumber, &record};
+    const ConversionSite site{diagnostics, recordNumber, rowNumber, &record, maxLength};
     const SQLRETURN rc = column->convertImpToAppValue(
         implementationRow, cType, data, bufferLength,
         lengthElementAddress(record.getOctetLengthPtr(), rowIndex),

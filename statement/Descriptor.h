@@ -114,13 +114,14 @@ class Descriptor : public ConnectionChild {
   // (one with a data, length or indicator pointer: the bookmark record always, the others only
   // when retrieveData is SQL_RD_ON) converts row
   // `implementationRow` of the implementation record of the same number into element rowIndex
-  // of its buffers, with OCTET_LENGTH as the buffer length. What the conversions report is
+  // of its buffers, with OCTET_LENGTH as the buffer length and maxLength as the statement's
+  // SQL_ATTR_MAX_LENGTH. What the conversions report is
   // posted on `diagnostics` with the record number and rowIndex + 1; the answer is SQL_ERROR
   // when a conversion failed (a bound column the result lacks fails with "07009"),
   // SQL_SUCCESS_WITH_INFO when one warned, else SQL_SUCCESS.
   virtual SQLRETURN convertRow(SQLULEN rowIndex, Descriptor& implementation,
                                SQLULEN implementationRow, SQLUINTEGER retrieveData,
-                               DiagnosticHeader& diagnostics);
+                               SQLULEN maxLength, DiagnosticHeader& diagnostics);
   // Releases the driver's arrays of an implementation descriptor's records; nothing for an
   // application descriptor.
   virtual void freeDataBuffers();

@@ -582,6 +582,11 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
   } else {
     length = std::strlen(text);
   }
+  if (isTextType(fields_.conciseType) || isBinaryType(fields_.conciseType)) {
+    length = lengthWithinMaximum(
+        text, length, site.maxLength,
+        isTextType(fields_.conciseType) && connection_.encoding() == utf8Charset);
+  }
   // A position past the value's end: SQLGetData returned it whole before.
   const SQLULEN startPosition = piecePosition != nullptr ? *piecePosition : 0;
   if (startPosition > length) return SQL_NO_DATA;

@@ -33,12 +33,13 @@ enum class DescriptorType : SQLINTEGER {
 
 // Where a conversion reports: the diagnostics it posts into, with the column and row numbers
 // they carry (-1 for none), and the application record that SQL_ARD_TYPE refers to (null when
-// there is none).
+// there is none); with the statement's SQL_ATTR_MAX_LENGTH (0: no limit).
 struct ConversionSite {
   DiagnosticHeader& diagnostics;
   SQLINTEGER columnNumber;
   SQLLEN rowNumber;
   const DescriptorRecord* applicationRecord;
+  SQLULEN maxLength = 0;
 };
 
 class DescriptorRecord {
@@ -98,6 +99,8 @@ class DescriptorRecord {
   // implementation record's arrays into the application's C type at `target`. SQL_ARD_TYPE
   // stands for the application record's CONCISE_TYPE and SQL_C_DEFAULT for the column's own
   // C type. Character and binary data come in pieces from `*piecePosition` (PiecewiseText.h);
+  // a character or binary column's value longer than the site's maximum length is taken as
+  // ending there, as ODBC has it: the length reported is the cut one and the cut is no "01004".
   // numbers, dates and times come as text whole or cut only in their fractional digits
   // (convertValueText); fixed-size types receive exactly their size whatever the buffer length.
   // A null target receives nothing: only the length and indicator are written (a column bound

@@ -213,3 +213,14 @@ ConversionOutcome convertValueText(SQLSMALLINT cType, const char* text, std::siz
   }
   return outcome;
 }
+
+std::size_t lengthWithinMaximum(const char* text, std::size_t length, SQLULEN maxLength,
+                                bool utf8) {
+  if (maxLength == 0 || length <= maxLength) return length;
+  auto cut = static_cast<std::size_t>(maxLength);
+  // A continuation byte left out means its character goes whole.
+  if (utf8) {
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  }
+  return cut;
+}

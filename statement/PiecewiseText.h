@@ -50,3 +50,7 @@ ConversionOutcome convertPiece(SQLSMALLINT cType, const char* text, std::size_t 
 ConversionOutcome convertValueText(SQLSMALLINT cType, const char* text, std::size_t length,
                                    void* target, SQLLEN bufferLength, SQLULEN& position,
                                    const TextEncodings& encodings, PieceRemainder& remainder);
+
+// The bytes of a `length`-byte value that SQL_ATTR_MAX_LENGTH lets through (0: no limit): at most
+// `maxLength`, and for UTF-8 text (`utf8`) no character cut in two.
+std::size_t lengthWithinMaximum(const char* text, std::size_t length, SQLULEN maxLength, bool utf8);

@@ -70,8 +70,8 @@ class Statement : public ConnectionChild {
   // it is: other statements may share it.
   virtual SQLRETURN freeStmt(SQLUSMALLINT option);
   // SQLSetStmtAttr / SQLGetStmtAttr: routed to the per-attribute setters and
-  // getters below. Unknown attributes are accepted and ignored (nothing written
-  // on get).
+  // getters below. Unknown attributes are refused with "HY092" (nothing written
+  // on get), a value outside those an attribute defines with "HY024".
   virtual SQLRETURN setStmtAttr(SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER stringLength);
   virtual SQLRETURN getStmtAttr(SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER bufferLength,
                                 SQLINTEGER* stringLength);
@@ -496,10 +496,10 @@ class Statement : public ConnectionChild {
   SQLUINTEGER enableAutoIpd_ = SQL_FALSE;
   SQLPOINTER fetchBookmarkPtr_ = nullptr;
   SQLULEN keysetSize_ = 0;
-  SQLULEN maxLength_ = 0;
-  SQLULEN maxRows_ = 0;
+  SQLULEN maxLength_ = 0;  // the conversions take character and binary values as ending there
+  SQLULEN maxRows_ = 0;    // the back end's row source of a query ends there
   SQLUINTEGER metadataId_ = SQL_FALSE;
-  SQLUINTEGER noscan_ = SQL_NOSCAN_OFF;
+  SQLUINTEGER noscan_ = SQL_NOSCAN_OFF;  // on: the back end sends escape clauses as written
   SQLUINTEGER queryTimeout_ = 0;
   SQLUINTEGER retrieveData_ = SQL_RD_ON;
   SQLULEN rowNumber_ = 0;

@@ -44,10 +44,37 @@ bool clamp(Value& value, Value lower, Value upper) {
   return false;
 }
 
+// Whether the value is one ODBC defines for an attribute that takes one of a few: any other would
+// be stored and acted on as something it is not.
+bool isDefinedValue(SQLINTEGER attribute, SQLULEN value) {
+  switch (attribute) {
+    case SQL_ATTR_CURSOR_SENSITIVITY:
+      return value <= SQL_SENSITIVE;
+    case SQL_ATTR_CURSOR_TYPE:
+      return value <= SQL_CURSOR_STATIC;
+    case SQL_ATTR_CONCURRENCY:
+      return value >= SQL_CONCUR_READ_ONLY && value <= SQL_CONCUR_VALUES;
+    case SQL_ATTR_SIMULATE_CURSOR:
+      return value <= SQL_SC_UNIQUE;
+    case SQL_ATTR_USE_BOOKMARKS:
+      return value <= SQL_UB_VARIABLE;
+    case SQL_ATTR_CURSOR_SCROLLABLE:
+    case SQL_ATTR_NOSCAN:
+    case SQL_ATTR_ASYNC_ENABLE:
+    case SQL_ATTR_RETRIEVE_DATA:
+    case SQL_ATTR_ENABLE_AUTO_IPD:
+    case SQL_ATTR_METADATA_ID:
+      return value <= 1;
+    default:
+      return true;
+  }
+}
+
 }  // namespace
 
 SQLRETURN Statement::setStmtAttr(SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
   diagnostics_.clear();
+  if (!isDefinedValue(attribute, whole(value))) return post("HY024");
   switch (attribute) {
     case SQL_ATTR_CURSOR_SENSITIVITY:
       return setCursorSensitivity(low32(value));
@@ -114,9 +141,10 @@ SQLRETURN Statement::setStmtAttr(SQLINTEGER attribute, SQLPOINTER value, SQLINTE
       return setAppParamDesc(static_cast<Descriptor*>(value));
     case SQL_ATTR_METADATA_ID:
       return setMetadataId(low32(value));
-    default:
-      // SQL_GET_BOOKMARK and attributes this driver does not know.
+    case SQL_GET_BOOKMARK:
       return SQL_SUCCESS;
+    default:
+      return post("HY092");
   }
 }
 
@@ -229,9 +257,10 @@ SQLRETURN Statement::getStmtAttr(SQLINTEGER attribute, SQLPOINTER value, SQLINTE
     case SQL_ATTR_METADATA_ID:
       storeAppValue(value, metadataId());
       break;
-    default:
-      // SQL_GET_BOOKMARK and attributes this driver does not know leave the buffers alone.
+    case SQL_GET_BOOKMARK:
       return SQL_SUCCESS;
+    default:
+      return post("HY092");
   }
   if (stringLength != nullptr) *stringLength = length;
   return SQL_SUCCESS;
@@ -427,13 +456,11 @@ SQLRETURN Statement::setQueryTimeout(SQLUINTEGER value) {
 }
 
 SQLRETURN Statement::setAsyncEnable(SQLUINTEGER value) {
-  if (value == SQL_ASYNC_ENABLE_OFF) {
-    asyncEnable_ = value;
-  } else if (value == SQL_ASYNC_ENABLE_ON) {
+  if (value == SQL_ASYNC_ENABLE_ON) {
     const SQLUINTEGER mode = connection_->getInfoAsyncMode();
     if (mode == SQL_AM_NONE || mode == SQL_AM_CONNECTION) return post("HYC00");
-    asyncEnable_ = value;
   }
+  asyncEnable_ = value;
   return SQL_SUCCESS;
 }
 

@@ -125,7 +125,7 @@ SQLRETURN Statement::fetchRowset() {
 }
 
 SQLUSMALLINT Statement::convertRowsetRow(SQLULEN index) {
-  switch (ard_->convertRow(index, *ird_, 0, retrieveData_, diagnostics_)) {
+  switch (ard_->convertRow(index, *ird_, 0, retrieveData_, maxLength_, diagnostics_)) {
     case SQL_ERROR:
       return SQL_ROW_ERROR;
     case SQL_SUCCESS_WITH_INFO:

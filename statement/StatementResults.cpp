@@ -202,7 +202,8 @@ SQLRETURN Statement::getData(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOI
   const auto number = static_cast<SQLSMALLINT>(column);
   DescriptorRecord& record = *ird_->getRecord(number);
   SQLULEN position = record.nextByte();
-  const ConversionSite site{diagnostics_, number, SQL_NO_ROW_NUMBER, ard_->getRecord(number)};
+  const ConversionSite site{diagnostics_, number, SQL_NO_ROW_NUMBER, ard_->getRecord(number),
+                            maxLength_};
   const SQLRETURN rc = record.convertImpToAppValue(
       0, targetType, target, bufferLength, lengthOrIndicator, lengthOrIndicator, &position, site);
   record.setNextByte(position);

@@ -193,7 +193,24 @@ TEST_F(ConnectionProxyTest, AttachingReplaysTheStoredAttributesInOrder) {
   // From now on the connection answers.
   EXPECT_EQ(integerAttribute(SQL_ATTR_CONNECTION_DEAD), SQL_CD_FALSE);
   EXPECT_EQ(stringAttribute(SQL_ATTR_CURRENT_CATALOG), "sales");
-  EXPECT_EQ(proxy_.setConnectAttr(SQL_ATTR_TRACE, number(SQL_OPT_TRACE_ON), 0), SQL_SUCCESS);
+  EXPECT_EQ(proxy_.setConnectAttr(SQL_ATTR_TRACE, number(SQL_OPT_TRACE_ON), 0), SQL_ERROR);
+}
+
+TEST_F(ConnectionProxyTest, TheConnectReportsWhatTheReplayRefused) {
+  // Stored as given before connecting; the connection refuses both when they are replayed.
+  ASSERT_EQ(proxy_.setConnectAttr(SQL_ATTR_ACCESS_MODE, number(5), 0), SQL_SUCCESS);
+  ASSERT_EQ(proxy_.setConnectAttr(SQL_ATTR_TXN_ISOLATION, number(3), 0), SQL_SUCCESS);
+  RecordingConnection* connection = attach();
+  EXPECT_EQ(proxy_.connect("dsn1", SQL_NTS, "alice", SQL_NTS, "secret", SQL_NTS),
+            SQL_SUCCESS_WITH_INFO);
+  EXPECT_TRUE(connection->isConnected());
+  EXPECT_EQ(states(), (std::vector<std::string>{"HY024", "HY024"}));
+  EXPECT_EQ(integerAttribute(SQL_ATTR_ACCESS_MODE), SQL_MODE_READ_WRITE);
+
+  // A failed connect answers its own failure only.
+  RecordingConnection* second = attach();
+  second->connectResult = SQL_ERROR;
+  EXPECT_EQ(proxy_.connect("dsn1", SQL_NTS, "alice", SQL_NTS, "secret", SQL_NTS), SQL_ERROR);
 }
 
 TEST_F(ConnectionProxyTest, ASecondConnectReplacesTheConnection) {

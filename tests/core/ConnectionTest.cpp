@@ -170,10 +170,14 @@ TEST_F(ConnectionTest, DriverAttributesAndUnknownOnes) {
   EXPECT_FALSE(connection.isUnicodeTextTypes());
   EXPECT_EQ(integerAttribute(connection, Connection::wideApiAttribute), 0u);
 
-  // Setting what the driver does not know is accepted; reading it is refused.
-  for (SQLINTEGER attribute : {30002, SQL_ATTR_TRACE, SQL_ATTR_ODBC_CURSORS, 4242}) {
-    EXPECT_EQ(connection.setConnectAttr(attribute, number(1), 0), SQL_SUCCESS) << attribute;
-    EXPECT_TRUE(connection.diagnostics().isEmpty());
+  // The ignored driver attribute is accepted; setting or reading what the driver does not know,
+  // or setting what it only reads, is refused.
+  EXPECT_EQ(connection.setConnectAttr(Connection::ignoredAttribute, number(1), 0), SQL_SUCCESS);
+  EXPECT_TRUE(connection.diagnostics().isEmpty());
+  for (SQLINTEGER attribute :
+       {SQL_ATTR_TRACE, SQL_ATTR_ODBC_CURSORS, SQL_ATTR_CONNECTION_DEAD, SQL_ATTR_AUTO_IPD, 4242}) {
+    EXPECT_EQ(connection.setConnectAttr(attribute, number(1), 0), SQL_ERROR) << attribute;
+    EXPECT_EQ(states(connection), std::vector<std::string>{"HY092"});
   }
   SQLUINTEGER value = 0xDEADBEEF;
   SQLINTEGER length = -99;
@@ -239,6 +243,12 @@ TEST_F(ConnectionTest, RefusedSettersKeepTheOldValue) {
            {"async on without async mode", SQL_ATTR_ASYNC_ENABLE, SQL_ASYNC_ENABLE_ON, "HYC00"},
            {"isolation inside a transaction", SQL_ATTR_TXN_ISOLATION, SQL_TXN_SERIALIZABLE,
             "HY011"},
+           {"async neither off nor on", SQL_ATTR_ASYNC_ENABLE, 7, "HY024"},
+           {"access mode neither", SQL_ATTR_ACCESS_MODE, 2, "HY024"},
+           {"autocommit neither", SQL_ATTR_AUTOCOMMIT, 2, "HY024"},
+           {"metadata id neither", SQL_ATTR_METADATA_ID, 5, "HY024"},
+           {"isolation of no level", SQL_ATTR_TXN_ISOLATION, 3, "HY024"},
+           {"isolation of none", SQL_ATTR_TXN_ISOLATION, 0, "HY024"},
        }) {
     SCOPED_TRACE(c.what);
     const SQLUINTEGER before = integerAttribute(connection, c.attribute);
@@ -257,9 +267,6 @@ TEST_F(ConnectionTest, RefusedSettersKeepTheOldValue) {
   connection.asyncMode = SQL_AM_STATEMENT;
   EXPECT_EQ(connection.setConnectAttr(SQL_ATTR_ASYNC_ENABLE, number(SQL_ASYNC_ENABLE_ON), 0),
             SQL_SUCCESS);
-  EXPECT_EQ(integerAttribute(connection, SQL_ATTR_ASYNC_ENABLE), SQL_ASYNC_ENABLE_ON);
-  // Values that are neither off nor on are ignored.
-  EXPECT_EQ(connection.setConnectAttr(SQL_ATTR_ASYNC_ENABLE, number(7), 0), SQL_SUCCESS);
   EXPECT_EQ(integerAttribute(connection, SQL_ATTR_ASYNC_ENABLE), SQL_ASYNC_ENABLE_ON);
 }
 
@@ -296,11 +303,14 @@ TEST_F(ConnectionTest, TheLinkStateIsAskedOfIsConnected) {
   LinkedConnection linked(&environment_);
   EXPECT_EQ(integerAttribute(linked, SQL_ATTR_CONNECTION_DEAD), SQL_CD_FALSE);
   EXPECT_EQ(linked.setConnectAttr(SQL_ATTR_PACKET_SIZE, number(4096), 0), SQL_ERROR);
-  EXPECT_EQ(linked.setConnectAttr(SQL_ATTR_TRANSLATE_OPTION, number(3), 0), SQL_SUCCESS);
-  EXPECT_EQ(integerAttribute(linked, SQL_ATTR_TRANSLATE_OPTION), 3u);
+  // No translation library is loaded, so none is taken.
+  EXPECT_EQ(linked.setConnectAttr(SQL_ATTR_TRANSLATE_OPTION, number(3), 0), SQL_ERROR);
+  EXPECT_EQ(states(linked), std::vector<std::string>{"HYC00"});
+  EXPECT_EQ(integerAttribute(linked, SQL_ATTR_TRANSLATE_OPTION), 0u);
   EXPECT_EQ(linked.setConnectAttr(SQL_ATTR_TRANSLATE_LIB, const_cast<char*>("x.so"), SQL_NTS),
-            SQL_SUCCESS);
-  EXPECT_EQ(stringAttribute(linked, SQL_ATTR_TRANSLATE_LIB), "x.so");
+            SQL_ERROR);
+  EXPECT_EQ(states(linked), std::vector<std::string>{"HYC00"});
+  EXPECT_EQ(stringAttribute(linked, SQL_ATTR_TRANSLATE_LIB), "");
 }
 
 TEST_F(ConnectionTest, ConnectPassesTheTextsWithinTheirLengths) {

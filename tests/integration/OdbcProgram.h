@@ -47,7 +47,7 @@ class OdbcProgram : public testsupport::DevServerTest {
 
   // By connection string: the Driver Manager keeps a DSN's settings across the tests of the
   // process, and each test's server listens on a port of its own.
-  std::string connectionString() {
+  std::string connectionString() const {
     return "Driver={Karvell ODBC};Server=127.0.0.1;Port=" + std::to_string(port()) +
            ";UID=karvell;PWD=karvell";
   }
@@ -98,14 +98,14 @@ class OdbcProgram : public testsupport::DevServerTest {
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
   }
 
-  // The rows of the query as Python's sqlite3 reads them from the server's database file, one
-  // line each (sqlite_rows.py): what reached the server, seen past the driver.
-  std::string storedRows(const std::string& query) {
+  // The rows of the query as Python's sqlite3 reads them from one of the server's database
+  // files, one line each (sqlite_rows.py): what reached the server, seen past the driver.
+  std::string storedRows(const std::string& query, const std::string& file = "default.db") {
     int status = -1;
     const std::string rows = testsupport::commandOutput(
         "/usr/bin/python3 " + std::string(std::getenv("KARVOD_SOURCE_DIR")) +
-            "/tests/integration/sqlite_rows.py '" + server().dataFile("default.db") + "' '" +
-            query + "' 2>&1",
+            "/tests/integration/sqlite_rows.py '" + server().dataFile(file) + "' '" + query +
+            "' 2>&1",
         status);
     EXPECT_EQ(status, 0) << rows;
     return rows;

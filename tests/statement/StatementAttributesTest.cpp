@@ -303,15 +303,54 @@ TEST_F(AttributesTest, DescriptorHandlesAndRefusals) {
   }
   EXPECT_EQ(get64(SQL_ATTR_ROW_NUMBER), 0u);
 
-  // SQL_GET_BOOKMARK and unknown attributes: accepted, nothing written.
-  for (SQLINTEGER attribute : {SQL_GET_BOOKMARK, 4321}) {
-    SCOPED_TRACE(attribute);
-    EXPECT_EQ(statement().setStmtAttr(attribute, asValue(1), 0), SQL_SUCCESS);
+  // SQL_GET_BOOKMARK is accepted, an attribute the driver does not know refused with "HY092";
+  // neither writes anything.
+  struct Case {
+    SQLINTEGER attribute;
+    SQLRETURN rc;
+    const char* state;
+  };
+  for (const Case& c : {Case{SQL_GET_BOOKMARK, SQL_SUCCESS, ""}, Case{4321, SQL_ERROR, "HY092"}}) {
+    SCOPED_TRACE(c.attribute);
+    EXPECT_EQ(statement().setStmtAttr(c.attribute, asValue(1), 0), c.rc);
+    EXPECT_EQ(takeState(), c.state);
     SQLULEN untouched = 77;
     SQLINTEGER lengthUntouched = 55;
-    EXPECT_EQ(statement().getStmtAttr(attribute, &untouched, 0, &lengthUntouched), SQL_SUCCESS);
+    EXPECT_EQ(statement().getStmtAttr(c.attribute, &untouched, 0, &lengthUntouched), c.rc);
+    EXPECT_EQ(takeState(), c.state);
     EXPECT_EQ(untouched, 77u);
     EXPECT_EQ(lengthUntouched, 55);
+  }
+}
+
+TEST_F(AttributesTest, ValuesOutsideAnAttributesOwnAreRefused) {
+  struct Case {
+    SQLINTEGER attribute;
+    SQLULEN value;
+  };
+  const Case cases[] = {
+      {SQL_ATTR_CURSOR_SENSITIVITY, 3},
+      {SQL_ATTR_CURSOR_SCROLLABLE, 2},
+      {SQL_ATTR_NOSCAN, 2},
+      {SQL_ATTR_ASYNC_ENABLE, 7},
+      {SQL_ATTR_CURSOR_TYPE, 4},
+      {SQL_ATTR_CONCURRENCY, 0},
+      {SQL_ATTR_CONCURRENCY, 5},
+      {SQL_ATTR_SIMULATE_CURSOR, 3},
+      {SQL_ATTR_RETRIEVE_DATA, 2},
+      {SQL_ATTR_USE_BOOKMARKS, 3},
+      {SQL_ATTR_ENABLE_AUTO_IPD, 2},
+      {SQL_ATTR_METADATA_ID, 0x100000001ULL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.attribute);
+    SQLULEN before = 99;
+    ASSERT_EQ(statement().getStmtAttr(c.attribute, &before, 0, nullptr), SQL_SUCCESS);
+    EXPECT_EQ(statement().setStmtAttr(c.attribute, asValue(c.value), 0), SQL_ERROR);
+    EXPECT_EQ(takeState(), "HY024");
+    SQLULEN after = 99;
+    ASSERT_EQ(statement().getStmtAttr(c.attribute, &after, 0, nullptr), SQL_SUCCESS);
+    EXPECT_EQ(after, before);
   }
 }
 
