@@ -1,7 +1,7 @@
 #pragma once
-// A query's result: the replies it arrived in, kept as they came, with an index of where every
-// field ends so that any field is found without walking its row. Local cursors hold rows that
-// the caller added instead.
+// A query's result: the replies it arrived in, each with its length array turned in place into
+// where every field ends, so that any field is found without walking its row and no copy of the
+// reply is made. Local cursors hold rows that the caller added instead.
 #include <cstddef>
 #include <cstdint>
 
@@ -16,13 +16,17 @@ struct KvlColumn {
   std::uint32_t tableLength;
 };
 
+// A field's end with this bit set: the field is NULL (ends never exceed INT32_MAX).
+constexpr std::uint32_t kvlNullEnd = 0x80000000u;
+
 // One reply of a result.
 struct KvlChunk {
-  std::uint8_t* payload;        // owned
-  const std::uint8_t* lengths;  // rows x stored columns, big-endian, 0xFFFFFFFF for NULL
+  std::uint8_t* payload;  // owned
+  // Within payload, where its length array was: rows x stored columns, the end of each field
+  // within data, kvlNullEnd added for NULL.
+  const std::uint32_t* ends;
   const std::uint8_t* data;
-  std::uint32_t* endOffsets;  // owned: end of every field within data
-  std::uint32_t lastRow;      // rows of the result up to and including this chunk
+  std::uint32_t lastRow;  // rows of the result up to and including this chunk
 };
 
 struct KvlCursor {

@@ -72,7 +72,7 @@ bool growChunks(KvlCursor* cursor, bool partial) {
 }
 
 // Checks one reply of a result against its own payload and adds it to the cursor, which takes
-// over the payload. Nothing changes on failure.
+// over the payload. The cursor does not change on failure.
 int appendReply(KvlConnection* connection, KvlCursor* cursor) {
   const std::uint8_t* header = connection->replyHeader.bytes;
   std::uint32_t rows = kvl_load_be32(header + kvlRowsAt);
@@ -99,32 +99,29 @@ int appendReply(KvlConnection* connection, KvlCursor* cursor) {
     if (info == nullptr) return kvl_fail_packet_size(connection);
   }
   std::uint64_t dataLength = length - dataAt;
-  std::uint32_t* ends = nullptr;
-  if (cells > 0) {
-    ends = static_cast<std::uint32_t*>(std::malloc(static_cast<std::size_t>(cells) * sizeof(std::uint32_t)));
-    std::uint64_t end = 0;
-    for (std::uint64_t i = 0; ends != nullptr && i < cells; ++i) {
-      std::uint32_t fieldLength = kvl_load_be32(payload + lengthsAt + 4 * i);
-      if (fieldLength != KVL_NULL_LENGTH) end += fieldLength;
-      if (end > dataLength || end > INT32_MAX) {
-        std::free(ends);
-        std::free(info);
-        return kvl_fail_packet_size(connection);
-      }
-      ends[i] = static_cast<std::uint32_t>(end);
+  // The lengths become the ends where they stand: the payload is the allocator's, so aligned
+  // for any type, and lengthsAt is a multiple of 4. A reply that fails here is given up whole.
+  auto* ends = reinterpret_cast<std::uint32_t*>(connection->payload + lengthsAt);
+  std::uint64_t end = 0;
+  for (std::uint64_t i = 0; i < cells; ++i) {
+    std::uint32_t fieldLength = kvl_load_be32(payload + lengthsAt + 4 * i);
+    bool isNull = fieldLength == KVL_NULL_LENGTH;
+    if (!isNull) end += fieldLength;
+    if (end > dataLength || end > INT32_MAX) {
+      std::free(info);
+      return kvl_fail_packet_size(connection);
     }
+    ends[i] = static_cast<std::uint32_t>(end) | (isNull ? kvlNullEnd : 0);
   }
   bool partial = (flags & kvlReplyPartial) != 0;
-  if ((cells > 0 && ends == nullptr) || !growChunks(cursor, partial)) {
-    std::free(ends);
+  if (!growChunks(cursor, partial)) {
     std::free(info);
     return failMemory(connection);
   }
   KvlChunk& chunk = cursor->chunks[cursor->chunkCount++];
   chunk.payload = length > 0 ? connection->payload : nullptr;
-  chunk.lengths = length > 0 ? payload + lengthsAt : nullptr;
+  chunk.ends = length > 0 ? ends : nullptr;
   chunk.data = length > 0 ? payload + dataAt : nullptr;
-  chunk.endOffsets = ends;
   chunk.lastRow = cursor->rows + rows;
   if (length > 0) {
     connection->payload = nullptr;
@@ -195,7 +192,6 @@ void kvl_cursor_release(KvlCursor* cursor) {
   }
   for (std::uint32_t i = 0; i < cursor->chunkCount; ++i) {
     std::free(cursor->chunks[i].payload);
-    std::free(cursor->chunks[i].endOffsets);
   }
   std::free(cursor->chunks);
   std::free(cursor->columnInfo);
