@@ -312,6 +312,7 @@ SQLRETURN Descriptor::convertRow(SQLULEN rowIndex, Descriptor& implementation,
                                  DiagnosticHeader& diagnostics) {
   SQLRETURN result = SQL_SUCCESS;
   const auto rowNumber = static_cast<SQLLEN>(rowIndex + 1);
+  const bool tracing = isTracing();
   for (std::size_t number = 0; number < records_.size(); ++number) {
     const DescriptorRecord& record = *records_[number];
     // A column bound with only a length or indicator word still receives them.
@@ -329,7 +330,7 @@ SQLRETURN Descriptor::convertRow(SQLULEN rowIndex, Descriptor& implementation,
     if (cType == SQL_C_DEFAULT) cType = column->defaultCType(column->getConciseType());
     const SQLLEN bufferLength = record.getOctetLength();
     SQLPOINTER data = elementAddress(record.getDataPtr(), cType, rowIndex, bufferLength);
-    if (isTracing()) {
+    if (tracing) {
       traceStream().writeLine("// ---> converting imp column: " + std::to_string(number));
     }
     SQLULEN piecePosition = 0;
