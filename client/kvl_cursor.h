@@ -1,7 +1,7 @@
 #pragma once
-// A query's result: the replies it arrived in, each with its length array turned in place into
-// where every field ends, so that any field is found without walking its row and no copy of the
-// reply is made. Local cursors hold rows that the caller added instead.
+// A query's result: the replies it arrived in, each with an index of where every field ends, so
+// that any field is found without walking its row. Local cursors hold rows that the caller added
+// instead.
 #include <cstddef>
 #include <cstdint>
 
@@ -18,14 +18,21 @@ struct KvlColumn {
 
 // A field's end with this bit set: the field is NULL (ends never exceed INT32_MAX).
 constexpr std::uint32_t kvlNullEnd = 0x80000000u;
+// The compact index: the fields of a group share a start, each has its end from there in 16 bits.
+constexpr std::uint32_t kvlGroupFields = 16;
+constexpr std::uint16_t kvlShortNull = 0x8000;
 
-// One reply of a result.
+// One reply of a result. Its length array is given back once the compact index is made; a reply
+// where the fields of a group exceed 32 KiB keeps it, turned in place into 32-bit ends.
 struct KvlChunk {
   std::uint8_t* payload;  // owned
-  // Within payload, where its length array was: rows x stored columns, the end of each field
-  // within data, kvlNullEnd added for NULL.
-  const std::uint32_t* ends;
   const std::uint8_t* data;
+  // The compact index, owned: a start within data for every group of fields, then the groups'
+  // 16-bit ends, kvlShortNull added for NULL. Null for a chunk with wide ends.
+  std::uint32_t* groupStarts;
+  const std::uint16_t* shortEnds;
+  // The wide ends, within payload: rows x stored columns, kvlNullEnd added for NULL.
+  const std::uint32_t* ends;
   std::uint32_t lastRow;  // rows of the result up to and including this chunk
 };
 
