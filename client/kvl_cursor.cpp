@@ -145,9 +145,27 @@ const char* kvl_cursor_field(KvlCursor* cursor, int row, int column, std::uint32
   const KvlChunk& chunk = cursor->chunks[index];
   std::size_t stride = std::size_t{cursor->columns} + cursor->rowid;
   std::size_t cell = (target - rowsBefore(cursor, index) - 1) * stride + stored;
-  *length = kvl_load_be32(chunk.lengths + 4 * cell);
-  if (*length == KVL_NULL_LENGTH) return nullptr;
-  return reinterpret_cast<const char*>(chunk.data + (cell == 0 ? 0 : chunk.endOffsets[cell - 1]));
+  std::uint32_t start = 0;
+  if (chunk.shortEnds != nullptr) {
+    const std::uint16_t end = chunk.shortEnds[cell];
+    if ((end & kvlShortNull) != 0) {
+      *length = KVL_NULL_LENGTH;
+      return nullptr;
+    }
+    const std::uint32_t fromStart =
+        cell % kvlGroupFields == 0 ? 0 : std::uint32_t{chunk.shortEnds[cell - 1]} & ~std::uint32_t{kvlShortNull};
+    start = chunk.groupStarts[cell / kvlGroupFields] + fromStart;
+    *length = end - fromStart;
+  } else {
+    const std::uint32_t end = chunk.ends[cell];
+    if ((end & kvlNullEnd) != 0) {
+      *length = KVL_NULL_LENGTH;
+      return nullptr;
+    }
+    start = cell == 0 ? 0 : chunk.ends[cell - 1] & ~kvlNullEnd;
+    *length = end - start;
+  }
+  return reinterpret_cast<const char*>(chunk.data + start);
 }
 
 int kvl_cursor_field_int(KvlCursor* cursor, int row, int column, int fallback) {

@@ -1,7 +1,7 @@
 #pragma once
-// A query's result: the replies it arrived in, kept as they came, with an index of where every
-// field ends so that any field is found without walking its row. Local cursors hold rows that
-// the caller added instead.
+// A query's result: the replies it arrived in, each with an index of where every field ends, so
+// that any field is found without walking its row. Local cursors hold rows that the caller added
+// instead.
 #include <cstddef>
 #include <cstdint>
 
@@ -16,13 +16,24 @@ struct KvlColumn {
   std::uint32_t tableLength;
 };
 
-// One reply of a result.
+// A field's end with this bit set: the field is NULL (ends never exceed INT32_MAX).
+constexpr std::uint32_t kvlNullEnd = 0x80000000u;
+// The compact index: the fields of a group share a start, each has its end from there in 16 bits.
+constexpr std::uint32_t kvlGroupFields = 16;
+constexpr std::uint16_t kvlShortNull = 0x8000;
+
+// One reply of a result. Its length array is given back once the compact index is made; a reply
+// where the fields of a group exceed 32 KiB keeps it, turned in place into 32-bit ends.
 struct KvlChunk {
-  std::uint8_t* payload;        // owned
-  const std::uint8_t* lengths;  // rows x stored columns, big-endian, 0xFFFFFFFF for NULL
+  std::uint8_t* payload;  // owned
   const std::uint8_t* data;
-  std::uint32_t* endOffsets;  // owned: end of every field within data
-  std::uint32_t lastRow;      // rows of the result up to and including this chunk
+  // The compact index, owned: a start within data for every group of fields, then the groups'
+  // 16-bit ends, kvlShortNull added for NULL. Null for a chunk with wide ends.
+  std::uint32_t* groupStarts;
+  const std::uint16_t* shortEnds;
+  // The wide ends, within payload: rows x stored columns, kvlNullEnd added for NULL.
+  const std::uint32_t* ends;
+  std::uint32_t lastRow;  // rows of the result up to and including this chunk
 };
 
 struct KvlCursor {

@@ -71,8 +71,39 @@ bool growChunks(KvlCursor* cursor, bool partial) {
   return true;
 }
 
+// The compact index of fields whose wide ends are given; null when the fields of a group hold
+// more than a 16-bit end reaches, or without the memory.
+std::uint32_t* compactIndex(const std::uint32_t* ends, std::uint64_t cells) {
+  std::uint64_t groups = (cells + kvlGroupFields - 1) / kvlGroupFields;
+  auto* starts = static_cast<std::uint32_t*>(
+      std::malloc(static_cast<std::size_t>(groups * sizeof(std::uint32_t) + cells * sizeof(std::uint16_t))));
+  if (starts == nullptr) return nullptr;
+  auto* shortEnds = reinterpret_cast<std::uint16_t*>(starts + groups);
+  for (std::uint64_t i = 0; i < cells; ++i) {
+    if (i % kvlGroupFields == 0) starts[i / kvlGroupFields] = i == 0 ? 0 : ends[i - 1] & ~kvlNullEnd;
+    std::uint32_t fromStart = (ends[i] & ~kvlNullEnd) - starts[i / kvlGroupFields];
+    if (fromStart >= kvlShortNull) {
+      std::free(starts);
+      return nullptr;
+    }
+    shortEnds[i] = static_cast<std::uint16_t>(fromStart | ((ends[i] & kvlNullEnd) != 0 ? kvlShortNull : 0));
+  }
+  return starts;
+}
+
+// Moves what follows the length array (the first reply's names, then the data) over it and gives
+// the room back. Answers the payload, which may have moved.
+std::uint8_t* dropLengths(std::uint8_t* payload, std::uint64_t length, std::uint64_t lengthsAt,
+                          std::uint64_t lengthBytes) {
+  auto kept = static_cast<std::size_t>(length - lengthBytes);
+  std::memmove(payload + lengthsAt, payload + lengthsAt + lengthBytes, kept - lengthsAt);
+  auto* shrunk = kept > 0 ? static_cast<std::uint8_t*>(std::realloc(payload, kept)) : nullptr;
+  // Without a smaller block the larger one still holds everything where it was moved.
+  return shrunk != nullptr ? shrunk : payload;
+}
+
 // Checks one reply of a result against its own payload and adds it to the cursor, which takes
-// over the payload. Nothing changes on failure.
+// over the payload. The cursor does not change on failure.
 int appendReply(KvlConnection* connection, KvlCursor* cursor) {
   const std::uint8_t* header = connection->replyHeader.bytes;
   std::uint32_t rows = kvl_load_be32(header + kvlRowsAt);
@@ -99,32 +130,54 @@ int appendReply(KvlConnection* connection, KvlCursor* cursor) {
     if (info == nullptr) return kvl_fail_packet_size(connection);
   }
   std::uint64_t dataLength = length - dataAt;
-  std::uint32_t* ends = nullptr;
-  if (cells > 0) {
-    ends = static_cast<std::uint32_t*>(std::malloc(static_cast<std::size_t>(cells) * sizeof(std::uint32_t)));
-    std::uint64_t end = 0;
-    for (std::uint64_t i = 0; ends != nullptr && i < cells; ++i) {
-      std::uint32_t fieldLength = kvl_load_be32(payload + lengthsAt + 4 * i);
-      if (fieldLength != KVL_NULL_LENGTH) end += fieldLength;
-      if (end > dataLength || end > INT32_MAX) {
-        std::free(ends);
-        std::free(info);
-        return kvl_fail_packet_size(connection);
-      }
-      ends[i] = static_cast<std::uint32_t>(end);
+  // The lengths become the ends where they stand: the payload is the allocator's, so aligned
+  // for any type, and lengthsAt is a multiple of 4. A reply that fails here is given up whole.
+  auto* ends = reinterpret_cast<std::uint32_t*>(connection->payload + lengthsAt);
+  std::uint64_t end = 0;
+  for (std::uint64_t i = 0; i < cells; ++i) {
+    std::uint32_t fieldLength = kvl_load_be32(payload + lengthsAt + 4 * i);
+    bool isNull = fieldLength == KVL_NULL_LENGTH;
+    if (!isNull) end += fieldLength;
+    if (end > dataLength || end > INT32_MAX) {
+      std::free(info);
+      return kvl_fail_packet_size(connection);
     }
+    ends[i] = static_cast<std::uint32_t>(end) | (isNull ? kvlNullEnd : 0);
   }
   bool partial = (flags & kvlReplyPartial) != 0;
-  if ((cells > 0 && ends == nullptr) || !growChunks(cursor, partial)) {
-    std::free(ends);
+  if (!growChunks(cursor, partial)) {
     std::free(info);
     return failMemory(connection);
   }
+  std::uint32_t* groupStarts = cells > 0 ? compactIndex(ends, cells) : nullptr;
+  std::uint8_t* stored = connection->payload;
+  if (groupStarts != nullptr) {
+    stored = dropLengths(stored, length, lengthsAt, 4 * cells);
+    // The connection holds the smaller block until the chunk takes it.
+    connection->payload = stored;
+    connection->payloadLength = static_cast<std::uint32_t>(length - 4 * cells);
+    connection->payloadCapacity = connection->payloadLength;
+    dataAt -= 4 * cells;
+    if (first && columns > 0) {
+      // The names moved with the data: found again where they are now.
+      std::free(info);
+      std::uint64_t namesAt = lengthsAt;
+      info = describeColumns(stored, length - 4 * cells, columns, (flags & kvlReplyTableNames) != 0, namesAt);
+      if (info == nullptr) {
+        std::free(groupStarts);
+        return failMemory(connection);
+      }
+    }
+  }
   KvlChunk& chunk = cursor->chunks[cursor->chunkCount++];
-  chunk.payload = length > 0 ? connection->payload : nullptr;
-  chunk.lengths = length > 0 ? payload + lengthsAt : nullptr;
-  chunk.data = length > 0 ? payload + dataAt : nullptr;
-  chunk.endOffsets = ends;
+  chunk.payload = length > 0 ? stored : nullptr;
+  chunk.data = length > 0 ? stored + dataAt : nullptr;
+  chunk.groupStarts = groupStarts;
+  chunk.shortEnds = groupStarts != nullptr
+                        ? reinterpret_cast<const std::uint16_t*>(
+                              groupStarts + (cells + kvlGroupFields - 1) / kvlGroupFields)
+                        : nullptr;
+  chunk.ends = length > 0 && groupStarts == nullptr ? ends : nullptr;
   chunk.lastRow = cursor->rows + rows;
   if (length > 0) {
     connection->payload = nullptr;
@@ -195,7 +248,7 @@ void kvl_cursor_release(KvlCursor* cursor) {
   }
   for (std::uint32_t i = 0; i < cursor->chunkCount; ++i) {
     std::free(cursor->chunks[i].payload);
-    std::free(cursor->chunks[i].endOffsets);
+    std::free(cursor->chunks[i].groupStarts);
   }
   std::free(cursor->chunks);
   std::free(cursor->columnInfo);

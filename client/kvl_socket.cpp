@@ -63,6 +63,11 @@ struct Direction {
   // A read's time-out bounds the whole read, so a peer that trickles bytes cannot stretch it; a
   // write's bounds each wait, as a large request may take long to leave on a slow link.
   bool boundsWhole;
+  // Whether the transfer is tried before the first wait: a reply's payload comes with its header,
+  // so waiting for it mostly costs a system call for nothing, and a reader learns of a close or
+  // reset from recv either way. A header is waited for (the reply comes a round trip after the
+  // request), a write too, where the wait tells a refused or reset connection apart.
+  bool triesFirst;
 };
 
 const Direction reading{platform::waitReadable,
@@ -72,7 +77,13 @@ const Direction reading{platform::waitReadable,
                         "A timeout error occured inside kvl_socketread",
                         830,
                         "An error occured while executing sock_read",
-                        true};
+                        true,
+                        false};
+const Direction payloadReading = [] {
+  Direction direction = reading;
+  direction.triesFirst = true;
+  return direction;
+}();
 const Direction writing{platform::waitWritable,
                         802,
                         "select returns except_fds inside kvl_socketwrite",
@@ -80,6 +91,7 @@ const Direction writing{platform::waitWritable,
                         "A timeout error occured inside kvl_socketwrite",
                         820,
                         "An error occured while trying to execute sock_write",
+                        false,
                         false};
 
 // A long wait is taken in slices of this length, so that a cancel from another thread ends it even
@@ -115,17 +127,23 @@ int transfer(KvlConnection* connection, const Direction& direction, Byte* bytes,
     if (connection->transport != nullptr) {
       moved = move(true, bytes, length);
     } else if (connection->socket != platform::noSocket) {
-      int wait = waitMs;
-      if (waitMs >= 0 && direction.boundsWhole) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        wait = static_cast<int>(std::max<decltype(left)>(left, 0));
+      if (direction.triesFirst) {
+        if (connection->cancelled) return fail(connection, kvlCancelled, "Operation canceled");
+        moved = move(false, bytes, length);
       }
-      // A wait bounded per wait rather than as a whole cannot be sliced: each slice would renew it.
-      int ready = awaitSocket(connection, direction, wait, direction.boundsWhole || waitMs < 0);
-      if (ready < 0) return -1;
-      if (ready == 0) continue;
-      moved = move(false, bytes, length);
-      if (moved == platform::transferPending) continue;
+      if (!direction.triesFirst || moved == platform::transferPending) {
+        int wait = waitMs;
+        if (waitMs >= 0 && direction.boundsWhole) {
+          auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+          wait = static_cast<int>(std::max<decltype(left)>(left, 0));
+        }
+        // A wait bounded per wait rather than as a whole cannot be sliced: each slice would renew it.
+        int ready = awaitSocket(connection, direction, wait, direction.boundsWhole || waitMs < 0);
+        if (ready < 0) return -1;
+        if (ready == 0) continue;
+        moved = move(false, bytes, length);
+        if (moved == platform::transferPending) continue;
+      }
     }
     if (moved < 1) return fail(connection, direction.failedCode, direction.failed);
     bytes += moved;
@@ -134,8 +152,10 @@ int transfer(KvlConnection* connection, const Direction& direction, Byte* bytes,
   return 0;
 }
 
-int readExactly(KvlConnection* connection, std::uint8_t* into, std::size_t length, std::uint32_t timeout) {
-  return transfer(connection, reading, into, length, boundedWait(connection, timeout == 0 ? -1 : milliseconds(timeout)),
+int readExactly(KvlConnection* connection, const Direction& direction, std::uint8_t* into, std::size_t length,
+                std::uint32_t timeout) {
+  const int waitMs = boundedWait(connection, timeout == 0 ? -1 : milliseconds(timeout));
+  return transfer(connection, direction, into, length, waitMs,
                   [connection](bool viaTransport, std::uint8_t* bytes, std::size_t count) {
                     return viaTransport ? connection->transport->receive(connection, bytes, count)
                                         : platform::receiveSome(connection->socket, bytes, count);
@@ -148,7 +168,7 @@ int readPayload(KvlConnection* connection, std::uint32_t timeout) {
   while (have < size) {
     std::size_t target = std::min(size, std::max(payloadStep, 2 * have));
     if (kvl_alloc_inbuffer(connection, target) != 0) return -1;
-    if (readExactly(connection, connection->payload + have, target - have, timeout) != 0) return -1;
+    if (readExactly(connection, payloadReading, connection->payload + have, target - have, timeout) != 0) return -1;
     have = target;
   }
   connection->payloadLength = connection->expectedSize;
@@ -216,6 +236,8 @@ int kvl_socketwrite(KvlConnection* connection, const std::uint8_t* bytes, std::s
 }
 
 int kvl_socketread(KvlConnection* connection, int what, std::uint32_t timeout) {
-  if (what == 1) return readExactly(connection, connection->replyHeader.bytes, sizeof connection->replyHeader, timeout);
+  if (what == 1) {
+    return readExactly(connection, reading, connection->replyHeader.bytes, sizeof connection->replyHeader, timeout);
+  }
   return readPayload(connection, timeout);
 }

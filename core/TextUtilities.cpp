@@ -1,6 +1,5 @@
 #include "core/TextUtilities.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -96,6 +95,6 @@ std::string stripLineBreaks(const std::string& text) {
 }
 
 bool isAsciiSpace(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 128 && std::isspace(byte) != 0;
+  // The "C" locale's spaces, whatever locale the application set.
+  return c == ' ' || (c >= '\t' && c <= '\r');
 }

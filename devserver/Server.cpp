@@ -94,49 +94,83 @@ void Server::run() {
     }
     const int on = 1;
     setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    std::lock_guard<std::mutex> lock(mutex_);
-    Connection& connection = connections_.emplace_back();
-    connection.socket = client;
-    context_.openConnections()++;
-    connection.thread = std::thread(&Server::serve, this, std::ref(connection), nextId++);
+    dispatch(client, nextId++);
   }
-  // Stopping: every session's socket is shut down, which ends its blocking reads and writes.
+  // Stopping: every session's socket is shut down, which ends its blocking reads and writes, and
+  // the connections no worker took are closed unserved.
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    for (Connection& connection : connections_) shutdown(connection.socket, SHUT_RDWR);
+    for (const Worker& worker : workers_)
+      if (worker.socket >= 0) shutdown(worker.socket, SHUT_RDWR);
+    for (const Accepted& connection : queue_) {
+      close(connection.socket);
+      context_.openConnections()--;
+    }
+    queue_.clear();
   }
-  for (Connection& connection : connections_) connection.thread.join();
-  for (Connection& connection : connections_) close(connection.socket);
-  connections_.clear();
+  accepted_.notify_all();
+  for (Worker& worker : workers_) worker.thread.join();
+  workers_.clear();
 }
 
-void Server::serve(Connection& connection, unsigned id) {
+void Server::dispatch(int socket, unsigned id) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  context_.openConnections()++;
+  queue_.push_back({socket, id});
+  if (static_cast<std::size_t>(waiting_) >= queue_.size()) {
+    accepted_.notify_one();
+    return;
+  }
+  Worker& worker = workers_.emplace_back();
+  worker.thread = std::thread(&Server::work, this, std::ref(worker));
+}
+
+void Server::work(Worker& worker) {
+  // Enough waiting workers for a burst of connects; a worker beyond them ends with its session.
+  constexpr int kSpareWorkers = 8;
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    ++waiting_;
+    accepted_.wait(lock, [this] { return !queue_.empty() || context_.stopping(); });
+    --waiting_;
+    if (queue_.empty()) break;
+    const Accepted connection = queue_.front();
+    queue_.pop_front();
+    worker.socket = connection.socket;
+    lock.unlock();
+    serve(connection.socket, connection.id);
+    lock.lock();
+    // The stop shuts down only the sockets of sessions still running, under the lock.
+    worker.socket = -1;
+    close(connection.socket);
+    if (waiting_ >= kSpareWorkers || context_.stopping()) break;
+  }
+  worker.finished = true;
+  lock.unlock();
+  wake();
+}
+
+void Server::serve(int socket, unsigned id) {
   std::cerr << "session " << id << ": connected\n";
   {
-    Session session(connection.socket, id, context_);
+    Session session(socket, id, context_);
     session.run();
   }
-  // The peer sees the end now; the descriptor itself is closed when the thread is joined.
-  shutdown(connection.socket, SHUT_RDWR);
+  // The peer sees the end now, before the worker turns to the next connection.
+  shutdown(socket, SHUT_RDWR);
   context_.openConnections()--;
   std::cerr << "session " << id << ": closed\n";
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    connection.finished = true;
-  }
-  wake();
 }
 
 void Server::reapFinished() {
   std::lock_guard<std::mutex> lock(mutex_);
-  for (auto it = connections_.begin(); it != connections_.end();) {
+  for (auto it = workers_.begin(); it != workers_.end();) {
     if (!it->finished) {
       ++it;
       continue;
     }
     it->thread.join();
-    close(it->socket);
-    it = connections_.erase(it);
+    it = workers_.erase(it);
   }
 }
 

@@ -1,5 +1,9 @@
 #pragma once
-// The listening socket and a thread per connection.
+// The listening socket and the session threads. A thread that ends its session waits for the
+// next connection, as a real server's workers do: starting a thread for each connection put the
+// scheduling of a new thread, a millisecond and more on a busy machine, into every connect.
+#include <condition_variable>
+#include <deque>
 #include <list>
 #include <mutex>
 #include <string>
@@ -25,12 +29,19 @@ class Server {
   void stop();
 
  private:
-  struct Connection {
+  struct Accepted {
     int socket;
+    unsigned id;
+  };
+  struct Worker {
     std::thread thread;
+    int socket = -1;  // of the session it serves; -1 while it waits
     bool finished = false;
   };
-  void serve(Connection& connection, unsigned id);
+  // Hands an accepted connection to a waiting worker, or to a new one when none waits for it.
+  void dispatch(int socket, unsigned id);
+  void work(Worker& worker);
+  void serve(int socket, unsigned id);
   void reapFinished();
   void wake();
 
@@ -40,7 +51,10 @@ class Server {
   int wakeRead_ = -1;
   int wakeWrite_ = -1;
   std::mutex mutex_;
-  std::list<Connection> connections_;
+  std::condition_variable accepted_;
+  std::deque<Accepted> queue_;  // connections that no worker has taken yet
+  int waiting_ = 0;             // workers waiting for one
+  std::list<Worker> workers_;
 };
 
 }  // namespace devserver

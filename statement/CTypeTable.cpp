@@ -1,6 +1,9 @@
 #include "statement/CTypeTable.h"
 
+#include <array>
 #include <cassert>
+#include <cstdint>
+#include <iterator>
 
 namespace {
 
@@ -54,11 +57,28 @@ constexpr CTypeFacts cTypes[] = {
     {SQL_C_INTERVAL_MINUTE_TO_SECOND, CTypeClass::unconverted, intervalSize, ""},
 };
 
-const CTypeFacts* factsOf(SQLSMALLINT cType) {
-  for (const CTypeFacts& facts : cTypes) {
-    if (facts.cType == cType) return &facts;
+// The C types span a small range of codes: an index over it answers the per-cell look-ups of a
+// fetch without walking the table.
+constexpr int lowestCType = SQL_C_UTINYINT;
+constexpr int highestCType = SQL_C_INTERVAL_MINUTE_TO_SECOND;
+constexpr std::size_t noFacts = std::size(cTypes);
+
+struct CTypeIndex {
+  std::array<std::uint8_t, highestCType - lowestCType + 1> slots{};
+  constexpr CTypeIndex() {
+    for (std::uint8_t& slot : slots) slot = static_cast<std::uint8_t>(noFacts);
+    for (std::size_t i = 0; i < std::size(cTypes); ++i) {
+      slots[static_cast<std::size_t>(cTypes[i].cType - lowestCType)] = static_cast<std::uint8_t>(i);
+    }
   }
-  return nullptr;
+};
+
+constexpr CTypeIndex cTypeIndex;
+
+const CTypeFacts* factsOf(SQLSMALLINT cType) {
+  if (cType < lowestCType || cType > highestCType) return nullptr;
+  const std::size_t slot = cTypeIndex.slots[static_cast<std::size_t>(cType - lowestCType)];
+  return slot < noFacts ? &cTypes[slot] : nullptr;
 }
 
 }  // namespace

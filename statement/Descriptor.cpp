@@ -314,34 +314,60 @@ SQLLEN* Descriptor::lengthElementAddress(SQLLEN* base, SQLULEN rowIndex) const {
 SQLRETURN Descriptor::convertRow(SQLULEN rowIndex, Descriptor& implementation,
                                  SQLULEN implementationRow, SQLUINTEGER retrieveData,
                                  SQLULEN maxLength, DiagnosticHeader& diagnostics) {
-  SQLRETURN result = SQL_SUCCESS;
-  const auto rowNumber = static_cast<SQLLEN>(rowIndex + 1);
+  std::vector<BoundRecord> bound;
+  findBoundRecords(retrieveData, bound);
+  return convertBoundRow(rowIndex, bound, implementation, implementationRow, maxLength,
+                         diagnostics);
+}
+
+void Descriptor::findBoundRecords(SQLUINTEGER retrieveData, std::vector<BoundRecord>& bound) const {
+  bound.clear();
   for (std::size_t number = 0; number < records_.size(); ++number) {
     const DescriptorRecord& record = *records_[number];
     // A column bound with only a length or indicator word still receives them.
-    const bool bound = record.getDataPtr() != nullptr || record.getIndicatorPtr() != nullptr ||
-                       record.getOctetLengthPtr() != nullptr;
-    if (!bound || (number != 0 && retrieveData != SQL_RD_ON)) continue;
-    const auto recordNumber = static_cast<SQLSMALLINT>(number);
-    DescriptorRecord* column = implementation.getRecord(recordNumber);
+    const bool isBound = record.getDataPtr() != nullptr || record.getIndicatorPtr() != nullptr ||
+                         record.getOctetLengthPtr() != nullptr;
+    if (!isBound || (number != 0 && retrieveData != SQL_RD_ON)) continue;
+    const SQLSMALLINT cType = record.getConciseType();
+    const SQLLEN bufferLength = record.getOctetLength();
+    bound.push_back({static_cast<SQLSMALLINT>(number), &record, cType, bufferLength,
+                     cType == SQL_C_DEFAULT
+                         ? 0
+                         : static_cast<SQLULEN>(cTypeElementSize(cType, bufferLength)),
+                     record.getDataPtr(), record.getOctetLengthPtr(), record.getIndicatorPtr()});
+  }
+}
+
+SQLRETURN Descriptor::convertBoundRow(SQLULEN rowIndex, const std::vector<BoundRecord>& bound,
+                                      Descriptor& implementation, SQLULEN implementationRow,
+                                      SQLULEN maxLength, DiagnosticHeader& diagnostics) {
+  SQLRETURN result = SQL_SUCCESS;
+  const auto rowNumber = static_cast<SQLLEN>(rowIndex + 1);
+  const bool tracing = isTracing();
+  for (const BoundRecord& record : bound) {
+    DescriptorRecord* column = implementation.getRecord(record.number);
     if (column == nullptr) {
-      diagnostics.post("07009", 0, "", recordNumber, rowNumber);
+      diagnostics.post("07009", 0, "", record.number, rowNumber);
       result = SQL_ERROR;
       continue;
     }
-    SQLSMALLINT cType = record.getConciseType();
-    if (cType == SQL_C_DEFAULT) cType = column->defaultCType(column->getConciseType());
-    const SQLLEN bufferLength = record.getOctetLength();
-    SQLPOINTER data = elementAddress(record.getDataPtr(), cType, rowIndex, bufferLength);
-    if (isTracing()) {
-      traceStream().writeLine("// ---> converting imp column: " + std::to_string(number));
+    SQLSMALLINT cType = record.cType;
+    SQLULEN dataElementSize = record.dataElementSize;
+    if (cType == SQL_C_DEFAULT) {
+      cType = column->defaultCType(column->getConciseType());
+      dataElementSize = static_cast<SQLULEN>(cTypeElementSize(cType, record.bufferLength));
+    }
+    SQLPOINTER data =
+        record.data != nullptr ? element(record.data, dataElementSize, rowIndex) : nullptr;
+    if (tracing) {
+      traceStream().writeLine("// ---> converting imp column: " + std::to_string(record.number));
     }
     SQLULEN piecePosition = 0;
-    const ConversionSite site{diagnostics, recordNumber, rowNumber, &record, maxLength};
+    const ConversionSite site{diagnostics, record.number, rowNumber, record.record, maxLength};
     const SQLRETURN rc = column->convertImpToAppValue(
-        implementationRow, cType, data, bufferLength,
-        lengthElementAddress(record.getOctetLengthPtr(), rowIndex),
-        lengthElementAddress(record.getIndicatorPtr(), rowIndex), &piecePosition, site);
+        implementationRow, cType, data, record.bufferLength,
+        lengthElementAddress(record.lengths, rowIndex),
+        lengthElementAddress(record.indicators, rowIndex), &piecePosition, site);
     result = worseOf(result, rc);
   }
   return result;

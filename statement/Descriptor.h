@@ -122,6 +122,24 @@ class Descriptor : public ConnectionChild {
   virtual SQLRETURN convertRow(SQLULEN rowIndex, Descriptor& implementation,
                                SQLULEN implementationRow, SQLUINTEGER retrieveData,
                                SQLULEN maxLength, DiagnosticHeader& diagnostics);
+  // A bound record as convertRow finds it, found once for all rows of a rowset: nothing of it
+  // changes from row to row while the application waits for the fetch.
+  struct BoundRecord {
+    SQLSMALLINT number;
+    const DescriptorRecord* record;
+    SQLSMALLINT cType;        // as bound: SQL_C_DEFAULT takes each row's column type
+    SQLLEN bufferLength;      // OCTET_LENGTH
+    SQLULEN dataElementSize;  // for a cType other than SQL_C_DEFAULT
+    SQLPOINTER data;
+    SQLLEN* lengths;
+    SQLLEN* indicators;
+  };
+  // The records convertRow converts with retrieveData, in record order, into `bound`.
+  void findBoundRecords(SQLUINTEGER retrieveData, std::vector<BoundRecord>& bound) const;
+  // convertRow for the records findBoundRecords found.
+  SQLRETURN convertBoundRow(SQLULEN rowIndex, const std::vector<BoundRecord>& bound,
+                            Descriptor& implementation, SQLULEN implementationRow,
+                            SQLULEN maxLength, DiagnosticHeader& diagnostics);
   // Releases the driver's arrays of an implementation descriptor's records; nothing for an
   // application descriptor.
   virtual void freeDataBuffers();

@@ -106,6 +106,23 @@ void readExactly(const char* p, const char* end, ParsedNumber& number) {
   }
 }
 
+// "[sign]digits" with nothing after the digits that could move a point, which is how the server
+// writes an integer, read in one pass; false leaves the text to readExactly.
+bool readPlainInteger(const char* p, const char* end, ParsedNumber& number) {
+  const bool negative = p < end && *p == '-';
+  if (p < end && (*p == '+' || *p == '-')) ++p;
+  const char* digitsEnd = skipDigits(p, end);
+  // Nineteen digits cannot overflow 64 bits.
+  constexpr long safeDigits = std::numeric_limits<std::uint64_t>::digits10;
+  if (digitsEnd == p || digitsEnd - p > safeDigits) return false;
+  if (digitsEnd < end && (*digitsEnd == '.' || isExponentMark(*digitsEnd))) return false;
+  std::uint64_t magnitude = 0;
+  for (; p < digitsEnd; ++p) magnitude = magnitude * 10 + static_cast<std::uint64_t>(*p - '0');
+  number.negative = negative;
+  number.magnitude = magnitude;
+  return true;
+}
+
 ParsedNumber parseNumber(const char* text, std::size_t length, bool asReal) {
   const char* end = text + length;
   const char* p = text;
@@ -113,7 +130,7 @@ ParsedNumber parseNumber(const char* text, std::size_t length, bool asReal) {
   ParsedNumber number;
   if (asReal) {
     number.outOfRange = !readReal(p, end, number.real);
-  } else {
+  } else if (!readPlainInteger(p, end, number)) {
     readExactly(p, end, number);
   }
   return number;

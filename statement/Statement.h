@@ -27,9 +27,9 @@
 #include "core/ConnectionChild.h"
 #include "core/DiagnosticHeader.h"
 #include "platform/Odbc.h"
+#include "statement/Descriptor.h"
 
 class Connection;
-class Descriptor;
 class Environment;
 class Recordset;
 struct CatalogColumn;
@@ -561,8 +561,9 @@ class Statement : public ConnectionChild {
   // "01S06" when `shortRowsetWarns`.
   SQLRETURN moveToLastRowset(bool shortRowsetWarns);
 
-  // Converts IRD row 0 into element `index` of the bound buffers; the row status that says how.
-  SQLUSMALLINT convertRowsetRow(SQLULEN index);
+  // Converts IRD row 0 into element `index` of the bound buffers (the ARD's, as found for the
+  // rowset); the row status that says how.
+  SQLUSMALLINT convertRowsetRow(SQLULEN index, const std::vector<Descriptor::BoundRecord>& bound);
 
   // Positioned operations (StatementPositioned.cpp).
   enum class RowChange { add, update, remove };
@@ -595,4 +596,7 @@ class Statement : public ConnectionChild {
   // is this one).
   void* putDataBuffer_ = nullptr;
   std::size_t putDataCapacity_ = 0;
+  // The ARD's bound records as the rowset being fetched or refreshed found them: kept so that
+  // each rowset reuses the room.
+  std::vector<Descriptor::BoundRecord> boundRecords_;
 };

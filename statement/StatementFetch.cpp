@@ -97,6 +97,7 @@ SQLRETURN Statement::fetchRowset() {
   rowsetRows_ = 0;
   rowsetDelivered_ = 0;
   positionedRow_ = 0;
+  ard_->findBoundRecords(retrieveData_, boundRecords_);
   while (rows < size) {
     ird_->resetNextBytes();
     if (fetchRowsetRow() == SQL_NO_DATA) {
@@ -104,7 +105,7 @@ SQLRETURN Statement::fetchRowset() {
       break;
     }
     // A row that cannot be converted whole is reported in its status; the rowset goes on.
-    const SQLUSMALLINT status = convertRowsetRow(rows);
+    const SQLUSMALLINT status = convertRowsetRow(rows, boundRecords_);
     if (status == SQL_ROW_ERROR) ++failed;
     if (status == SQL_ROW_SUCCESS_WITH_INFO) warned = true;
     if (statuses != nullptr) statuses[rows] = status;
@@ -124,8 +125,9 @@ SQLRETURN Statement::fetchRowset() {
   return failed > 0 || warned ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
-SQLUSMALLINT Statement::convertRowsetRow(SQLULEN index) {
-  switch (ard_->convertRow(index, *ird_, 0, retrieveData_, maxLength_, diagnostics_)) {
+SQLUSMALLINT Statement::convertRowsetRow(SQLULEN index,
+                                         const std::vector<Descriptor::BoundRecord>& bound) {
+  switch (ard_->convertBoundRow(index, bound, *ird_, 0, maxLength_, diagnostics_)) {
     case SQL_ERROR:
       return SQL_ROW_ERROR;
     case SQL_SUCCESS_WITH_INFO:

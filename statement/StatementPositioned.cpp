@@ -182,10 +182,11 @@ SQLRETURN Statement::refreshRows(SQLSETPOSIROW row) {
   SQLUSMALLINT* const statuses = ird_->getArrayStatusPtr();
   SQLULEN failed = 0;
   bool warned = false;
+  ard_->findBoundRecords(retrieveData_, boundRecords_);
   for (SQLULEN index = first; index < end; ++index) {
     rc = bindRowsetRow(index);
     if (rc != SQL_SUCCESS) return rc;
-    const SQLUSMALLINT status = convertRowsetRow(index);
+    const SQLUSMALLINT status = convertRowsetRow(index, boundRecords_);
     if (status == SQL_ROW_ERROR) ++failed;
     if (status == SQL_ROW_SUCCESS_WITH_INFO) warned = true;
     if (statuses != nullptr) statuses[index] = status;

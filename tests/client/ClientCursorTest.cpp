@@ -1,8 +1,10 @@
 // Result cursors built from replies played in memory, and cursors built by the caller.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "client/kvl.h"
 #include "client/kvl_framing.h"
@@ -115,6 +117,42 @@ TEST_F(ClientCursor, ChunkedResultFindsRowsOnEitherSideOfEveryBoundary) {
   ASSERT_EQ(peer_.sent().size(), 32u + 4 + 8 + 3 * 32);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(peer_.sent()[44 + 32 * i + 9], kvlAckNextChunk);
   EXPECT_EQ(peer_.unread(), 0u);
+  kvl_cursor_free(cursor);
+}
+
+// Fields are found through groups of 16 that share a start; a chunk whose group holds more than
+// 32 KiB keeps an end of 32 bits for every field instead. Both kinds side by side, NULL and empty
+// fields on group boundaries, and the first reply's names moved with its data.
+TEST_F(ClientCursor, FieldsAreFoundThroughEitherIndexOnEverySideOfAGroup) {
+  std::vector<std::vector<std::string>> texts;
+  const auto rowsFrom = [&texts](int first, int count, std::size_t wideRow) {
+    std::vector<std::vector<Cell>> rows;
+    for (int i = first; i < first + count; ++i) {
+      std::string a = i % 8 == 0 ? "<null>" : i % 3 == 0 ? "" : "a" + std::to_string(i);
+      std::string b = static_cast<std::size_t>(i - first) == wideRow ? std::string(40000, 'w')
+                      : i % 5 == 0                                     ? "<null>"
+                                                                       : "b" + std::to_string(i);
+      texts.push_back({a, b});
+      rows.push_back({a == "<null>" ? Cell(nullptr) : Cell(a.c_str()), b == "<null>" ? Cell(nullptr) : Cell(b.c_str())});
+    }
+    return rows;
+  };
+  const std::size_t none = SIZE_MAX;
+  KvlCursor* cursor =
+      select({result(40, 2, cursorPayload({3, 3}, rowsFrom(1, 40, none), {"a", "b"}, {"t", "u"}),
+                     kvlReplyPartial | kvlReplyTableNames),
+              result(20, 2, chunkPayload(rowsFrom(41, 20, 11)), kvlReplyPartial),
+              result(33, 2, chunkPayload(rowsFrom(61, 33, none)), kvlReplyPartial), clienttest::endOfResult()});
+  ASSERT_NE(cursor, nullptr);
+  EXPECT_EQ(field(cursor, 0, 2), "b");
+  EXPECT_EQ(field(cursor, -2, 1), "t");
+  ASSERT_EQ(kvl_cursor_row_count(cursor), 93);
+  for (int row = 93; row >= 1; --row) {
+    for (int column = 1; column <= 2; ++column) {
+      EXPECT_EQ(field(cursor, row, column), texts[static_cast<std::size_t>(row - 1)][column - 1])
+          << row << "," << column;
+    }
+  }
   kvl_cursor_free(cursor);
 }
 

@@ -185,6 +185,16 @@ TEST_F(ConversionTableTest, EveryCTypeWritesExactlyItsBytes) {
       {"18446744073709551616", SQL_BIGINT, SQL_C_UBIGINT, 8, error, "22003", none, kUntouched,
        kUntouched},
       {big300, SQL_DECIMAL, SQL_C_SBIGINT, 8, error, "22003", none, kUntouched, kUntouched},
+      // Plain digits are read in one pass up to nineteen of them, the longer ones exactly too.
+      {"9999999999999999999", SQL_BIGINT, SQL_C_UBIGINT, 8, ok, "",
+       bytesOf<SQLUBIGINT>(9999999999999999999u), 8, 0},
+      {"9999999999999999999", SQL_BIGINT, SQL_C_SBIGINT, 8, error, "22003", none, kUntouched,
+       kUntouched},
+      {"00000000000000000000042", SQL_BIGINT, SQL_C_SBIGINT, 8, ok, "", bytesOf<SQLBIGINT>(42), 8,
+       0},
+      {"\t\n-42\r", SQL_VARCHAR, SQL_C_SLONG, 4, ok, "", bytesOf<SQLINTEGER>(-42), 4, 0},
+      {"42.", SQL_DECIMAL, SQL_C_SLONG, 4, ok, "", bytesOf<SQLINTEGER>(42), 4, 0},
+      {"-", SQL_VARCHAR, SQL_C_SLONG, 4, ok, "", bytesOf<SQLINTEGER>(0), 4, 0},
       // SQL_C_BIT is 1 for anything but 0, its fraction dropped as the C library drops it.
       {"7", SQL_INTEGER, SQL_C_BIT, 0, ok, "", bytesOf<SQLCHAR>(1), 1, 0},
       {"0", SQL_INTEGER, SQL_C_BIT, 1, ok, "", bytesOf<SQLCHAR>(0), 1, 0},
