@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "backend/DeclaredType.h"
+#include "core/DiagnosticRecord.h"
 #include "statement/Statement.h"
 
 struct KvlConnection;
@@ -33,6 +34,12 @@ class KarvellStatement : public Statement {
   // kvl_execute. Failures post "HY000" with the server's code and text, the set's row number
   // when there are several sets.
   SQLRETURN executeFinalizedQuery(const std::string& text, SQLULEN set) override;
+  // Statements that make no result go ahead of their replies, as many as the client's window
+  // holds; a query waits for its own.
+  bool sendsAhead(const std::string& text) override;
+  bool hasRoomAhead(const std::string& text) override;
+  SQLRETURN sendAhead(const std::string& text, SQLULEN set) override;
+  SQLRETURN readAhead() override;
   // "08S01" when the connection is closed; else qualifiers stripped, escapes rewritten, and the
   // text run once per parameter set.
   SQLRETURN executeSql(const std::string& text) override;
@@ -122,6 +129,13 @@ class KarvellStatement : public Statement {
   };
   // The state of a failed request: the client's when the stream is lost, else "HY000".
   SQLRETURN postRequestFailure(KvlConnection* client);
+  // A final text that goes nowhere: traced, the last cursor freed, then true with rc when it is
+  // empty (SQL_SUCCESS) or the connection is lost ("08S01").
+  bool settledUnsent(const std::string& text, SQLRETURN& rc);
+  // Runs the request as waiting for the server: cancellable, its replies bounded by the query's
+  // time-out.
+  template <typename Request>
+  bool awaitServer(Request request);
 
   // Adds the cursor's columns to the IRD as the server describes them.
   SQLRETURN describeColumns(KvlCursor* cursor);
@@ -150,5 +164,7 @@ class KarvellStatement : public Statement {
   KarvellConnection* karvell_;
   KvlCursor* cursor_ = nullptr;
   bool waiting_ = false;  // under the connection's cancel lock
+  // The failure of a statement that could not follow others in flight, for its own turn.
+  std::optional<DiagnosticRecord> heldFailure_;
   bool unicodeTextTypes_;
 };

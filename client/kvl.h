@@ -2,6 +2,7 @@
 // Client of the Karvell server's wire protocol: connections, statements and result cursors.
 // Requests answer 0 or -1 (or null) and leave the last error code and text in the connection;
 // whatever they return is the caller's to free (cursors with kvl_cursor_free, texts with free).
+#include <cstddef>
 #include <cstdint>
 
 struct KvlConnection;
@@ -61,6 +62,16 @@ const char* kvl_get_token(const KvlConnection* connection);
 
 int kvl_execute(KvlConnection* connection, const char* sql);
 // The server keeps no cursor: serverSide is accepted for compatibility and ignored.
+// Statements in flight together: kvl_execute_ahead sends a statement as kvl_execute does but
+// leaves its reply to kvl_execute_reply, which reads the replies owed in the order of their
+// statements, with kvl_execute's result. Nothing else may be sent while replies are owed.
+// kvl_room_ahead answers 1 when a statement of that many bytes may be sent ahead now (always
+// when no reply is owed), 0 when the oldest reply owed is to be read first. A statement that
+// fails to go out after others is lost; the replies owed are still read, as far as they came.
+int kvl_execute_ahead(KvlConnection* connection, const char* sql);
+int kvl_room_ahead(const KvlConnection* connection, std::size_t sqlLength);
+int kvl_execute_reply(KvlConnection* connection);
+int kvl_replies_owed(const KvlConnection* connection);
 KvlCursor* kvl_select(KvlConnection* connection, const char* sql, int serverSide = 0);
 int kvl_commit(KvlConnection* connection);
 int kvl_rollback(KvlConnection* connection);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,12 @@ namespace {
 int readAnyReply(KvlConnection* connection) {
   int end = 0;
   return kvl_read_reply(connection, -1, -1, 0, &end, 0);
+}
+
+// The bytes a statement's request takes on the wire: header, one length, the text and its NUL,
+// and the IV of an encrypted session.
+std::size_t aheadRequestSize(const KvlConnection* connection, std::size_t sqlLength) {
+  return sizeof connection->requestHeader + 4 + sqlLength + 1 + (connection->encryptionLevel != 0 ? kvlIvSize : 0);
 }
 
 int headerOnlyRequest(KvlConnection* connection, std::uint8_t command) {
@@ -62,6 +69,45 @@ int kvl_execute(KvlConnection* connection, const char* sql) {
   if (kvl_send_text_request(connection, kvlCommandExecute, sql, 0, 0) != 0) return -1;
   return readAnyReply(connection);
 }
+
+int kvl_execute_ahead(KvlConnection* connection, const char* sql) {
+  kvl_clear_error(connection);
+  const std::size_t length = std::strlen(sql);
+  connection->sendingAhead = true;
+  const int result = kvl_send_text_request(connection, kvlCommandExecute, sql, 0, 0);
+  connection->sendingAhead = false;
+  if (result != 0) return -1;
+  const std::uint32_t at = (connection->aheadFirst + connection->repliesOwed) % kvlAheadRequests;
+  connection->aheadSizes[at] = static_cast<std::uint32_t>(std::min(aheadRequestSize(connection, length), kvlAheadBytes));
+  connection->aheadBytes += connection->aheadSizes[at];
+  ++connection->repliesOwed;
+  return 0;
+}
+
+int kvl_room_ahead(const KvlConnection* connection, std::size_t sqlLength) {
+  if (connection->repliesOwed == 0) return 1;
+  return connection->repliesOwed < kvlAheadRequests &&
+         connection->aheadBytes + aheadRequestSize(connection, sqlLength) <= kvlAheadBytes;
+}
+
+int kvl_execute_reply(KvlConnection* connection) {
+  if (connection->repliesOwed == 0) {
+    kvl_set_error(connection, 830, "The connection to the server was lost");
+    return -1;
+  }
+  // After a statement failed to follow the others, the error fields tell that failure until the
+  // replies before it are read.
+  if (!connection->lost) kvl_clear_error(connection);
+  connection->aheadBytes -= connection->aheadSizes[connection->aheadFirst];
+  connection->aheadFirst = (connection->aheadFirst + 1) % kvlAheadRequests;
+  --connection->repliesOwed;
+  const int result = readAnyReply(connection);
+  // The stream a send broke ends with the last reply it owed.
+  if (connection->lost && connection->repliesOwed == 0) kvl_lose_stream(connection);
+  return result;
+}
+
+int kvl_replies_owed(const KvlConnection* connection) { return static_cast<int>(connection->repliesOwed); }
 
 KvlCursor* kvl_select(KvlConnection* connection, const char* sql, int) {
   kvl_clear_error(connection);

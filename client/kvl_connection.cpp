@@ -136,7 +136,14 @@ void kvl_cancel(KvlConnection* connection) {
 
 int kvl_lose_stream(KvlConnection* connection) {
   connection->lost = true;
-  kvl_socket_close(connection);
+  // A statement that could not follow others sent ahead leaves their replies to be read, as many
+  // as came before the loss.
+  if (!connection->sendingAhead || connection->repliesOwed == 0) {
+    kvl_socket_close(connection);
+    connection->repliesOwed = 0;
+    connection->aheadFirst = 0;
+    connection->aheadBytes = 0;
+  }
   if (connection->cancelled) kvl_set_error(connection, kvlCancelled, "Operation canceled");
   return -1;
 }

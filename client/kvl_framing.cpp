@@ -127,8 +127,9 @@ int kvl_send_request(KvlConnection* connection, const std::uint8_t* lengths, std
   if (connection->lost) return fail(connection, 830, "The connection to the server was lost");
   // Every reply asked for has been read whole: bytes waiting now answer nothing the client sent,
   // and whatever it read as answers may have been another request's. An acknowledgement goes
-  // out while the chunk it answers is still arriving.
-  if (connection->requestHeader.bytes[kvlCommandAt] != kvlCommandAcknowledge &&
+  // out while the chunk it answers is still arriving, a statement sent ahead while the replies
+  // of those before it are.
+  if (connection->repliesOwed == 0 && connection->requestHeader.bytes[kvlCommandAt] != kvlCommandAcknowledge &&
       connection->transport == nullptr && connection->socket != platform::noSocket &&
       platform::waitReadable(connection->socket, 0) == platform::SocketWait::ready) {
     kvl_set_error(connection, 840, "Unexpected data received from the server");

@@ -34,7 +34,7 @@ class OdbcProgram : public testsupport::DevServerTest {
     // By connection string: the Driver Manager keeps a DSN's settings across the tests of the
     // process, and each test's server listens on a port of its own.
     std::string in = "Driver={Karvell ODBC};Server=127.0.0.1;Port=" + std::to_string(port()) +
-                     ";UID=karvell;PWD=karvell";
+                     ";UID=karvell;PWD=karvell" + connectionOptions();
     const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&in[0]),
                                           SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     ASSERT_TRUE(SQL_SUCCEEDED(rc)) << state(SQL_HANDLE_DBC, dbc);
@@ -47,6 +47,9 @@ class OdbcProgram : public testsupport::DevServerTest {
     if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
     DevServerTest::TearDown();
   }
+
+  // Keywords added to the connection string, each with its ";" in front.
+  virtual std::string connectionOptions() const { return ""; }
 
   // The first diagnostic record's SQLSTATE and message, or "" when there is none.
   static std::string state(SQLSMALLINT type, SQLHANDLE handle) {
