@@ -157,32 +157,19 @@ SQLRETURN KarvellStatement::sendAhead(const std::string& text, SQLULEN) {
   SQLRETURN rc = SQL_SUCCESS;
   if (settledUnsent(text, rc)) return rc;
   KvlConnection* client = karvell_->clientConnection();
-  const bool behindOthers = kvl_replies_owed(client) > 0;
   if (awaitServer([&] { return kvl_execute_ahead(client, text.c_str()) == 0; })) {
     return SQL_STILL_EXECUTING;
   }
-  if (!behindOthers) return postRequestFailure(client);
-  // The replies of the sets before it are still read: the failure is this set's only if they all
-  // come, as this set would have met it had it waited for them.
-  const char* state = karvell_->clientFailureState(false);
-  heldFailure_.emplace(state != nullptr ? state : "HY000", kvl_error_code(client),
-                       kvl_error_message(client), SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
-  return SQL_STILL_EXECUTING;
+  return postRequestFailure(client);
 }
 
 SQLRETURN KarvellStatement::readAhead() {
   KvlConnection* client = karvell_->clientConnection();
-  if (kvl_replies_owed(client) == 0) {
-    // The set's statement never went out: the link was lost before it, or while it was sent.
-    if (!heldFailure_) return post("08S01");
-    const DiagnosticRecord failure = std::move(*heldFailure_);
-    heldFailure_.reset();
-    postRecord(failure.sqlState().c_str(), failure.nativeError(), failure.messageText().c_str());
-    return SQL_ERROR;
-  }
-  if (awaitServer([&] { return kvl_execute_reply(client) == 0; })) return SQL_SUCCESS;
-  heldFailure_.reset();
-  return postRequestFailure(client);
+  int result = 0;
+  awaitServer([&] { return (result = kvl_execute_reply(client)) == 0; });
+  if (result == 0) return SQL_SUCCESS;
+  // A statement that never left: the link was lost before its turn.
+  return result == -2 ? post("08S01") : postRequestFailure(client);
 }
 
 SQLRETURN KarvellStatement::describeColumns(KvlCursor* cursor) {

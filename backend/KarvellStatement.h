@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "backend/DeclaredType.h"
-#include "core/DiagnosticRecord.h"
 #include "statement/Statement.h"
 
 struct KvlConnection;
@@ -164,7 +163,5 @@ class KarvellStatement : public Statement {
   KarvellConnection* karvell_;
   KvlCursor* cursor_ = nullptr;
   bool waiting_ = false;  // under the connection's cancel lock
-  // The failure of a statement that could not follow others in flight, for its own turn.
-  std::optional<DiagnosticRecord> heldFailure_;
   bool unicodeTextTypes_;
 };

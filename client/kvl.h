@@ -62,12 +62,14 @@ const char* kvl_get_token(const KvlConnection* connection);
 
 int kvl_execute(KvlConnection* connection, const char* sql);
 // The server keeps no cursor: serverSide is accepted for compatibility and ignored.
-// Statements in flight together: kvl_execute_ahead sends a statement as kvl_execute does but
-// leaves its reply to kvl_execute_reply, which reads the replies owed in the order of their
-// statements, with kvl_execute's result. Nothing else may be sent while replies are owed.
-// kvl_room_ahead answers 1 when a statement of that many bytes may be sent ahead now (always
-// when no reply is owed), 0 when the oldest reply owed is to be read first. A statement that
-// fails to go out after others is lost; the replies owed are still read, as far as they came.
+// Statements in flight together: kvl_execute_ahead gathers a statement as kvl_execute would send
+// it, and the gathered ones leave together, a few at a time and before any reply is read;
+// kvl_execute_reply reads the replies owed in the order of their statements, with kvl_execute's
+// result, or -2 for a statement that never left because the stream was lost before it. Nothing
+// else may be sent while replies are owed. kvl_room_ahead answers 1 when a statement of that
+// many bytes may be gathered now (always when no reply is owed), 0 when the oldest reply owed is
+// to be read first. When a write of gathered statements fails, those that left whole still get
+// their replies, and the first that did not tells the failure.
 int kvl_execute_ahead(KvlConnection* connection, const char* sql);
 int kvl_room_ahead(const KvlConnection* connection, std::size_t sqlLength);
 int kvl_execute_reply(KvlConnection* connection);

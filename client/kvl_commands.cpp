@@ -72,15 +72,21 @@ int kvl_execute(KvlConnection* connection, const char* sql) {
 
 int kvl_execute_ahead(KvlConnection* connection, const char* sql) {
   kvl_clear_error(connection);
-  const std::size_t length = std::strlen(sql);
-  connection->sendingAhead = true;
+  const std::size_t before = connection->aheadOutLength;
+  connection->gatheringAhead = true;
   const int result = kvl_send_text_request(connection, kvlCommandExecute, sql, 0, 0);
-  connection->sendingAhead = false;
+  connection->gatheringAhead = false;
   if (result != 0) return -1;
-  const std::uint32_t at = (connection->aheadFirst + connection->repliesOwed) % kvlAheadRequests;
-  connection->aheadSizes[at] = static_cast<std::uint32_t>(std::min(aheadRequestSize(connection, length), kvlAheadBytes));
-  connection->aheadBytes += connection->aheadSizes[at];
+  const auto size = static_cast<std::uint32_t>(connection->aheadOutLength - before);
+  connection->aheadSizes[(connection->aheadFirst + connection->repliesOwed) % kvlAheadRequests] = size;
+  connection->aheadBytes += aheadCount(size);
   ++connection->repliesOwed;
+  ++connection->aheadUnsent;
+  // A quarter of the window leaves at a time, so that the server runs some while the next are
+  // gathered. A failure is told in turn, by the replies.
+  if (connection->aheadUnsent >= kvlAheadRequests / 4 || connection->aheadOutLength >= kvlAheadBytes / 2) {
+    kvl_flush_ahead(connection);
+  }
   return 0;
 }
 
@@ -91,20 +97,18 @@ int kvl_room_ahead(const KvlConnection* connection, std::size_t sqlLength) {
 }
 
 int kvl_execute_reply(KvlConnection* connection) {
+  kvl_flush_ahead(connection);
   if (connection->repliesOwed == 0) {
-    kvl_set_error(connection, 830, "The connection to the server was lost");
-    return -1;
+    if (!connection->lossUntold) return -2;
+    connection->lossUntold = false;
+    kvl_set_error(connection, connection->lossCode, connection->lossMessage);
+    return kvl_lose_stream(connection);
   }
-  // After a statement failed to follow the others, the error fields tell that failure until the
-  // replies before it are read.
-  if (!connection->lost) kvl_clear_error(connection);
-  connection->aheadBytes -= connection->aheadSizes[connection->aheadFirst];
+  kvl_clear_error(connection);
+  connection->aheadBytes -= aheadCount(connection->aheadSizes[connection->aheadFirst]);
   connection->aheadFirst = (connection->aheadFirst + 1) % kvlAheadRequests;
   --connection->repliesOwed;
-  const int result = readAnyReply(connection);
-  // The stream a send broke ends with the last reply it owed.
-  if (connection->lost && connection->repliesOwed == 0) kvl_lose_stream(connection);
-  return result;
+  return readAnyReply(connection);
 }
 
 int kvl_replies_owed(const KvlConnection* connection) { return static_cast<int>(connection->repliesOwed); }
