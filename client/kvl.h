@@ -61,7 +61,6 @@ void kvl_set_token(KvlConnection* connection, const char* token);
 const char* kvl_get_token(const KvlConnection* connection);
 
 int kvl_execute(KvlConnection* connection, const char* sql);
-// The server keeps no cursor: serverSide is accepted for compatibility and ignored.
 // Statements in flight together: kvl_execute_ahead gathers a statement as kvl_execute would send
 // it, and the gathered ones leave together, a few at a time and before any reply is read;
 // kvl_execute_reply reads the replies owed in the order of their statements, with kvl_execute's
@@ -74,6 +73,7 @@ int kvl_execute_ahead(KvlConnection* connection, const char* sql);
 int kvl_room_ahead(const KvlConnection* connection, std::size_t sqlLength);
 int kvl_execute_reply(KvlConnection* connection);
 int kvl_replies_owed(const KvlConnection* connection);
+// The server keeps no cursor: serverSide is accepted for compatibility and ignored.
 KvlCursor* kvl_select(KvlConnection* connection, const char* sql, int serverSide = 0);
 int kvl_commit(KvlConnection* connection);
 int kvl_rollback(KvlConnection* connection);

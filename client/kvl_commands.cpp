@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -97,7 +96,8 @@ int kvl_room_ahead(const KvlConnection* connection, std::size_t sqlLength) {
 }
 
 int kvl_execute_reply(KvlConnection* connection) {
-  kvl_flush_ahead(connection);
+  // Gathered statements wait for their quarter of the window unless this reply is theirs.
+  if (connection->repliesOwed == connection->aheadUnsent) kvl_flush_ahead(connection);
   if (connection->repliesOwed == 0) {
     if (!connection->lossUntold) return -2;
     connection->lossUntold = false;

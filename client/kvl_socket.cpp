@@ -110,22 +110,28 @@ int transfer(KvlConnection* connection, const Direction& direction, Byte* bytes,
              Move move, std::size_t* moved = nullptr) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(waitMs, 0));
+  // The bytes may be there (or the room for them) already: the wait comes only when they are not,
+  // which spares a call per reply of the statements sent ahead.
+  bool tryFirst = true;
   while (length > 0) {
     std::ptrdiff_t done = -1;
     if (connection->transport != nullptr) {
       done = move(true, bytes, length);
     } else if (connection->socket != platform::noSocket) {
-      int wait = waitMs;
-      if (waitMs >= 0 && direction.boundsWhole) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        wait = static_cast<int>(std::max<decltype(left)>(left, 0));
+      if (!tryFirst) {
+        int wait = waitMs;
+        if (waitMs >= 0 && direction.boundsWhole) {
+          auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+          wait = static_cast<int>(std::max<decltype(left)>(left, 0));
+        }
+        // A wait bounded per wait rather than as a whole cannot be sliced: each slice would renew it.
+        int ready = awaitSocket(connection, direction, wait, direction.boundsWhole || waitMs < 0);
+        if (ready < 0) return -1;
+        if (ready == 0) continue;
       }
-      // A wait bounded per wait rather than as a whole cannot be sliced: each slice would renew it.
-      int ready = awaitSocket(connection, direction, wait, direction.boundsWhole || waitMs < 0);
-      if (ready < 0) return -1;
-      if (ready == 0) continue;
       done = move(false, bytes, length);
-      if (done == platform::transferPending) continue;
+      tryFirst = done != platform::transferPending;
+      if (!tryFirst) continue;
     }
     if (done < 1) return fail(connection, direction.failedCode, direction.failed);
     bytes += done;
