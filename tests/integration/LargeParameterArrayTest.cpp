@@ -60,24 +60,6 @@ class LargeArray : public OdbcProgram {
     return SQLExecute(stmt);
   }
 
-  // Each diagnostic record as "<state> row <row>", in record order; the first one's native code.
-  static std::vector<std::string> records(SQLHSTMT stmt, SQLINTEGER* firstNative = nullptr) {
-    SQLINTEGER count = 0;
-    SQLGetDiagField(SQL_HANDLE_STMT, stmt, 0, SQL_DIAG_NUMBER, &count, 0, nullptr);
-    std::vector<std::string> found;
-    for (SQLSMALLINT k = 1; k <= count; ++k) {
-      SQLCHAR state[6] = {};
-      SQLLEN row = 0;
-      SQLGetDiagField(SQL_HANDLE_STMT, stmt, k, SQL_DIAG_SQLSTATE, state, sizeof state, nullptr);
-      SQLGetDiagField(SQL_HANDLE_STMT, stmt, k, SQL_DIAG_ROW_NUMBER, &row, 0, nullptr);
-      if (k == 1 && firstNative != nullptr) {
-        SQLGetDiagField(SQL_HANDLE_STMT, stmt, k, SQL_DIAG_NATIVE, firstNative, 0, nullptr);
-      }
-      found.push_back(reinterpret_cast<char*>(state) + std::string(" row ") + std::to_string(row));
-    }
-    return found;
-  }
-
   // The statuses that differ from success, as "<row>:<status>".
   std::vector<std::string> unsuccessful() const {
     std::vector<std::string> found;
@@ -132,7 +114,7 @@ TEST_P(LargeArraySession, EverySetKeepsItsOutcomeAndItsPlace) {
                                                       "700:" + std::to_string(SQL_PARAM_UNUSED),
                                                       "999:" + error}));
   EXPECT_EQ(processed_, kSets - 1);
-  EXPECT_EQ(records(stmt), (std::vector<std::string>{"HY000 row 400", "22018 row 401",
+  EXPECT_EQ(diagnosticRows(stmt), (std::vector<std::string>{"HY000 row 400", "22018 row 401",
                                                      "HY000 row 999"}));
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
   if (GetParam().manualCommit) {
@@ -185,7 +167,7 @@ TEST_P(LostInTheWindow, ThatSetAnswersTheLossAndEveryLaterSetTheDeadLink) {
   EXPECT_EQ(unsuccessful(), failed);
   EXPECT_EQ(processed_, kSets);
   SQLINTEGER native = 0;
-  EXPECT_EQ(records(stmt, &native), expected);
+  EXPECT_EQ(diagnosticRows(stmt, &native), expected);
   EXPECT_EQ(native, GetParam().native);
   SQLUINTEGER dead = SQL_CD_FALSE;
   EXPECT_EQ(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr), SQL_SUCCESS);

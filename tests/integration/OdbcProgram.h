@@ -65,6 +65,27 @@ class OdbcProgram : public testsupport::DevServerTest {
   }
   static std::string sqlState(SQLHSTMT stmt) { return state(SQL_HANDLE_STMT, stmt).substr(0, 5); }
 
+  // Each diagnostic record of the statement as "<state> row <row number>", in record order; the
+  // first one's native code into *firstNative when asked.
+  static std::vector<std::string> diagnosticRows(SQLHSTMT stmt, SQLINTEGER* firstNative = nullptr) {
+    SQLINTEGER count = 0;
+    SQLGetDiagField(SQL_HANDLE_STMT, stmt, 0, SQL_DIAG_NUMBER, &count, 0, nullptr);
+    std::vector<std::string> found;
+    for (SQLSMALLINT k = 1; k <= count; ++k) {
+      SQLCHAR sqlState[6] = {};
+      SQLLEN row = 0;
+      SQLGetDiagField(SQL_HANDLE_STMT, stmt, k, SQL_DIAG_SQLSTATE, sqlState, sizeof sqlState,
+                      nullptr);
+      SQLGetDiagField(SQL_HANDLE_STMT, stmt, k, SQL_DIAG_ROW_NUMBER, &row, 0, nullptr);
+      if (k == 1 && firstNative != nullptr) {
+        SQLGetDiagField(SQL_HANDLE_STMT, stmt, k, SQL_DIAG_NATIVE, firstNative, 0, nullptr);
+      }
+      found.push_back(reinterpret_cast<char*>(sqlState) + std::string(" row ") +
+                      std::to_string(row));
+    }
+    return found;
+  }
+
   SQLHSTMT statement() {
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     EXPECT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)));
