@@ -108,7 +108,14 @@ int kvl_execute_reply(KvlConnection* connection) {
   connection->aheadBytes -= aheadCount(connection->aheadSizes[connection->aheadFirst]);
   connection->aheadFirst = (connection->aheadFirst + 1) % kvlAheadRequests;
   --connection->repliesOwed;
-  return readAnyReply(connection);
+  const int result = readAnyReply(connection);
+  // Bytes waiting once no reply is owed answer nothing the client sent: the replies read for the
+  // statements sent ahead may have been each other's, as the protocol names no request in them.
+  if (connection->repliesOwed == 0 && !connection->lost && hasUnaskedData(connection)) {
+    kvl_set_error(connection, 840, "Unexpected data received from the server");
+    return kvl_lose_stream(connection);
+  }
+  return result;
 }
 
 int kvl_replies_owed(const KvlConnection* connection) { return static_cast<int>(connection->repliesOwed); }

@@ -93,12 +93,6 @@ int inflatePayload(KvlConnection* connection) {
   return 0;
 }
 
-// Bytes waiting on the socket.
-bool hasUnaskedData(const KvlConnection* connection) {
-  return connection->transport == nullptr && connection->socket != platform::noSocket &&
-         platform::waitReadable(connection->socket, 0) == platform::SocketWait::ready;
-}
-
 int gatherAhead(KvlConnection* connection, const std::uint8_t* bytes, std::size_t length) {
   std::size_t needed = connection->aheadOutLength + length;
   if (needed > connection->aheadOutCapacity) {
@@ -119,6 +113,11 @@ int sendHeaderOnly(KvlConnection* connection, std::uint8_t command, std::uint8_t
 }
 
 }  // namespace
+
+bool hasUnaskedData(const KvlConnection* connection) {
+  return connection->transport == nullptr && connection->socket != platform::noSocket &&
+         platform::waitReadable(connection->socket, 0) == platform::SocketWait::ready;
+}
 
 int kvl_fail_packet_size(KvlConnection* connection) {
   kvl_set_error(connection, 840, "Wrong PACKET SIZE received from the server");

@@ -69,6 +69,8 @@ enum : int {
   kvlBindEndOther = 29,
 };
 
+// Bytes wait on the socket (never for a connection with a transport of its own).
+bool hasUnaskedData(const KvlConnection* connection);
 // Sets error 840 "Wrong PACKET SIZE received from the server" and answers -1.
 int kvl_fail_packet_size(KvlConnection* connection);
 

@@ -141,6 +141,7 @@ INSTANTIATE_TEST_SUITE_P(Sessions, LargeArraySession,
 struct Loss {
   const char* name;
   const char* knob;
+  bool encrypted;
   SQLULEN queryTimeout;
   const char* state;
   SQLINTEGER native;
@@ -150,6 +151,9 @@ class LostInTheWindow : public LargeArray, public ::testing::WithParamInterface<
  protected:
   std::vector<std::string> serverArgs() const override {
     return {"--fault-sql", std::string("insert into big values (300,=") + GetParam().knob};
+  }
+  std::string connectionOptions() const override {
+    return GetParam().encrypted ? ";Encryption=AES256" : "";
   }
 };
 
@@ -178,10 +182,12 @@ TEST_P(LostInTheWindow, ThatSetAnswersTheLossAndEveryLaterSetTheDeadLink) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, LostInTheWindow,
-                         ::testing::Values(Loss{"closed_mid_reply", "close-mid-payload", 0,
+                         ::testing::Values(Loss{"closed_mid_reply", "close-mid-payload", false, 0,
                                                 "08S01", 830},
-                                           Loss{"stalled_past_the_time_out", "stall", 1, "HYT00",
-                                                810}),
+                                           Loss{"closed_mid_reply_aes256", "close-mid-payload",
+                                                true, 0, "08S01", 830},
+                                           Loss{"stalled_past_the_time_out", "stall", false, 1,
+                                                "HYT00", 810}),
                          [](const ::testing::TestParamInfo<Loss>& info) {
                            return std::string(info.param.name);
                          });
