@@ -119,29 +119,66 @@ SQLRETURN KarvellStatement::executeSql(const std::string& text) {
   return executeParameterSets(sql);
 }
 
-SQLRETURN KarvellStatement::executeFinalizedQuery(const std::string& text, SQLULEN) {
+bool KarvellStatement::settledUnsent(const std::string& text, SQLRETURN& rc) {
   if (isTracing()) traceStream().writeLine("// finalized query: " + text);
   freeServerCursor();
-  if (text.empty()) return SQL_SUCCESS;
-  KvlConnection* client = karvell_->clientConnection();
-  if (!karvell_->isAlive()) return post("08S01");
-  bool ok = false;
-  KvlCursor* cursor = nullptr;
-  {
-    Waiting waiting(this);
-    karvell_->boundStatementReplies(queryTimeout());
-    if (isQueryText(text)) {
-      cursor = kvl_select(client, text.c_str());
-      ok = cursor != nullptr;
-    } else {
-      ok = kvl_execute(client, text.c_str()) == 0;
-    }
-    // The bound is this request's: the rows a result kept on the server hands out later, its
-    // close and the connection's next requests must not meet an expired one.
-    karvell_->boundStatementReplies(0);
+  if (text.empty()) {
+    rc = SQL_SUCCESS;
+    return true;
   }
+  if (karvell_->isAlive()) return false;
+  rc = post("08S01");
+  return true;
+}
+
+template <typename Request>
+bool KarvellStatement::awaitServer(Request request) {
+  Waiting waiting(this);
+  karvell_->boundStatementReplies(queryTimeout());
+  const bool ok = request();
+  // The bound is this request's: the rows a result kept on the server hands out later, its
+  // close and the connection's next requests must not meet an expired one.
+  karvell_->boundStatementReplies(0);
+  return ok;
+}
+
+SQLRETURN KarvellStatement::executeFinalizedQuery(const std::string& text, SQLULEN) {
+  SQLRETURN rc = SQL_SUCCESS;
+  if (settledUnsent(text, rc)) return rc;
+  KvlConnection* client = karvell_->clientConnection();
+  KvlCursor* cursor = nullptr;
+  const bool ok = awaitServer([&] {
+    if (!isQueryText(text)) return kvl_execute(client, text.c_str()) == 0;
+    cursor = kvl_select(client, text.c_str());
+    return cursor != nullptr;
+  });
   if (!ok) return postRequestFailure(client);
   return cursor == nullptr ? SQL_SUCCESS : describeResult(cursor);
+}
+
+bool KarvellStatement::sendsAhead(const std::string& text) { return !isQueryText(text); }
+
+bool KarvellStatement::hasRoomAhead(const std::string& text) {
+  return kvl_room_ahead(karvell_->clientConnection(), text.size()) == 1;
+}
+
+SQLRETURN KarvellStatement::sendAhead(const std::string& text, SQLULEN) {
+  SQLRETURN rc = SQL_SUCCESS;
+  if (settledUnsent(text, rc)) return rc;
+  KvlConnection* client = karvell_->clientConnection();
+  if (awaitServer([&] { return kvl_execute_ahead(client, text.c_str()) == 0; })) {
+    return SQL_STILL_EXECUTING;
+  }
+  return postRequestFailure(client);
+}
+
+SQLRETURN KarvellStatement::readAhead() {
+  KvlConnection* client = karvell_->clientConnection();
+  int result = 0;
+  awaitServer([&] { return (result = kvl_execute_reply(client)) == 0; });
+  if (result == 0) return SQL_SUCCESS;
+  // A statement that never left: the link was lost before its turn.
+  return result == -2 ? post("08S01") : postRequestFailure(client);
 }
 
 SQLRETURN KarvellStatement::describeColumns(KvlCursor* cursor, bool valuesInHand) {

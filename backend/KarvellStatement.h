@@ -31,6 +31,12 @@ class KarvellStatement : public Statement {
   // kvl_execute. Failures post "HY000" with the server's code and text, the set's row number
   // when there are several sets.
   SQLRETURN executeFinalizedQuery(const std::string& text, SQLULEN set) override;
+  // Statements that make no result go ahead of their replies, as many as the client's window
+  // holds; a query waits for its own.
+  bool sendsAhead(const std::string& text) override;
+  bool hasRoomAhead(const std::string& text) override;
+  SQLRETURN sendAhead(const std::string& text, SQLULEN set) override;
+  SQLRETURN readAhead() override;
   // "08S01" when the connection is closed; else qualifiers stripped, escapes rewritten, and the
   // text run once per parameter set.
   SQLRETURN executeSql(const std::string& text) override;
@@ -122,6 +128,13 @@ class KarvellStatement : public Statement {
   };
   // The state of a failed request: the client's when the stream is lost, else "HY000".
   SQLRETURN postRequestFailure(KvlConnection* client);
+  // A final text that goes nowhere: traced, the last cursor freed, then true with rc when it is
+  // empty (SQL_SUCCESS) or the connection is lost ("08S01").
+  bool settledUnsent(const std::string& text, SQLRETURN& rc);
+  // Runs the request as waiting for the server: cancellable, its replies bounded by the query's
+  // time-out.
+  template <typename Request>
+  bool awaitServer(Request request);
 
   // Adds the cursor's columns to the IRD as the server describes them. With `valuesInHand` (the
   // cursor holds every row) a text column is a VARCHAR of its longest value instead of an

@@ -2,6 +2,7 @@
 // Client of the Karvell server's wire protocol: connections, statements and result cursors.
 // Requests answer 0 or -1 (or null) and leave the last error code and text in the connection;
 // whatever they return is the caller's to free (cursors with kvl_cursor_free, texts with free).
+#include <cstddef>
 #include <cstdint>
 
 struct KvlConnection;
@@ -60,6 +61,18 @@ void kvl_set_token(KvlConnection* connection, const char* token);
 const char* kvl_get_token(const KvlConnection* connection);
 
 int kvl_execute(KvlConnection* connection, const char* sql);
+// Statements in flight together: kvl_execute_ahead gathers a statement as kvl_execute would send
+// it, and the gathered ones leave together, a few at a time and before any reply is read;
+// kvl_execute_reply reads the replies owed in the order of their statements, with kvl_execute's
+// result, or -2 for a statement that never left because the stream was lost before it. Nothing
+// else may be sent while replies are owed. kvl_room_ahead answers 1 when a statement of that
+// many bytes may be gathered now (always when no reply is owed), 0 when the oldest reply owed is
+// to be read first. When a write of gathered statements fails, those that left whole still get
+// their replies, and the first that did not tells the failure.
+int kvl_execute_ahead(KvlConnection* connection, const char* sql);
+int kvl_room_ahead(const KvlConnection* connection, std::size_t sqlLength);
+int kvl_execute_reply(KvlConnection* connection);
+int kvl_replies_owed(const KvlConnection* connection);
 // The server keeps no cursor: serverSide is accepted for compatibility and ignored.
 KvlCursor* kvl_select(KvlConnection* connection, const char* sql, int serverSide = 0);
 int kvl_commit(KvlConnection* connection);

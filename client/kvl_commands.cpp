@@ -21,6 +21,12 @@ int readAnyReply(KvlConnection* connection) {
   return kvl_read_reply(connection, -1, -1, 0, &end, 0);
 }
 
+// The bytes a statement's request takes on the wire: header, one length, the text and its NUL,
+// and the IV of an encrypted session.
+std::size_t aheadRequestSize(const KvlConnection* connection, std::size_t sqlLength) {
+  return sizeof connection->requestHeader + 4 + sqlLength + 1 + (connection->encryptionLevel != 0 ? kvlIvSize : 0);
+}
+
 int headerOnlyRequest(KvlConnection* connection, std::uint8_t command) {
   kvl_write_header(connection, 0, 0, command, 0);
   if (kvl_send_request(connection, nullptr, 0, nullptr, 0) != 0) return -1;
@@ -62,6 +68,57 @@ int kvl_execute(KvlConnection* connection, const char* sql) {
   if (kvl_send_text_request(connection, kvlCommandExecute, sql, 0, 0) != 0) return -1;
   return readAnyReply(connection);
 }
+
+int kvl_execute_ahead(KvlConnection* connection, const char* sql) {
+  kvl_clear_error(connection);
+  const std::size_t before = connection->aheadOutLength;
+  connection->gatheringAhead = true;
+  const int result = kvl_send_text_request(connection, kvlCommandExecute, sql, 0, 0);
+  connection->gatheringAhead = false;
+  if (result != 0) return -1;
+  const auto size = static_cast<std::uint32_t>(connection->aheadOutLength - before);
+  connection->aheadSizes[(connection->aheadFirst + connection->repliesOwed) % kvlAheadRequests] = size;
+  connection->aheadBytes += aheadCount(size);
+  ++connection->repliesOwed;
+  ++connection->aheadUnsent;
+  // A quarter of the window leaves at a time, so that the server runs some while the next are
+  // gathered. A failure is told in turn, by the replies.
+  if (connection->aheadUnsent >= kvlAheadRequests / 4 || connection->aheadOutLength >= kvlAheadBytes / 2) {
+    kvl_flush_ahead(connection);
+  }
+  return 0;
+}
+
+int kvl_room_ahead(const KvlConnection* connection, std::size_t sqlLength) {
+  if (connection->repliesOwed == 0) return 1;
+  return connection->repliesOwed < kvlAheadRequests &&
+         connection->aheadBytes + aheadRequestSize(connection, sqlLength) <= kvlAheadBytes;
+}
+
+int kvl_execute_reply(KvlConnection* connection) {
+  // Gathered statements wait for their quarter of the window unless this reply is theirs.
+  if (connection->repliesOwed == connection->aheadUnsent) kvl_flush_ahead(connection);
+  if (connection->repliesOwed == 0) {
+    if (!connection->lossUntold) return -2;
+    connection->lossUntold = false;
+    kvl_set_error(connection, connection->lossCode, connection->lossMessage);
+    return kvl_lose_stream(connection);
+  }
+  kvl_clear_error(connection);
+  connection->aheadBytes -= aheadCount(connection->aheadSizes[connection->aheadFirst]);
+  connection->aheadFirst = (connection->aheadFirst + 1) % kvlAheadRequests;
+  --connection->repliesOwed;
+  const int result = readAnyReply(connection);
+  // Bytes waiting once no reply is owed answer nothing the client sent: the replies read for the
+  // statements sent ahead may have been each other's, as the protocol names no request in them.
+  if (connection->repliesOwed == 0 && !connection->lost && hasUnaskedData(connection)) {
+    kvl_set_error(connection, 840, "Unexpected data received from the server");
+    return kvl_lose_stream(connection);
+  }
+  return result;
+}
+
+int kvl_replies_owed(const KvlConnection* connection) { return static_cast<int>(connection->repliesOwed); }
 
 KvlCursor* kvl_select(KvlConnection* connection, const char* sql, int) {
   kvl_clear_error(connection);

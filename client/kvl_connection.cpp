@@ -66,6 +66,7 @@ KvlConnection* kvl_connection_new(const char* host, std::uint32_t port, const ch
 void kvl_connection_free(KvlConnection* connection) {
   std::free(connection->payload);
   std::free(connection->request);
+  std::free(connection->aheadOut);
   delete connection;
 }
 
@@ -135,8 +136,16 @@ void kvl_cancel(KvlConnection* connection) {
 }
 
 int kvl_lose_stream(KvlConnection* connection) {
+  // The writer of gathered statements holds its failure until their turn comes.
+  if (connection->sendingAhead) return -1;
   connection->lost = true;
   kvl_socket_close(connection);
+  connection->repliesOwed = 0;
+  connection->aheadFirst = 0;
+  connection->aheadBytes = 0;
+  connection->aheadOutLength = 0;
+  connection->aheadUnsent = 0;
+  connection->lossUntold = false;
   if (connection->cancelled) kvl_set_error(connection, kvlCancelled, "Operation canceled");
   return -1;
 }

@@ -22,6 +22,11 @@ struct KvlTransport {
 };
 
 constexpr std::size_t kvlTextSize = 512;  // host, user, password and error text with their NUL
+// Statements in flight at once. While the client sends, it reads nothing, and the server blocks
+// once its replies fill both sides' socket buffers; requests of at most these bytes, answered by
+// as many replies, fit the smallest buffers of either platform, so neither side waits on the other.
+constexpr std::uint32_t kvlAheadRequests = 64;
+constexpr std::size_t kvlAheadBytes = std::size_t{32} << 10;
 
 struct KvlConnection {
   std::uint32_t timeout;  // seconds, sent in every request; 0: the connect and the writes wait 12 s
@@ -49,6 +54,25 @@ struct KvlConnection {
   KvlPacketHeader requestHeader;
   KvlPacketHeader replyHeader;
   const KvlTransport* transport;  // null: the socket
+  // Statements sent ahead whose replies are still to be read, oldest first: their count, the
+  // ring of their request sizes from aheadFirst on, and the sum of those sizes (each counted up
+  // to the window's bytes).
+  std::uint32_t repliesOwed;
+  std::uint32_t aheadFirst;
+  std::uint32_t aheadSizes[kvlAheadRequests];
+  std::size_t aheadBytes;
+  // The newest of them, gathered to leave together in one write.
+  std::uint8_t* aheadOut;
+  std::size_t aheadOutLength;
+  std::size_t aheadOutCapacity;
+  std::uint32_t aheadUnsent;
+  bool gatheringAhead;  // the request being framed joins the gathered ones
+  bool sendingAhead;    // the gathered ones are being written: a failure is held, not yet a loss
+  // A write of gathered statements failed: the statements before them still get their replies,
+  // and the first that did not leave tells the failure, which then loses the stream.
+  bool lossUntold;
+  int lossCode;
+  char lossMessage[kvlTextSize];
   std::int64_t replyDeadline;     // steady-clock milliseconds bounding reply waits; 0: none
   std::atomic<bool> lost;         // the stream is no longer trusted: the socket is closed
   std::atomic<bool> cancelled;

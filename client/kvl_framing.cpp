@@ -93,12 +93,31 @@ int inflatePayload(KvlConnection* connection) {
   return 0;
 }
 
+int gatherAhead(KvlConnection* connection, const std::uint8_t* bytes, std::size_t length) {
+  std::size_t needed = connection->aheadOutLength + length;
+  if (needed > connection->aheadOutCapacity) {
+    std::size_t capacity = std::max({needed, 2 * connection->aheadOutCapacity, smallRequestSize});
+    auto* grown = static_cast<std::uint8_t*>(std::realloc(connection->aheadOut, capacity));
+    if (grown == nullptr) return fail(connection, -2, "Unable to allocate encbuffer");
+    connection->aheadOut = grown;
+    connection->aheadOutCapacity = capacity;
+  }
+  std::memcpy(connection->aheadOut + connection->aheadOutLength, bytes, length);
+  connection->aheadOutLength = needed;
+  return 0;
+}
+
 int sendHeaderOnly(KvlConnection* connection, std::uint8_t command, std::uint8_t selector) {
   kvl_write_header(connection, 0, 0, command, selector);
   return kvl_send_request(connection, nullptr, 0, nullptr, 0);
 }
 
 }  // namespace
+
+bool hasUnaskedData(const KvlConnection* connection) {
+  return connection->transport == nullptr && connection->socket != platform::noSocket &&
+         platform::waitReadable(connection->socket, 0) == platform::SocketWait::ready;
+}
 
 int kvl_fail_packet_size(KvlConnection* connection) {
   kvl_set_error(connection, 840, "Wrong PACKET SIZE received from the server");
@@ -127,10 +146,10 @@ int kvl_send_request(KvlConnection* connection, const std::uint8_t* lengths, std
   if (connection->lost) return fail(connection, 830, "The connection to the server was lost");
   // Every reply asked for has been read whole: bytes waiting now answer nothing the client sent,
   // and whatever it read as answers may have been another request's. An acknowledgement goes
-  // out while the chunk it answers is still arriving.
-  if (connection->requestHeader.bytes[kvlCommandAt] != kvlCommandAcknowledge &&
-      connection->transport == nullptr && connection->socket != platform::noSocket &&
-      platform::waitReadable(connection->socket, 0) == platform::SocketWait::ready) {
+  // out while the chunk it answers is still arriving; gathered statements are checked as they
+  // leave.
+  if (!connection->gatheringAhead && connection->repliesOwed == 0 &&
+      connection->requestHeader.bytes[kvlCommandAt] != kvlCommandAcknowledge && hasUnaskedData(connection)) {
     kvl_set_error(connection, 840, "Unexpected data received from the server");
     return kvl_lose_stream(connection);
   }
@@ -150,9 +169,55 @@ int kvl_send_request(KvlConnection* connection, const std::uint8_t* lengths, std
       result = failWrite(connection);
     }
   }
-  if (result == 0) result = kvl_socketwrite(connection, request, total);
+  if (result == 0) {
+    result = connection->gatheringAhead ? gatherAhead(connection, request, total)
+                                        : kvl_socketwrite(connection, request, total);
+  }
   if (connection->requestCapacity > keptRequestSize) releaseRequest(connection);
   return result;
+}
+
+int kvl_flush_ahead(KvlConnection* connection) {
+  const std::uint32_t unsent = connection->aheadUnsent;
+  if (unsent == 0) return 0;
+  connection->aheadUnsent = 0;
+  std::size_t written = 0;
+  int result = -1;
+  if (connection->lossUntold) {
+    // Nothing follows a failed write.
+  } else if (connection->repliesOwed == unsent && hasUnaskedData(connection)) {
+    kvl_set_error(connection, 840, "Unexpected data received from the server");
+  } else {
+    connection->sendingAhead = true;
+    result = kvl_socketwrite(connection, connection->aheadOut, connection->aheadOutLength, &written);
+    connection->sendingAhead = false;
+  }
+  connection->aheadOutLength = 0;
+  if (connection->aheadOutCapacity > keptRequestSize) {
+    std::free(connection->aheadOut);
+    connection->aheadOut = nullptr;
+    connection->aheadOutCapacity = 0;
+  }
+  if (result == 0) return 0;
+  // The statements that left whole are still answered; the others are owed no reply.
+  std::uint32_t kept = connection->repliesOwed - unsent;
+  for (std::size_t end = 0; kept < connection->repliesOwed; ++kept) {
+    end += connection->aheadSizes[(connection->aheadFirst + kept) % kvlAheadRequests];
+    if (end > written) break;
+  }
+  for (std::uint32_t k = kept; k < connection->repliesOwed; ++k) {
+    connection->aheadBytes -= aheadCount(connection->aheadSizes[(connection->aheadFirst + k) % kvlAheadRequests]);
+  }
+  connection->repliesOwed = kept;
+  if (!connection->lossUntold) {
+    connection->lossUntold = true;
+    // A cancel shuts the socket down under the write: whatever failed, the cancel is the cause.
+    if (connection->cancelled) kvl_set_error(connection, kvlCancelled, "Operation canceled");
+    connection->lossCode = connection->errorCode;
+    std::memcpy(connection->lossMessage, connection->errorMessage, sizeof connection->lossMessage);
+  }
+  kvl_clear_error(connection);
+  return -1;
 }
 
 int kvl_send_text_request(KvlConnection* connection, std::uint8_t command, const char* text, int flag,

@@ -69,6 +69,8 @@ enum : int {
   kvlBindEndOther = 29,
 };
 
+// Bytes wait on the socket (never for a connection with a transport of its own).
+bool hasUnaskedData(const KvlConnection* connection);
 // Sets error 840 "Wrong PACKET SIZE received from the server" and answers -1.
 int kvl_fail_packet_size(KvlConnection* connection);
 
@@ -79,6 +81,12 @@ void kvl_write_header(KvlConnection* connection, std::uint32_t payloadSize, std:
 // counts one) in one write. 0 or -1.
 int kvl_send_request(KvlConnection* connection, const std::uint8_t* lengths, std::size_t lengthBytes,
                      const std::uint8_t* data, std::size_t dataLength);
+// A statement's size as the window of statements sent ahead counts it.
+inline std::size_t aheadCount(std::size_t size) { return size < kvlAheadBytes ? size : kvlAheadBytes; }
+// Writes the gathered statements. When that fails (or bytes wait that nobody asked for), the
+// statements that did not leave whole are owed no reply, and the failure is held for the first of
+// them to tell (lossUntold); the error fields are cleared. 0 or -1.
+int kvl_flush_ahead(KvlConnection* connection);
 // One text field with its NUL. flag sets header flag 0x20 (not for queries), serverSide 0x40
 // (queries only).
 int kvl_send_text_request(KvlConnection* connection, std::uint8_t command, const char* text, int flag,

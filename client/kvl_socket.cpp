@@ -116,22 +116,22 @@ int awaitSocket(KvlConnection* connection, const Direction& direction, int timeo
 
 // Moves exactly length bytes within waitMs (-1: no limit), for the whole transfer or for each
 // wait as the direction says. move(viaTransport, bytes, length) answers the bytes moved, 0 when
-// the peer is gone, or a failure. 0 or -1.
+// the peer is gone, or a failure. 0 or -1; *moved, when given, counts the bytes moved.
 template <typename Byte, typename Move>
 int transfer(KvlConnection* connection, const Direction& direction, Byte* bytes, std::size_t length, int waitMs,
-             Move move) {
+             Move move, std::size_t* moved = nullptr) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(waitMs, 0));
   while (length > 0) {
-    std::ptrdiff_t moved = -1;
+    std::ptrdiff_t done = -1;
     if (connection->transport != nullptr) {
-      moved = move(true, bytes, length);
+      done = move(true, bytes, length);
     } else if (connection->socket != platform::noSocket) {
       if (direction.triesFirst) {
         if (connection->cancelled) return fail(connection, kvlCancelled, "Operation canceled");
-        moved = move(false, bytes, length);
+        done = move(false, bytes, length);
       }
-      if (!direction.triesFirst || moved == platform::transferPending) {
+      if (!direction.triesFirst || done == platform::transferPending) {
         int wait = waitMs;
         if (waitMs >= 0 && direction.boundsWhole) {
           auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -141,13 +141,14 @@ int transfer(KvlConnection* connection, const Direction& direction, Byte* bytes,
         int ready = awaitSocket(connection, direction, wait, direction.boundsWhole || waitMs < 0);
         if (ready < 0) return -1;
         if (ready == 0) continue;
-        moved = move(false, bytes, length);
-        if (moved == platform::transferPending) continue;
+        done = move(false, bytes, length);
+        if (done == platform::transferPending) continue;
       }
     }
-    if (moved < 1) return fail(connection, direction.failedCode, direction.failed);
-    bytes += moved;
-    length -= static_cast<std::size_t>(moved);
+    if (done < 1) return fail(connection, direction.failedCode, direction.failed);
+    bytes += done;
+    length -= static_cast<std::size_t>(done);
+    if (moved != nullptr) *moved += static_cast<std::size_t>(done);
   }
   return 0;
 }
@@ -225,14 +226,16 @@ void kvl_socket_close(KvlConnection* connection) {
   connection->socket = platform::noSocket;
 }
 
-int kvl_socketwrite(KvlConnection* connection, const std::uint8_t* bytes, std::size_t length) {
+int kvl_socketwrite(KvlConnection* connection, const std::uint8_t* bytes, std::size_t length, std::size_t* written) {
   // A time-out of 0 waits as long as a connect may, so large statements reach a busy server.
   int waitMs = milliseconds(connection->timeout > 0 ? connection->timeout : connectLimitSeconds);
-  return transfer(connection, writing, bytes, length, waitMs,
-                  [connection](bool viaTransport, const std::uint8_t* at, std::size_t count) {
-                    return viaTransport ? connection->transport->send(connection, at, count)
-                                        : platform::sendSome(connection->socket, at, count);
-                  });
+  return transfer(
+      connection, writing, bytes, length, waitMs,
+      [connection](bool viaTransport, const std::uint8_t* at, std::size_t count) {
+        return viaTransport ? connection->transport->send(connection, at, count)
+                            : platform::sendSome(connection->socket, at, count);
+      },
+      written);
 }
 
 int kvl_socketread(KvlConnection* connection, int what, std::uint32_t timeout) {

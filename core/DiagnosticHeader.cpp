@@ -1,5 +1,7 @@
 #include "core/DiagnosticHeader.h"
 
+#include <iterator>
+
 #include "core/AppBuffer.h"
 #include "core/DiagnosticTexts.h"
 #include "core/Environment.h"
@@ -40,6 +42,14 @@ void DiagnosticHeader::postLast(const char* sqlState, SQLINTEGER nativeError,
                                 SQLLEN rowNumber) {
   records_.emplace_back(sqlState, nativeError, messageText, columnNumber, rowNumber);
   trace(records_.back());
+}
+
+void DiagnosticHeader::postInRowOrder(const char* sqlState, SQLINTEGER nativeError,
+                                      const char* messageText, SQLINTEGER columnNumber,
+                                      SQLLEN rowNumber) {
+  auto at = records_.end();
+  while (rowNumber > 0 && at != records_.begin() && std::prev(at)->rowNumber() > rowNumber) --at;
+  trace(*records_.emplace(at, sqlState, nativeError, messageText, columnNumber, rowNumber));
 }
 
 void DiagnosticHeader::clear() {

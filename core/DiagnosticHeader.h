@@ -28,6 +28,11 @@ class DiagnosticHeader {
   // The new record becomes the highest number.
   virtual void postLast(const char* sqlState, SQLINTEGER nativeError, const char* messageText,
                         SQLINTEGER columnNumber, SQLLEN rowNumber);
+  // The new record follows every record of its row and of the rows before it, and precedes
+  // those of later rows, so that the records of a parameter array stand in the order of its sets
+  // however their outcomes arrive (a row number below 1 stands last, as postLast puts it).
+  virtual void postInRowOrder(const char* sqlState, SQLINTEGER nativeError,
+                              const char* messageText, SQLINTEGER columnNumber, SQLLEN rowNumber);
   virtual void clear();
   virtual bool isEmpty() const;
 

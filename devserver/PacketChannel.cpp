@@ -6,6 +6,7 @@
 #include <sys/uio.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -22,6 +23,9 @@ namespace {
 // No request has more than two fields; a count far beyond that would only make the field list
 // many times larger than the request itself.
 constexpr std::uint32_t kMaxFields = 16;
+// What one read takes from the socket, and what replies held back may amount to.
+constexpr std::size_t kInboxSize = 64u << 10;
+constexpr std::size_t kOutboxSize = 64u << 10;
 
 }  // namespace
 
@@ -42,15 +46,81 @@ PacketChannel::PacketChannel(int socket, unsigned session, Trace* trace, std::si
       compressMin_(compressMin),
       clearReplies_(clearReplies) {}
 
-PacketChannel::~PacketChannel() = default;
+PacketChannel::~PacketChannel() { flush(); }
 
 bool PacketChannel::readExact(std::uint8_t* data, std::size_t length) {
   while (length) {
-    const ssize_t got = recv(socket_, data, length, 0);
+    if (inboxAt_ < inbox_.size()) {
+      const std::size_t step = std::min(length, inbox_.size() - inboxAt_);
+      std::memcpy(data, inbox_.data() + inboxAt_, step);
+      inboxAt_ += step;
+      data += step;
+      length -= step;
+      continue;
+    }
+    // Nothing more to answer until more arrives: the replies held back go now.
+    if (!flush()) return false;
+    // A large payload goes straight where it belongs; anything smaller brings whatever else
+    // arrived with it, so that requests sent together are read together.
+    const bool direct = length >= kInboxSize;
+    if (!direct) {
+      inbox_.resize(kInboxSize);
+      inboxAt_ = 0;
+    }
+    const ssize_t got = recv(socket_, direct ? data : inbox_.data(), direct ? length : kInboxSize, 0);
+    if (!direct) inbox_.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return false;
-    data += got;
-    length -= static_cast<std::size_t>(got);
+    if (direct) {
+      data += got;
+      length -= static_cast<std::size_t>(got);
+    }
+  }
+  return true;
+}
+
+bool PacketChannel::requestWaiting() const {
+  const std::size_t held = inbox_.size() - inboxAt_;
+  return held >= kHeaderSize && held - kHeaderSize >= loadU32(inbox_.data() + inboxAt_ + 4);
+}
+
+bool PacketChannel::flush() {
+  if (outbox_.empty()) return true;
+  const bool sent = sendParts({{outbox_.data(), outbox_.size()}});
+  outbox_.clear();
+  return sent;
+}
+
+bool PacketChannel::sendParts(std::initializer_list<iovec> parts) {
+  iovec vector[3];
+  std::size_t count = 0;
+  std::size_t left = 0;
+  for (const iovec& part : parts) {
+    if (part.iov_len == 0) continue;
+    vector[count++] = part;
+    left += part.iov_len;
+  }
+  msghdr message{};
+  message.msg_iov = vector;
+  message.msg_iovlen = count;
+  while (left) {
+    const ssize_t sent = sendmsg(socket_, &message, MSG_NOSIGNAL);
+    if (sent < 0 && errno == EINTR) continue;
+    if (sent <= 0) return false;
+    left -= static_cast<std::size_t>(sent);
+    // Skip what went out, possibly part-way into an iovec.
+    std::size_t done = static_cast<std::size_t>(sent);
+    while (done && message.msg_iovlen) {
+      iovec& part = message.msg_iov[0];
+      const std::size_t step = done < part.iov_len ? done : part.iov_len;
+      part.iov_base = static_cast<std::uint8_t*>(part.iov_base) + step;
+      part.iov_len -= step;
+      done -= step;
+      if (part.iov_len == 0) {
+        ++message.msg_iov;
+        --message.msg_iovlen;
+      }
+    }
   }
   return true;
 }
@@ -162,31 +232,18 @@ bool PacketChannel::sendFrame(const ReplyFields& fields, std::uint8_t flags,
   storeU32(header + 24, fields.fieldCount);
   if (trace_) trace_->reply(session_, header, clear, clearLength);
 
-  iovec parts[2] = {{header, kHeaderSize}, {const_cast<std::uint8_t*>(body), length}};
-  msghdr message{};
-  message.msg_iov = parts;
-  message.msg_iovlen = length ? 2 : 1;
-  std::size_t left = kHeaderSize + length;
-  while (left) {
-    const ssize_t sent = sendmsg(socket_, &message, MSG_NOSIGNAL);
-    if (sent < 0 && errno == EINTR) continue;
-    if (sent <= 0) return false;
-    left -= static_cast<std::size_t>(sent);
-    // Skip what went out, possibly part-way into an iovec.
-    std::size_t done = static_cast<std::size_t>(sent);
-    while (done && message.msg_iovlen) {
-      iovec& part = message.msg_iov[0];
-      const std::size_t step = done < part.iov_len ? done : part.iov_len;
-      part.iov_base = static_cast<std::uint8_t*>(part.iov_base) + step;
-      part.iov_len -= step;
-      done -= step;
-      if (part.iov_len == 0) {
-        ++message.msg_iov;
-        --message.msg_iovlen;
-      }
-    }
+  // While the client's next request is already here its answer follows at once: the replies
+  // gather and leave together, up to a bound.
+  if (requestWaiting() && outbox_.size() + kHeaderSize + length <= kOutboxSize) {
+    outbox_.insert(outbox_.end(), header, header + kHeaderSize);
+    outbox_.insert(outbox_.end(), body, body + length);
+    return true;
   }
-  return true;
+  const bool sent = sendParts({{outbox_.data(), outbox_.size()},
+                               {header, kHeaderSize},
+                               {const_cast<std::uint8_t*>(body), length}});
+  outbox_.clear();
+  return sent;
 }
 
 bool PacketChannel::reply(const ReplyFields& fields, const std::uint8_t* payload,
@@ -229,6 +286,7 @@ bool PacketChannel::replyMarkedEncrypted(const ReplyFields& fields, const std::u
 
 bool PacketChannel::sendRaw(const std::uint8_t* bytes, std::size_t length) {
   if (trace_) trace_->raw(session_, bytes, length);
+  if (!flush()) return false;
   while (length) {
     const ssize_t sent = send(socket_, bytes, length, MSG_NOSIGNAL);
     if (sent < 0 && errno == EINTR) continue;
@@ -240,6 +298,7 @@ bool PacketChannel::sendRaw(const std::uint8_t* bytes, std::size_t length) {
 }
 
 void PacketChannel::holdUntilClosed() {
+  flush();
   std::uint8_t ignored[4096];
   for (;;) {
     const ssize_t got = recv(socket_, ignored, sizeof ignored, 0);
@@ -249,6 +308,7 @@ void PacketChannel::holdUntilClosed() {
 }
 
 void PacketChannel::setCorked(bool corked) {
+  flush();
   const int on = corked ? 1 : 0;
   setsockopt(socket_, IPPROTO_TCP, TCP_CORK, &on, sizeof on);
 }

@@ -1,10 +1,14 @@
 #pragma once
 // One client connection at the packet level: reads requests (32-byte header, field lengths, field
 // bytes, decrypted and inflated as the header says) and sends replies (compressed first, then
-// encrypted, each on its own).
+// encrypted, each on its own). Requests a client sent together are read together, in order, and
+// the replies to them leave together.
+#include <sys/uio.h>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -93,6 +97,9 @@ class PacketChannel {
   void holdUntilClosed();
   // While corked, replies gather and leave together when it is lifted.
   void setCorked(bool corked);
+  // Sends the replies held back while further requests were waiting (see sendFrame). False when
+  // the connection failed.
+  bool flush();
   // The reply after `skip` more replies is answered by the plan instead (isSingleReplyFault).
   void armFault(const FaultPlan& plan, unsigned skip);
 
@@ -102,7 +109,11 @@ class PacketChannel {
 
  private:
   bool encryptsReplies() const { return key_ && !clearReplies_; }
+  // Reads through the inbox: one receive brings whatever the client sent together.
   bool readExact(std::uint8_t* data, std::size_t length);
+  // A whole request is in the inbox.
+  bool requestWaiting() const;
+  bool sendParts(std::initializer_list<iovec> parts);
   // Builds the header, encrypts when asked and sends; the trace shows `clear`. An armed fault
   // takes the place of the reply it was armed for.
   bool frame(const ReplyFields& fields, std::uint8_t flags, const std::uint8_t* body,
@@ -123,6 +134,9 @@ class PacketChannel {
   std::unique_ptr<FaultPlan> armed_;
   unsigned armedSkip_ = 0;
   Deflater deflater_;
+  std::vector<std::uint8_t> inbox_;
+  std::size_t inboxAt_ = 0;
+  std::vector<std::uint8_t> outbox_;
   std::vector<std::uint8_t> payload_;
   std::vector<std::uint8_t> inflated_;
   std::vector<std::uint8_t> compressed_;

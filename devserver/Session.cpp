@@ -423,7 +423,8 @@ bool Session::answerFault(const std::string& arguments) {
   FaultPlan plan;
   std::string error;
   if (!planFault(arguments, plan, error)) return channel_.error(code::kUnsupported, error);
-  if (!context_.sleep(plan.delay)) return false;
+  // The replies held back for requests before this one must not wait with it.
+  if (!channel_.flush() || !context_.sleep(plan.delay)) return false;
   if (plan.afterAnswer)
     return answerWithFault(channel_, plan, [this] { return channel_.reply({}); });
   const FaultFrame first = std::move(plan.frames.front());

@@ -109,9 +109,26 @@ bool keywordAt(const std::string& sql, std::size_t i, const char* keyword) {
   return i + length == sql.size() || !isWordChar(sql[i + length]);
 }
 
+// Whether the text begins with the first word of a command intercepted: the others, every
+// ordinary statement, are not normalized at all.
+bool mayBeIntercepted(const std::string& sql) {
+  std::size_t i = 0;
+  while (i < sql.size() && isSpace(sql[i])) ++i;
+  for (const char* word : {"SHOW", "PING", "SET", "COMMIT", "ROLLBACK", "PRAGMA", "USE", "@@"}) {
+    const std::size_t length = std::strlen(word);
+    std::size_t k = 0;
+    while (k < length && i + k < sql.size() &&
+           std::toupper(static_cast<unsigned char>(sql[i + k])) == word[k])
+      ++k;
+    if (k == length) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 InterceptedSql intercept(const std::string& sql) {
+  if (!mayBeIntercepted(sql)) return {};
   const std::string text = normalized(sql);
   struct Exact {
     const char* text;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <limits>
 
 #include "core/AppBuffer.h"
@@ -105,7 +106,8 @@ SQLRETURN Statement::post(const char* sqlState, const char* message) {
 void Statement::postRecord(const char* sqlState, SQLINTEGER nativeError, const char* message) {
   // The records of a parameter array follow its sets, the first set's first.
   if (diagnosticRow_ > 0) {
-    diagnostics_.postLast(sqlState, nativeError, message, SQL_NO_COLUMN_NUMBER, diagnosticRow_);
+    diagnostics_.postInRowOrder(sqlState, nativeError, message, SQL_NO_COLUMN_NUMBER,
+                                diagnosticRow_);
   } else {
     diagnostics_.post(sqlState, nativeError, message, SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
   }
@@ -211,6 +213,16 @@ SQLRETURN Statement::executeSql(const std::string&) { return SQL_SUCCESS; }
 
 SQLRETURN Statement::executeFinalizedQuery(const std::string&, SQLULEN) { return SQL_SUCCESS; }
 
+bool Statement::sendsAhead(const std::string&) { return false; }
+
+bool Statement::hasRoomAhead(const std::string&) { return true; }
+
+SQLRETURN Statement::sendAhead(const std::string& text, SQLULEN set) {
+  return executeFinalizedQuery(text, set);
+}
+
+SQLRETURN Statement::readAhead() { return SQL_SUCCESS; }
+
 SQLRETURN Statement::executeParameterSets(const std::string& text) {
   const SQLULEN sets = apd_->getArraySize();
   const SQLUSMALLINT* operations = apd_->getArrayStatusPtr();
@@ -227,18 +239,14 @@ SQLRETURN Statement::executeParameterSets(const std::string& text) {
     }
   }
   const std::vector<std::size_t> markers = findAllOutsideQuotes(text, "?");
-  std::string finalText;
+  // The records of a set's failure, its value's or the server's, name the set.
+  const auto rowOf = [sets](SQLULEN set) {
+    return sets > 1 ? static_cast<SQLLEN>(set + 1) : SQL_NO_ROW_NUMBER;
+  };
   SQLULEN run = 0;
   SQLULEN failed = 0;
   bool warned = false;
-  for (SQLULEN set = 0; set < sets; ++set) {
-    if (operations != nullptr && operations[set] == SQL_PARAM_IGNORE) continue;
-    if (needsParameterData(set)) return SQL_NEED_DATA;
-    // The records of a set's failure, its value's or the server's, name the set.
-    diagnosticRow_ = sets > 1 ? static_cast<SQLLEN>(set + 1) : SQL_NO_ROW_NUMBER;
-    const SQLRETURN rc = executeParameterSet(text, markers, set, finalText);
-    diagnosticRow_ = SQL_NO_ROW_NUMBER;
-    if (rc == SQL_NEED_DATA) return rc;
+  const auto settle = [&](SQLULEN set, SQLRETURN rc) {
     ++run;
     if (processed != nullptr) *processed = run;
     if (!SQL_SUCCEEDED(rc)) ++failed;
@@ -248,28 +256,59 @@ SQLRETURN Statement::executeParameterSets(const std::string& text) {
                       : rc == SQL_SUCCESS_WITH_INFO ? SQL_PARAM_SUCCESS_WITH_INFO
                                                     : SQL_PARAM_ERROR;
     }
+  };
+  // The sets sent ahead whose outcomes are still to be read, oldest first. Each set's time goes
+  // to the query log alone, so a logging connection runs them one by one.
+  const bool ahead = sets > 1 && !connection_->isQueryLogEnabled();
+  std::deque<SQLULEN> inFlight;
+  const auto settleOldest = [&] {
+    const SQLULEN set = inFlight.front();
+    inFlight.pop_front();
+    diagnosticRow_ = rowOf(set);
+    settle(set, readAhead());
+  };
+  std::string finalText;
+  for (SQLULEN set = 0; set < sets; ++set) {
+    if (operations != nullptr && operations[set] == SQL_PARAM_IGNORE) continue;
+    if (needsParameterData(set)) return SQL_NEED_DATA;
+    diagnosticRow_ = rowOf(set);
+    // Each set starts again from the template; a text without markers is final as it is,
+    // whatever is bound. A value the application bound wrongly fails its set before the set is
+    // sent.
+    SQLRETURN rc = markers.empty()
+                       ? SQL_SUCCESS
+                       : substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
+    const std::string& sent = markers.empty() ? text : finalText;
+    if (rc == SQL_SUCCESS && ahead && sendsAhead(sent)) {
+      while (!inFlight.empty() && !hasRoomAhead(sent)) settleOldest();
+      diagnosticRow_ = rowOf(set);
+      rc = sendAhead(sent, set);
+    } else if (rc == SQL_SUCCESS) {
+      while (!inFlight.empty()) settleOldest();
+      diagnosticRow_ = rowOf(set);
+      rc = runFinalizedQuery(sent, set);
+    }
+    diagnosticRow_ = SQL_NO_ROW_NUMBER;
+    if (rc == SQL_NEED_DATA) return rc;
+    if (rc == SQL_STILL_EXECUTING) {
+      inFlight.push_back(set);
+    } else {
+      settle(set, rc);
+    }
   }
+  while (!inFlight.empty()) settleOldest();
+  diagnosticRow_ = SQL_NO_ROW_NUMBER;
   // A failed set leaves its records and the others still run: the statement failed only when
   // no set succeeded.
   if (failed > 0 && failed == run) return SQL_ERROR;
   return failed > 0 || warned ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
-SQLRETURN Statement::executeParameterSet(const std::string& text,
-                                         const std::vector<std::size_t>& markers, SQLULEN set,
-                                         std::string& finalText) {
-  // Each set starts again from the template; a text without markers is final as it is,
-  // whatever is bound.
-  if (!markers.empty()) {
-    // A value the application bound wrongly fails its set before the set is sent.
-    const SQLRETURN substituted = substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
-    if (substituted != SQL_SUCCESS) return substituted;
-  }
-  const std::string& sent = markers.empty() ? text : finalText;
+SQLRETURN Statement::runFinalizedQuery(const std::string& text, SQLULEN set) {
   const bool logging = connection_->isQueryLogEnabled();
   if (logging) startQueryTimer();
-  const SQLRETURN rc = executeFinalizedQuery(sent, set);
-  if (logging) logQueryIfSlow(sent);
+  const SQLRETURN rc = executeFinalizedQuery(text, set);
+  if (logging) logQueryIfSlow(text);
   return rc;
 }
 

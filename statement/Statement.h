@@ -112,6 +112,15 @@ class Statement : public ConnectionChild {
   // Hook: runs one final text (parameters substituted) for parameter set `set`.
   // Nothing here.
   virtual SQLRETURN executeFinalizedQuery(const std::string& text, SQLULEN set);
+  // Hooks for parameter sets in flight together (here every set waits for its own reply):
+  // whether a final text may be sent without waiting for its reply (it makes no result);
+  // whether it may go now, behind the sets in flight, or the oldest one's outcome is to be read
+  // first; sending it, SQL_STILL_EXECUTING while its outcome is to come from readAhead, else its
+  // outcome; and the outcome of the oldest set in flight, posted under that set's row.
+  virtual bool sendsAhead(const std::string& text);
+  virtual bool hasRoomAhead(const std::string& text);
+  virtual SQLRETURN sendAhead(const std::string& text, SQLULEN set);
+  virtual SQLRETURN readAhead();
   // SQLExecDirect. Lengths are byte counts or SQL_NTS; other negative lengths
   // answer "HY090".
   virtual SQLRETURN execDirect(const char* text, SQLINTEGER length);
@@ -459,19 +468,18 @@ class Statement : public ConnectionChild {
   SQLRETURN giveRowBuffers();
   // Executes the text once per parameter set as the back ends do: refuses data
   // at execution with more than one set ("HYC00"), answers SQL_NEED_DATA while
-  // data at execution is missing, and runs each set with executeParameterSet.
+  // data at execution is missing, and substitutes and runs each set.
   // Sets marked SQL_PARAM_IGNORE are not run. The IPD's status array, when
   // bound, gets an entry for every set (SQL_PARAM_UNUSED for those not run) and
   // the processed count the sets run. A set that fails, by a value that cannot
   // be written as a literal or by the server, leaves its records with its row
   // number and the others still run: SQL_ERROR when every set run failed,
-  // SQL_SUCCESS_WITH_INFO when some failed or warned.
+  // SQL_SUCCESS_WITH_INFO when some failed or warned. Sets whose texts the back end sends ahead
+  // go without waiting for the replies of those before them; the outcomes, statuses and records
+  // are the same as if each set had waited.
   SQLRETURN executeParameterSets(const std::string& text);
-  // One set: its literals substituted into a fresh copy of the text (markers
-  // at the given positions), which goes to executeFinalizedQuery, timed for the
-  // query log.
-  SQLRETURN executeParameterSet(const std::string& text, const std::vector<std::size_t>& markers,
-                                SQLULEN set, std::string& finalText);
+  // One set's final text through executeFinalizedQuery, timed for the query log.
+  SQLRETURN runFinalizedQuery(const std::string& text, SQLULEN set);
   // The first parameter of set `set` whose data at execution is missing; 0 when
   // none.
   SQLUSMALLINT parameterNeedingData(SQLULEN set);

@@ -40,6 +40,8 @@ class MemoryPeer {
   // How many writes the client made: a request leaves in one.
   int writes() const { return writes_; }
   std::size_t unread() const { return incoming_.size() - readAt_; }
+  // From this write on (0 the first), the peer takes no more bytes.
+  void refuseWritesFrom(int write) { refuseFrom_ = write; }
 
  private:
   static MemoryPeer& of(KvlConnection* connection) {
@@ -54,6 +56,7 @@ class MemoryPeer {
   }
   static std::ptrdiff_t send(KvlConnection* connection, const std::uint8_t* bytes, std::size_t length) {
     MemoryPeer& peer = of(connection);
+    if (peer.refuseFrom_ >= 0 && peer.writes_ >= peer.refuseFrom_) return -1;
     peer.sent_.insert(peer.sent_.end(), bytes, bytes + length);
     ++peer.writes_;
     return static_cast<std::ptrdiff_t>(length);
@@ -65,6 +68,7 @@ class MemoryPeer {
   std::size_t readAt_ = 0;
   Bytes sent_;
   int writes_ = 0;
+  int refuseFrom_ = -1;
 };
 
 struct Reply {

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "core/DiagnosticHeader.h"
 #include "core/DiagnosticTexts.h"
@@ -69,6 +71,27 @@ TEST_F(Diagnostics, PostPutsTheNewestFirstAndPostLastAppends) {
   EXPECT_TRUE(header.isEmpty());
   EXPECT_EQ(header.getDiagField(0, SQL_DIAG_NUMBER, &count, 0, nullptr), SQL_SUCCESS);
   EXPECT_EQ(count, 0);
+}
+
+// The outcomes of a parameter array's sets may arrive out of their order; the records do not.
+TEST_F(Diagnostics, RecordsPostedInRowOrderStandInTheOrderOfTheirRows) {
+  auto environment = makeEnvironment();
+  DiagnosticHeader& header = environment->diagnostics();
+  header.post("01000", 0, "", -1, -1);
+  header.postInRowOrder("22018", 0, "", -1, 3);
+  header.postInRowOrder("HY000", 0, "", -1, 2);
+  header.postInRowOrder("08S01", 0, "", -1, 5);
+  header.postInRowOrder("01004", 0, "", -1, 3);
+  header.postInRowOrder("HY010", 0, "", -1, 1);
+  const std::vector<std::pair<std::string, SQLLEN>> expected = {
+      {"01000", -1}, {"HY010", 1}, {"HY000", 2}, {"22018", 3}, {"01004", 3}, {"08S01", 5}};
+  for (std::size_t k = 0; k < expected.size(); ++k) {
+    const auto number = static_cast<SQLSMALLINT>(k + 1);
+    SQLLEN row = 0;
+    header.getDiagField(number, SQL_DIAG_ROW_NUMBER, &row, 0, nullptr);
+    EXPECT_EQ(stateOf(header, number), expected[k].first) << "record " << number;
+    EXPECT_EQ(row, expected[k].second) << "record " << number;
+  }
 }
 
 // Records move rather than copy wherever the list grows.

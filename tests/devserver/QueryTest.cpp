@@ -109,6 +109,33 @@ TEST_F(QueryTest, ResultsOfEverySizeInTurnCarryOnlyTheirOwnBytes) {
   }
 }
 
+// A client that sends many requests before it reads: they arrive together, and every one is run
+// and answered in its turn, a failing one and one larger than a read among them, in clear and
+// encrypted sessions.
+TEST_F(QueryTest, RequestsSentTogetherAreAnsweredInTurn) {
+  for (int level : {0, 4}) {
+    auto client = login(level);
+    ASSERT_EQ(client->execute("DROP TABLE IF EXISTS together; CREATE TABLE together (k INTEGER "
+                              "PRIMARY KEY)").code,
+              0);
+    Bytes requests;
+    for (int k = 1; k <= 300; ++k) {
+      const std::string sql = "INSERT INTO together VALUES (" + std::to_string(k == 150 ? 1 : k) + ")" +
+                              (k == 100 ? " -- " + std::string(150000, 'x') : "");
+      const Bytes request = client->request(3, 0, {textField(sql)});
+      requests.insert(requests.end(), request.begin(), request.end());
+    }
+    ASSERT_TRUE(client->sendBytes(requests));
+    for (int k = 1; k <= 300; ++k) {
+      const Reply reply = client->read();
+      ASSERT_TRUE(reply.ok) << "reply " << k;
+      EXPECT_EQ(reply.code, k == 150 ? 7010 : 0) << "reply " << k << ": " << reply.text();
+    }
+    EXPECT_EQ(cells(client->query("SELECT count(*), sum(k) FROM together")),
+              (Table{{"299", std::to_string(300 * 301 / 2 - 150)}}));
+  }
+}
+
 TEST_F(QueryTest, UnsupportedCommandsAnswerAnError) {
   auto client = login();
   for (std::uint8_t command : {4, 11, 60, 200}) {

@@ -129,6 +129,11 @@ bool WireClient::sendBytes(const Bytes& bytes) {
 
 bool WireClient::send(std::uint8_t command, std::uint8_t selector, const std::vector<Bytes>& fields,
                       const RequestOptions& options) {
+  return sendBytes(request(command, selector, fields, options));
+}
+
+Bytes WireClient::request(std::uint8_t command, std::uint8_t selector, const std::vector<Bytes>& fields,
+                          const RequestOptions& options) const {
   Bytes lengths;
   Bytes data;
   for (const Bytes& field : fields) {
@@ -158,7 +163,7 @@ bool WireClient::send(std::uint8_t command, std::uint8_t selector, const std::ve
   packet.push_back(0);
   packet.insert(packet.end(), lengths.begin(), lengths.end());
   packet.insert(packet.end(), data.begin(), data.end());
-  return sendBytes(packet);
+  return packet;
 }
 
 bool WireClient::readExact(std::uint8_t* data, std::size_t length) {

@@ -71,6 +71,9 @@ class WireClient {
   // packets excepted).
   bool send(std::uint8_t command, std::uint8_t selector, const std::vector<Bytes>& fields,
             const RequestOptions& options = {});
+  // The bytes of that request, as send writes them.
+  Bytes request(std::uint8_t command, std::uint8_t selector, const std::vector<Bytes>& fields,
+                const RequestOptions& options = {}) const;
   bool sendBytes(const Bytes& bytes);
   Reply read();
   // True when the server has closed the connection (nothing more arrives).

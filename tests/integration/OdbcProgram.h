@@ -31,7 +31,7 @@ class OdbcProgram : public testsupport::DevServerTest {
     ASSERT_TRUE(SQL_SUCCEEDED(
         SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)));
     ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc)));
-    std::string in = connectionString();
+    std::string in = connectionString() + connectionOptions();
     const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&in[0]),
                                           SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     ASSERT_TRUE(SQL_SUCCEEDED(rc)) << state(SQL_HANDLE_DBC, dbc);
@@ -66,6 +66,9 @@ class OdbcProgram : public testsupport::DevServerTest {
     return SQL_NULL_HDBC;
   }
 
+  // Keywords added to the connection string, each with its ";" in front.
+  virtual std::string connectionOptions() const { return ""; }
+
   // The first diagnostic record's SQLSTATE and message, or "" when there is none.
   static std::string state(SQLSMALLINT type, SQLHANDLE handle) {
     SQLCHAR sqlState[6] = {};
@@ -79,6 +82,27 @@ class OdbcProgram : public testsupport::DevServerTest {
            reinterpret_cast<char*>(message);
   }
   static std::string sqlState(SQLHSTMT stmt) { return state(SQL_HANDLE_STMT, stmt).substr(0, 5); }
+
+  // Each diagnostic record of the statement as "<state> row <row number>", in record order; the
+  // first one's native code into *firstNative when asked.
+  static std::vector<std::string> diagnosticRows(SQLHSTMT stmt, SQLINTEGER* firstNative = nullptr) {
+    SQLINTEGER count = 0;
+    SQLGetDiagField(SQL_HANDLE_STMT, stmt, 0, SQL_DIAG_NUMBER, &count, 0, nullptr);
+    std::vector<std::string> found;
+    for (SQLSMALLINT k = 1; k <= count; ++k) {
+      SQLCHAR sqlState[6] = {};
+      SQLLEN row = 0;
+      SQLGetDiagField(SQL_HANDLE_STMT, stmt, k, SQL_DIAG_SQLSTATE, sqlState, sizeof sqlState,
+                      nullptr);
+      SQLGetDiagField(SQL_HANDLE_STMT, stmt, k, SQL_DIAG_ROW_NUMBER, &row, 0, nullptr);
+      if (k == 1 && firstNative != nullptr) {
+        SQLGetDiagField(SQL_HANDLE_STMT, stmt, k, SQL_DIAG_NATIVE, firstNative, 0, nullptr);
+      }
+      found.push_back(reinterpret_cast<char*>(sqlState) + std::string(" row ") +
+                      std::to_string(row));
+    }
+    return found;
+  }
 
   SQLHSTMT statement() {
     SQLHSTMT stmt = SQL_NULL_HSTMT;

@@ -116,21 +116,6 @@ class ParameterArrayProgram : public OdbcProgram {
     return SQLExecDirect(stmt, sqlText("insert into pa values (?, ?)"), SQL_NTS);
   }
 
-  // Each diagnostic record's state and row number, in record order.
-  static std::vector<std::string> records(SQLHSTMT stmt) {
-    SQLINTEGER count = 0;
-    SQLGetDiagField(SQL_HANDLE_STMT, stmt, 0, SQL_DIAG_NUMBER, &count, 0, nullptr);
-    std::vector<std::string> found;
-    for (SQLSMALLINT k = 1; k <= count; ++k) {
-      SQLCHAR state[6] = {};
-      SQLLEN row = 0;
-      SQLGetDiagField(SQL_HANDLE_STMT, stmt, k, SQL_DIAG_SQLSTATE, state, sizeof state, nullptr);
-      SQLGetDiagField(SQL_HANDLE_STMT, stmt, k, SQL_DIAG_ROW_NUMBER, &row, 0, nullptr);
-      found.push_back(reinterpret_cast<char*>(state) + std::string(" row ") + std::to_string(row));
-    }
-    return found;
-  }
-
   char xs_[kSets][8] = {};
   char labels_[kSets][2] = {};
   SQLLEN nts_[kSets] = {SQL_NTS, SQL_NTS, SQL_NTS, SQL_NTS, SQL_NTS};
@@ -174,7 +159,7 @@ TEST_F(ParameterArrayProgram, ASetFailingByConversionOrConstraintFailsAlone) {
       EXPECT_EQ(statuses_[set], c.statuses[set]) << "set " << set;
     }
     EXPECT_EQ(processed_, c.processed);
-    EXPECT_EQ(records(stmt), c.records);
+    EXPECT_EQ(diagnosticRows(stmt), c.records);
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
     EXPECT_EQ(storedRows("select x, label from pa order by x"), c.stored);
   }
