@@ -214,20 +214,22 @@ TEST_F(CallRefusalsTest, EachCallAnswersItsState) {
 }
 
 // A refused execution leaves the open result as it was: the rows not yet read are still there.
+// Before the first fetch the refusal is the driver's own (unixODBC answers SQLExecDirect over a
+// fetched result itself, without calling the driver).
 TEST_F(CallRefusalsTest, ARefusedExecutionKeepsTheOpenResult) {
   numbered("n", 3);
   SQLHSTMT stmt = statement();
   ASSERT_EQ(execDirect(stmt, "select id from n order by id"), SQL_SUCCESS);
   SQLINTEGER id = 0;
   ASSERT_EQ(SQLBindCol(stmt, 1, SQL_C_SLONG, &id, 0, nullptr), SQL_SUCCESS);
-  ASSERT_EQ(SQLFetch(stmt), SQL_SUCCESS);
-  EXPECT_EQ(id, 1);
   EXPECT_EQ(execDirect(stmt, "delete from n"), SQL_ERROR);
-  EXPECT_EQ(sqlState(stmt), "24000");
-  ASSERT_EQ(SQLFetch(stmt), SQL_SUCCESS);
-  EXPECT_EQ(id, 2);
-  ASSERT_EQ(SQLFetch(stmt), SQL_SUCCESS);
-  EXPECT_EQ(id, 3);
+  const std::string refusal = state(SQL_HANDLE_STMT, stmt);
+  EXPECT_EQ(refusal.substr(0, 5), "24000");
+  EXPECT_EQ(refusal.find("[Driver Manager]"), std::string::npos) << refusal;
+  for (SQLINTEGER expected = 1; expected <= 3; ++expected) {
+    ASSERT_EQ(SQLFetch(stmt), SQL_SUCCESS) << state(SQL_HANDLE_STMT, stmt);
+    EXPECT_EQ(id, expected);
+  }
   EXPECT_EQ(SQLFetch(stmt), SQL_NO_DATA);
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
   // Nothing of the refused command reached the server.

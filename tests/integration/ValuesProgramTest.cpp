@@ -177,7 +177,14 @@ TEST_F(ParameterArrayProgram, AQueryOverAnArrayAnswersTheLastSet) {
   ASSERT_EQ(SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, values, 0,
                              nullptr),
             SQL_SUCCESS);
+  for (SQLUSMALLINT& status : statuses_) status = 99;
+  processed_ = 99;
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLSetStmtAttr(stmt, SQL_ATTR_PARAM_STATUS_PTR, statuses_, 0)));
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLSetStmtAttr(stmt, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed_, 0)));
   ASSERT_EQ(SQLExecDirect(stmt, sqlText("select ? + 1"), SQL_NTS), SQL_SUCCESS);
+  // Every set ran, as the status entries and the count say, though only the last one's rows stay.
+  for (SQLULEN set = 0; set < 3; ++set) EXPECT_EQ(statuses_[set], SQL_PARAM_SUCCESS) << set;
+  EXPECT_EQ(processed_, 3u);
   SQLINTEGER value = 0;
   ASSERT_EQ(SQLFetch(stmt), SQL_SUCCESS);
   EXPECT_EQ(SQLGetData(stmt, 1, SQL_C_SLONG, &value, 0, nullptr), SQL_SUCCESS);
