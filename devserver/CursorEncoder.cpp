@@ -142,7 +142,11 @@ bool CursorEncoder::fill(ResultBuffers& buffers, std::string& error) {
 }
 
 void CursorEncoder::appendCell(ResultBuffers& buffers, int column) {
-  const int storageClass = sqlite3_column_type(statement_, column);
+  // The value itself rather than a sqlite3_column_* call for each of its properties: every such
+  // call looks the column up and checks for a failed allocation again. The statement's
+  // connection is only ever used by this thread.
+  sqlite3_value* value = sqlite3_column_value(statement_, column);
+  const int storageClass = sqlite3_value_type(value);
   if (storageClass == SQLITE_NULL) {
     appendLength(buffers, kNull);
     return;
@@ -154,20 +158,18 @@ void CursorEncoder::appendCell(ResultBuffers& buffers, int column) {
   switch (storageClass) {
     case SQLITE_INTEGER:
       length = static_cast<std::size_t>(
-          std::to_chars(number, number + sizeof number, sqlite3_column_int64(statement_, column))
-              .ptr -
-          number);
+          std::to_chars(number, number + sizeof number, sqlite3_value_int64(value)).ptr - number);
       break;
     case SQLITE_FLOAT:
-      length = realText(sqlite3_column_double(statement_, column), number);
+      length = realText(sqlite3_value_double(value), number);
       break;
     case SQLITE_TEXT:
-      bytes = sqlite3_column_text(statement_, column);
-      length = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));
+      bytes = sqlite3_value_text(value);
+      length = static_cast<std::size_t>(sqlite3_value_bytes(value));
       break;
     default:
-      bytes = sqlite3_column_blob(statement_, column);
-      length = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));
+      bytes = sqlite3_value_blob(value);
+      length = static_cast<std::size_t>(sqlite3_value_bytes(value));
       break;
   }
   appendLength(buffers, static_cast<std::uint32_t>(length));
