@@ -12,6 +12,9 @@ namespace {
 // about twice as long as stepping SQLite for it, so several are deflated side by side while the
 // next one is stepped; with fewer, a loaded machine leaves the sender waiting for them.
 constexpr std::size_t kChunksAhead = 5;
+// Rows can be large enough for a chunk of hundreds of megabytes: then no more than the one after
+// the chunk on the wire is made ahead.
+constexpr std::size_t kBytesAhead = std::size_t(16) << 20;
 
 }  // namespace
 
@@ -33,7 +36,7 @@ ResultPipeline::~ResultPipeline() {
 
 bool ResultPipeline::sendNext() {
   // Time spent waiting for the next chunk's body goes into stepping further ahead.
-  while (encoder_ && ahead_.size() < kChunksAhead && !isMade(*ahead_.front())) encodeAhead();
+  while (roomAhead() && !isMade(*ahead_.front())) encodeAhead();
   std::unique_ptr<Chunk> chunk = std::move(ahead_.front());
   ahead_.pop_front();
   if (chunk->made.valid()) chunk->made.get();
@@ -54,10 +57,19 @@ bool ResultPipeline::sendNext() {
       ok = channel_.error(code::kSql, chunk->error);
       break;
   }
+  chunk->buffers.releaseIfHuge();
+  chunk->body.releaseIfHuge();
   spare_.push_back(std::move(chunk));
   // The chunk after this one is stepped while this one is read.
-  if (ok && encoder_) encodeAhead();
+  if (ok && encoder_ && (ahead_.empty() || roomAhead())) encodeAhead();
   return ok;
+}
+
+bool ResultPipeline::roomAhead() const {
+  if (!encoder_ || ahead_.size() >= kChunksAhead) return false;
+  std::size_t bytes = 0;
+  for (const auto& chunk : ahead_) bytes += chunk->payload->size();
+  return bytes < kBytesAhead;
 }
 
 void ResultPipeline::encodeAhead() {

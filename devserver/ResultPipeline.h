@@ -42,6 +42,7 @@ class ResultPipeline {
     std::future<void> made;  // the body being made on a thread; invalid when made at once
   };
 
+  bool roomAhead() const;
   void encodeAhead();
   void startMaking(Chunk& chunk);
   static bool isMade(const Chunk& chunk);

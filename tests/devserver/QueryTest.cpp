@@ -260,6 +260,14 @@ TEST_F(CompressedQueryTest, ChunksMadeAheadStillWaitForTheirAcknowledgements) {
     for (int i = 0; i < 2000; ++i) {
       ASSERT_EQ(*whole.rows[i][0], std::to_string(i + 1));
     }
+    // Chunks of ten megabytes, of which fewer are made ahead.
+    const Cursor large = client->query(
+        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 350) "
+        "SELECT x, hex(zeroblob(50000)) || x FROM c");
+    ASSERT_TRUE(large.ok) << large.error;
+    EXPECT_EQ(large.replies, 5u);
+    ASSERT_EQ(large.rows.size(), 350u);
+    EXPECT_EQ(*large.rows[349][1], std::string(100000, '0') + "350");
   }
 }
 
