@@ -34,6 +34,13 @@ EVP_CIPHER_CTX* makeContext(const EVP_CIPHER* cipher, const std::uint8_t* key, b
   return context;
 }
 
+EVP_CIPHER_CTX* copyContext(const EVP_CIPHER_CTX* from) {
+  EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
+  if (!context || EVP_CIPHER_CTX_copy(context, from) != 1)
+    throw std::runtime_error("cannot set up AES");
+  return context;
+}
+
 void runCbc(EVP_CIPHER_CTX* context, std::uint8_t* data, std::size_t length,
             const std::uint8_t* iv) {
   int written = 0;
@@ -87,6 +94,13 @@ void randomBytes(std::uint8_t* out, std::size_t length) {
 AesKey::AesKey(const std::uint8_t* key, std::size_t length)
     : encrypt_(makeContext(cbcCipher(length), key, true)),
       decrypt_(makeContext(cbcCipher(length), key, false)) {}
+
+AesKey::AesKey(EVP_CIPHER_CTX* encrypt, EVP_CIPHER_CTX* decrypt)
+    : encrypt_(encrypt), decrypt_(decrypt) {}
+
+std::unique_ptr<AesKey> AesKey::copy() const {
+  return std::unique_ptr<AesKey>(new AesKey(copyContext(encrypt_), copyContext(decrypt_)));
+}
 
 AesKey::~AesKey() {
   EVP_CIPHER_CTX_free(encrypt_);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,8 +47,13 @@ class AesKey {
   void cbcDecrypt(std::uint8_t* data, std::size_t length, const std::uint8_t* iv) const;
   void encryptBlock(std::uint8_t* block) const;
   void decryptBlock(std::uint8_t* block) const;
+  // The same key in contexts of its own, for another thread: one key's contexts are not to be
+  // used by two threads at once.
+  std::unique_ptr<AesKey> copy() const;
 
  private:
+  AesKey(EVP_CIPHER_CTX* encrypt, EVP_CIPHER_CTX* decrypt);
+
   EVP_CIPHER_CTX* encrypt_;
   EVP_CIPHER_CTX* decrypt_;
 };

@@ -53,6 +53,17 @@ std::uint32_t codeForDeclaredType(const char* declared) {
   return 0;
 }
 
+void appendLength(ResultBuffers& buffers, std::uint32_t length) {
+  std::uint8_t bytes[4];
+  storeU32(bytes, length);
+  buffers.lengths.insert(buffers.lengths.end(), bytes, bytes + 4);
+}
+
+void appendData(ResultBuffers& buffers, const void* data, std::size_t length) {
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  buffers.data.insert(buffers.data.end(), bytes, bytes + length);
+}
+
 }  // namespace
 
 void ResultBuffers::releaseIfHuge() {
@@ -62,15 +73,14 @@ void ResultBuffers::releaseIfHuge() {
 }
 
 CursorEncoder::CursorEncoder(sqlite3_stmt* statement, bool ownsStatement,
-                             const CursorOptions& options, ResultBuffers& buffers)
+                             const CursorOptions& options)
     : statement_(statement),
       ownsStatement_(ownsStatement),
       options_(options),
       sqlColumns_(sqlite3_column_count(statement)),
       wireColumns_(static_cast<std::uint32_t>(sqlColumns_) +
                    (options.rowid && sqlColumns_ ? 1 : 0)),
-      firstClass_(static_cast<std::size_t>(sqlColumns_), SQLITE_NULL),
-      buffers_(buffers) {}
+      firstClass_(static_cast<std::size_t>(sqlColumns_), SQLITE_NULL) {}
 
 CursorEncoder::~CursorEncoder() {
   if (ownsStatement_)
@@ -79,12 +89,13 @@ CursorEncoder::~CursorEncoder() {
     sqlite3_reset(statement_);
 }
 
-CursorEncoder::Status CursorEncoder::next(ReplyFields& fields, std::string& error) {
+CursorEncoder::Status CursorEncoder::next(ResultBuffers& buffers, ReplyFields& fields,
+                                          std::string& error) {
   fields = ReplyFields();
   const bool first = !started_;
   started_ = true;
   if (!first && !pending_) return Status::kEnd;
-  if (!fill(error)) return Status::kError;
+  if (!fill(buffers, error)) return Status::kError;
   fields.rows = rows_;
   fields.columns = wireColumns_;
   if (options_.rowid && sqlColumns_) fields.flags |= replyflag::kRowid;
@@ -92,18 +103,18 @@ CursorEncoder::Status CursorEncoder::next(ReplyFields& fields, std::string& erro
   if (options_.serverSide) fields.flags |= replyflag::kServerCursor;
   if (first) {
     if (options_.tableNames && sqlColumns_) fields.flags |= replyflag::kTableNames;
-    buildFirstPayload();
+    buildFirstPayload(buffers);
   } else {
-    std::vector<std::uint8_t>& payload = buffers_.payload;
-    payload.assign(buffers_.lengths.begin(), buffers_.lengths.end());
-    payload.insert(payload.end(), buffers_.data.begin(), buffers_.data.end());
+    std::vector<std::uint8_t>& payload = buffers.payload;
+    payload.assign(buffers.lengths.begin(), buffers.lengths.end());
+    payload.insert(payload.end(), buffers.data.begin(), buffers.data.end());
   }
   return Status::kReply;
 }
 
-bool CursorEncoder::fill(std::string& error) {
-  buffers_.lengths.clear();
-  buffers_.data.clear();
+bool CursorEncoder::fill(ResultBuffers& buffers, std::string& error) {
+  buffers.lengths.clear();
+  buffers.data.clear();
   rows_ = 0;
   int rc = pending_ ? SQLITE_ROW : sqlite3_step(statement_);
   // A statement without result columns runs to its end and answers no rows.
@@ -114,12 +125,12 @@ bool CursorEncoder::fill(std::string& error) {
     if (options_.rowid) {
       char text[24];
       const auto end = std::to_chars(text, text + sizeof text, rowNumber_).ptr;
-      appendLength(static_cast<std::uint32_t>(end - text));
-      appendData(text, static_cast<std::size_t>(end - text));
+      appendLength(buffers, static_cast<std::uint32_t>(end - text));
+      appendData(buffers, text, static_cast<std::size_t>(end - text));
     }
-    for (int column = 0; column < sqlColumns_; ++column) appendCell(column);
+    for (int column = 0; column < sqlColumns_; ++column) appendCell(buffers, column);
     rc = sqlite3_step(statement_);
-    if (rows_ == options_.chunkRows || buffers_.data.size() >= kChunkBytes) break;
+    if (rows_ == options_.chunkRows || buffers.data.size() >= kChunkBytes) break;
   }
   pending_ = rc == SQLITE_ROW;
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
@@ -130,21 +141,14 @@ bool CursorEncoder::fill(std::string& error) {
   return true;
 }
 
-void CursorEncoder::appendLength(std::uint32_t length) {
-  std::uint8_t bytes[4];
-  storeU32(bytes, length);
-  buffers_.lengths.insert(buffers_.lengths.end(), bytes, bytes + 4);
-}
-
-void CursorEncoder::appendData(const void* data, std::size_t length) {
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
-  buffers_.data.insert(buffers_.data.end(), bytes, bytes + length);
-}
-
-void CursorEncoder::appendCell(int column) {
-  const int storageClass = sqlite3_column_type(statement_, column);
+void CursorEncoder::appendCell(ResultBuffers& buffers, int column) {
+  // The value itself rather than a sqlite3_column_* call for each of its properties: every such
+  // call looks the column up and checks for a failed allocation again. The statement's
+  // connection is only ever used by this thread.
+  sqlite3_value* value = sqlite3_column_value(statement_, column);
+  const int storageClass = sqlite3_value_type(value);
   if (storageClass == SQLITE_NULL) {
-    appendLength(kNull);
+    appendLength(buffers, kNull);
     return;
   }
   if (firstClass_[column] == SQLITE_NULL) firstClass_[column] = storageClass;
@@ -154,24 +158,22 @@ void CursorEncoder::appendCell(int column) {
   switch (storageClass) {
     case SQLITE_INTEGER:
       length = static_cast<std::size_t>(
-          std::to_chars(number, number + sizeof number, sqlite3_column_int64(statement_, column))
-              .ptr -
-          number);
+          std::to_chars(number, number + sizeof number, sqlite3_value_int64(value)).ptr - number);
       break;
     case SQLITE_FLOAT:
-      length = realText(sqlite3_column_double(statement_, column), number);
+      length = realText(sqlite3_value_double(value), number);
       break;
     case SQLITE_TEXT:
-      bytes = sqlite3_column_text(statement_, column);
-      length = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));
+      bytes = sqlite3_value_text(value);
+      length = static_cast<std::size_t>(sqlite3_value_bytes(value));
       break;
     default:
-      bytes = sqlite3_column_blob(statement_, column);
-      length = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));
+      bytes = sqlite3_value_blob(value);
+      length = static_cast<std::size_t>(sqlite3_value_bytes(value));
       break;
   }
-  appendLength(static_cast<std::uint32_t>(length));
-  appendData(bytes, length);
+  appendLength(buffers, static_cast<std::uint32_t>(length));
+  appendData(buffers, bytes, length);
 }
 
 std::uint32_t CursorEncoder::typeCode(int column) const {
@@ -179,7 +181,7 @@ std::uint32_t CursorEncoder::typeCode(int column) const {
   return declared ? declared : codeForStorageClass(firstClass_[column]);
 }
 
-void CursorEncoder::buildFirstPayload() {
+void CursorEncoder::buildFirstPayload(ResultBuffers& buffers) {
   const bool rowid = options_.rowid && sqlColumns_;
   std::size_t namesSize = rowid ? sizeof "rowid" : 0;
   std::size_t tablesSize = rowid ? 1 : 0;
@@ -190,10 +192,10 @@ void CursorEncoder::buildFirstPayload() {
   }
   if (!options_.tableNames) tablesSize = 0;
 
-  const std::vector<std::uint8_t>& lengths = buffers_.lengths;
-  const std::vector<std::uint8_t>& data = buffers_.data;
-  buffers_.payload.resize(4 * wireColumns_ + lengths.size() + namesSize + tablesSize + data.size());
-  std::uint8_t* out = buffers_.payload.data();
+  const std::vector<std::uint8_t>& lengths = buffers.lengths;
+  const std::vector<std::uint8_t>& data = buffers.data;
+  buffers.payload.resize(4 * wireColumns_ + lengths.size() + namesSize + tablesSize + data.size());
+  std::uint8_t* out = buffers.payload.data();
   if (rowid) {
     storeU32(out, 1);
     out += 4;

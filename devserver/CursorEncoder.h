@@ -30,28 +30,23 @@ struct CursorOptions {
 
 class CursorEncoder {
  public:
-  // Finalizes the statement at the end when it owns it, else only resets it. The buffers are the
-  // session's; one result at a time uses them.
-  CursorEncoder(sqlite3_stmt* statement, bool ownsStatement, const CursorOptions& options,
-                ResultBuffers& buffers);
+  // Finalizes the statement at the end when it owns it, else only resets it.
+  CursorEncoder(sqlite3_stmt* statement, bool ownsStatement, const CursorOptions& options);
   ~CursorEncoder();
   CursorEncoder(const CursorEncoder&) = delete;
   CursorEncoder& operator=(const CursorEncoder&) = delete;
 
   enum class Status { kReply, kEnd, kError };
-  // The first reply, then after each acknowledgement the next chunk; kEnd once a chunked result
-  // has no rows left (the end reply follows). The payload stays valid until the next call.
-  Status next(ReplyFields& fields, std::string& error);
-  const std::vector<std::uint8_t>& payload() const { return buffers_.payload; }
+  // The first reply, then the next chunk, its payload built in `buffers`; kEnd once a chunked
+  // result has no rows left (the end reply follows).
+  Status next(ResultBuffers& buffers, ReplyFields& fields, std::string& error);
   // Whether the reply just built is a partial chunk with more to come.
   bool partial() const { return pending_; }
 
  private:
-  bool fill(std::string& error);
-  void appendCell(int column);
-  void appendLength(std::uint32_t length);
-  void appendData(const void* data, std::size_t length);
-  void buildFirstPayload();
+  bool fill(ResultBuffers& buffers, std::string& error);
+  void appendCell(ResultBuffers& buffers, int column);
+  void buildFirstPayload(ResultBuffers& buffers);
   std::uint32_t typeCode(int column) const;
 
   sqlite3_stmt* statement_;
@@ -64,7 +59,6 @@ class CursorEncoder {
   std::uint32_t rows_ = 0;
   std::uint64_t rowNumber_ = 0;
   std::vector<int> firstClass_;  // storage class of each column's first non-NULL value
-  ResultBuffers& buffers_;
 };
 
 }  // namespace devserver

@@ -2,8 +2,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace devserver {
 
@@ -31,6 +33,32 @@ Decimal readScientific(const char* text, const char* end) {
   if (text != end) std::from_chars(text + (text[1] == '+' ? 2 : 1), end, d.exponent);
   while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
   return d;
+}
+
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr double kFifteenDigits = 1e15;
+
+// A value of few decimals, as data mostly holds, comes out of scaling by a power of ten as a whole
+// number below 10^15 that gives the value back; that number's digits are those that rounding to
+// 15 digits gives (the value is within half an ulp of it), found at a fraction of the cost of the
+// shortest digits.
+bool fewDecimals(double value, Decimal& d) {
+  const double magnitude = std::fabs(value);
+  for (int k = 0; k < static_cast<int>(std::size(kPowersOfTen)); ++k) {
+    const double scaled = magnitude * kPowersOfTen[k];
+    if (!(scaled < kFifteenDigits)) return false;
+    const auto whole = static_cast<std::uint64_t>(scaled);
+    if (whole == 0 || static_cast<double>(whole) != scaled ||
+        static_cast<double>(whole) / kPowersOfTen[k] != magnitude)
+      continue;
+    d.count = static_cast<int>(std::to_chars(d.digits, d.digits + sizeof d.digits, whole).ptr - d.digits);
+    d.exponent = d.count - 1 - k;
+    d.negative = value < 0;
+    while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
+    return true;
+  }
+  return false;
 }
 
 // SQLite's "%!.15g" layout of digits that already fit in 15.
@@ -92,6 +120,8 @@ std::size_t realText(double value, char (&out)[32]) {
   if (value == 0) value = 0;
   char scientific[32];
   if (std::fpclassify(value) != FP_SUBNORMAL) {
+    Decimal few;
+    if (fewDecimals(value, few)) return layOut(few, out);
     // A normal double's shortest digits that give it back are, when there are at most 15 of
     // them, exactly what rounding to 15 digits gives.
     const char* end =

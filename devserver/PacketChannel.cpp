@@ -127,8 +127,8 @@ bool PacketChannel::sendParts(std::initializer_list<iovec> parts) {
 
 ReadStatus PacketChannel::read(Request& request) {
   // The previous request and its replies are done with.
-  for (std::vector<std::uint8_t>* buffer : {&payload_, &inflated_, &compressed_, &sealed_})
-    releaseIfHuge(*buffer);
+  for (std::vector<std::uint8_t>* buffer : {&payload_, &inflated_}) releaseIfHuge(*buffer);
+  body_.releaseIfHuge();
   RequestHeader& h = request.header;
   if (!readExact(h.raw.data(), kHeaderSize)) return ReadStatus::kClosed;
   const std::uint8_t* raw = h.raw.data();
@@ -197,29 +197,21 @@ ReadStatus PacketChannel::splitFields(Request& request) {
 }
 
 bool PacketChannel::frame(const ReplyFields& fields, std::uint8_t flags, const std::uint8_t* body,
-                          std::size_t length, std::uint32_t clearSize, bool encrypt,
-                          bool markEncrypted, const std::uint8_t* clear, std::size_t clearLength) {
+                          std::size_t length, std::uint32_t clearSize, bool markEncrypted,
+                          const std::uint8_t* clear, std::size_t clearLength) {
   if (armed_ && armedSkip_-- == 0) {
     const std::unique_ptr<FaultPlan> plan = std::move(armed_);
     return answerWithFault(*this, *plan, [&] {
-      return sendFrame(fields, flags, body, length, clearSize, encrypt, markEncrypted, clear,
-                       clearLength);
+      return sendFrame(fields, flags, body, length, clearSize, markEncrypted, clear, clearLength);
     });
   }
-  return sendFrame(fields, flags, body, length, clearSize, encrypt, markEncrypted, clear,
-                   clearLength);
+  return sendFrame(fields, flags, body, length, clearSize, markEncrypted, clear, clearLength);
 }
 
 bool PacketChannel::sendFrame(const ReplyFields& fields, std::uint8_t flags,
                               const std::uint8_t* body, std::size_t length, std::uint32_t clearSize,
-                              bool encrypt, bool markEncrypted, const std::uint8_t* clear,
+                              bool markEncrypted, const std::uint8_t* clear,
                               std::size_t clearLength) {
-  if (encrypt && length) {
-    sealPayload(*key_, body, length, sealed_);
-    body = sealed_.data();
-    length = sealed_.size();
-    markEncrypted = true;
-  }
   std::uint8_t header[kHeaderSize] = {};
   storeU32(header, kSignature);
   storeU32(header + 4, static_cast<std::uint32_t>(length));
@@ -248,13 +240,21 @@ bool PacketChannel::sendFrame(const ReplyFields& fields, std::uint8_t flags,
 
 bool PacketChannel::reply(const ReplyFields& fields, const std::uint8_t* payload,
                           std::size_t length, bool mayCompress) {
-  if (mayCompress && length && length >= compressMin_ &&
-      deflater_.compress(payload, length, compressed_))
-    return frame(fields, fields.flags | replyflag::kCompressed, compressed_.data(),
-                 compressed_.size(), static_cast<std::uint32_t>(length), encryptsReplies(), false,
-                 payload, length);
-  return frame(fields, fields.flags, payload, length, static_cast<std::uint32_t>(length),
-               encryptsReplies(), false, payload, length);
+  body_.make(payload, length, mayCompress && compresses(length), replyKey());
+  return sendReply(fields, body_);
+}
+
+bool PacketChannel::sendReply(const ReplyFields& fields, const ReplyBody& body) {
+  const std::uint8_t flags =
+      body.compressed() ? fields.flags | replyflag::kCompressed : fields.flags;
+  return frame(fields, flags, body.data(), body.size(),
+               static_cast<std::uint32_t>(body.clearSize()), body.sealed(), body.clear(),
+               body.clearSize());
+}
+
+std::unique_ptr<AesKey> PacketChannel::replyKeyCopy() const {
+  const AesKey* key = replyKey();
+  return key ? key->copy() : nullptr;
 }
 
 bool PacketChannel::error(std::uint16_t code, const std::string& message) {
@@ -268,20 +268,21 @@ bool PacketChannel::loginReply(const std::uint8_t* payload, std::size_t length,
                                std::uint32_t fieldCount) {
   ReplyFields fields;
   fields.fieldCount = fieldCount;
-  return frame(fields, 0, payload, length, static_cast<std::uint32_t>(length), false, false,
-               payload, length);
+  return frame(fields, 0, payload, length, static_cast<std::uint32_t>(length), false, payload,
+               length);
 }
 
 bool PacketChannel::replyCompressed(const ReplyFields& fields, const std::uint8_t* payload,
                                     std::size_t length, std::uint32_t clearSize) {
-  return frame(fields, fields.flags | replyflag::kCompressed, payload, length, clearSize,
-               encryptsReplies(), false, payload, length);
+  body_.make(payload, length, false, replyKey());
+  return frame(fields, fields.flags | replyflag::kCompressed, body_.data(), body_.size(), clearSize,
+               body_.sealed(), payload, length);
 }
 
 bool PacketChannel::replyMarkedEncrypted(const ReplyFields& fields, const std::uint8_t* payload,
                                          std::size_t length) {
-  return frame(fields, fields.flags, payload, length, static_cast<std::uint32_t>(length), false,
-               true, payload, length);
+  return frame(fields, fields.flags, payload, length, static_cast<std::uint32_t>(length), true,
+               payload, length);
 }
 
 bool PacketChannel::sendRaw(const std::uint8_t* bytes, std::size_t length) {

@@ -1,8 +1,8 @@
 #pragma once
 // One client connection at the packet level: reads requests (32-byte header, field lengths, field
 // bytes, decrypted and inflated as the header says) and sends replies (compressed first, then
-// encrypted, each on its own). Requests a client sent together are read together, in order, and
-// the replies to them leave together.
+// encrypted, each on its own; see ReplyBody). Requests a client sent together are read together,
+// in order, and the replies to them leave together.
 #include <sys/uio.h>
 
 #include <array>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "devserver/Crypto.h"
-#include "devserver/Deflater.h"
+#include "devserver/ReplyBody.h"
 
 namespace devserver {
 
@@ -80,6 +80,8 @@ class PacketChannel {
   bool reply(const ReplyFields& fields, const std::uint8_t* payload, std::size_t length,
              bool mayCompress = false);
   bool reply(const ReplyFields& fields) { return reply(fields, nullptr, 0); }
+  // A reply whose payload was made ready beforehand, maybe on another thread.
+  bool sendReply(const ReplyFields& fields, const ReplyBody& body);
   bool error(std::uint16_t code, const std::string& message);
   // A login reply: never compressed or encrypted, its field count as given.
   bool loginReply(const std::uint8_t* payload, std::size_t length, std::uint32_t fieldCount);
@@ -105,22 +107,26 @@ class PacketChannel {
 
   // From now on requests are decrypted and replies encrypted with this key.
   void setSessionKey(std::unique_ptr<AesKey> key) { key_ = std::move(key); }
+  // What making a reply's body on another thread takes: whether a payload of `length` bytes that
+  // may be compressed is, and a key of that thread's own to seal it with (none on a clear session).
+  bool compresses(std::size_t length) const { return length && length >= compressMin_; }
+  std::unique_ptr<AesKey> replyKeyCopy() const;
   unsigned session() const { return session_; }
 
  private:
-  bool encryptsReplies() const { return key_ && !clearReplies_; }
+  const AesKey* replyKey() const { return key_ && !clearReplies_ ? key_.get() : nullptr; }
   // Reads through the inbox: one receive brings whatever the client sent together.
   bool readExact(std::uint8_t* data, std::size_t length);
   // A whole request is in the inbox.
   bool requestWaiting() const;
   bool sendParts(std::initializer_list<iovec> parts);
-  // Builds the header, encrypts when asked and sends; the trace shows `clear`. An armed fault
-  // takes the place of the reply it was armed for.
+  // Builds the header and sends; the trace shows `clear`. An armed fault takes the place of the
+  // reply it was armed for.
   bool frame(const ReplyFields& fields, std::uint8_t flags, const std::uint8_t* body,
-             std::size_t length, std::uint32_t clearSize, bool encrypt, bool markEncrypted,
+             std::size_t length, std::uint32_t clearSize, bool markEncrypted,
              const std::uint8_t* clear, std::size_t clearLength);
   bool sendFrame(const ReplyFields& fields, std::uint8_t flags, const std::uint8_t* body,
-                 std::size_t length, std::uint32_t clearSize, bool encrypt, bool markEncrypted,
+                 std::size_t length, std::uint32_t clearSize, bool markEncrypted,
                  const std::uint8_t* clear, std::size_t clearLength);
   ReadStatus splitFields(Request& request);
 
@@ -133,14 +139,12 @@ class PacketChannel {
   std::unique_ptr<AesKey> key_;
   std::unique_ptr<FaultPlan> armed_;
   unsigned armedSkip_ = 0;
-  Deflater deflater_;
+  ReplyBody body_;  // of the replies made on the session's thread
   std::vector<std::uint8_t> inbox_;
   std::size_t inboxAt_ = 0;
   std::vector<std::uint8_t> outbox_;
   std::vector<std::uint8_t> payload_;
   std::vector<std::uint8_t> inflated_;
-  std::vector<std::uint8_t> compressed_;
-  std::vector<std::uint8_t> sealed_;
 };
 
 }  // namespace devserver

@@ -277,15 +277,16 @@ bool Session::runSql(const std::string& sql, bool wantRows) {
 }
 
 bool Session::sendResult(sqlite3_stmt* statement, bool ownsStatement) {
-  auto encoder =
-      std::make_unique<CursorEncoder>(statement, ownsStatement, cursorOptions(), results_);
+  auto encoder = std::make_unique<CursorEncoder>(statement, ownsStatement, cursorOptions());
   ReplyFields fields;
   std::string error;
-  if (encoder->next(fields, error) == CursorEncoder::Status::kError) return sqlError(error);
-  if (!channel_.reply(fields, encoder->payload().data(), encoder->payload().size(), true))
-    return false;
-  if (encoder->partial()) pending_ = std::move(encoder);
-  return true;
+  if (encoder->next(results_, fields, error) == CursorEncoder::Status::kError)
+    return sqlError(error);
+  if (!encoder->partial())
+    return channel_.reply(fields, results_.payload.data(), results_.payload.size(), true);
+  pending_ =
+      std::make_unique<ResultPipeline>(std::move(encoder), fields, results_.payload, channel_);
+  return sendPending();
 }
 
 // An acknowledgement 25 asks for the next chunk; without a result in progress nothing is owed.
@@ -295,21 +296,13 @@ bool Session::continueResult() {
     pendingFault_.frames.pop_front();
     return sendFaultFrame(channel_, frame);
   }
-  if (!pending_) return true;
-  ReplyFields fields;
-  std::string error;
-  switch (pending_->next(fields, error)) {
-    case CursorEncoder::Status::kReply:
-      return channel_.reply(fields, pending_->payload().data(), pending_->payload().size(), true);
-    case CursorEncoder::Status::kEnd:
-      pending_.reset();
-      fields.code = code::kChunkEnd;
-      return channel_.reply(fields);
-    case CursorEncoder::Status::kError:
-      pending_.reset();
-      return sqlError(error);
-  }
-  return false;
+  return !pending_ || sendPending();
+}
+
+bool Session::sendPending() {
+  const bool ok = pending_->sendNext();
+  if (pending_->finished()) pending_.reset();
+  return ok;
 }
 
 bool Session::answerIntercepted(const InterceptedSql& sql, bool wantRows) {

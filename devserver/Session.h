@@ -11,6 +11,7 @@
 #include "devserver/LoginExchange.h"
 #include "devserver/Options.h"
 #include "devserver/PacketChannel.h"
+#include "devserver/ResultPipeline.h"
 #include "devserver/SqlInterceptor.h"
 
 struct sqlite3_stmt;
@@ -47,6 +48,7 @@ class Session {
   // Answers the statement's rows; a chunked result stays pending for the acknowledgements.
   bool sendResult(sqlite3_stmt* statement, bool ownsStatement);
   bool continueResult();
+  bool sendPending();
   bool bindExchange(const Request& request);
   bool preparedStatement(const Request& request);
   bool sqlError(const std::string& message);
@@ -64,8 +66,8 @@ class Session {
   std::string databaseName_;
   std::string clientType_;
   bool autocommit_ = true;
-  ResultBuffers results_;                   // lent to each result's encoder in turn
-  std::unique_ptr<CursorEncoder> pending_;  // a chunked result waiting for acknowledgements
+  ResultBuffers results_;                    // each result's first reply is built here
+  std::unique_ptr<ResultPipeline> pending_;  // a chunked result waiting for acknowledgements
   FaultPlan pendingFault_;
   sqlite3_stmt* prepared_ = nullptr;       // commands 50 to 54
   sqlite3_stmt* bindStatement_ = nullptr;  // the bind exchange of command 19

@@ -74,14 +74,14 @@ TEST_P(CryptoAes, RefusesOtherKeyLengthsAndEmptySchedules) {
 }
 
 TEST_P(CryptoAes, BlocksDecryptedTogetherMatchOneByOne) {
-  // Runs of every length around the instructions' four lanes, each block its own ciphertext.
+  // Runs of every length around the instructions' eight lanes, each block its own ciphertext.
   auto key = fromHex(kAppendixC[2].key);
   AesContext encrypt, decrypt;
   ASSERT_EQ(aes_key_schedule_enc(key.data(), 32, &encrypt), 0);
   ASSERT_EQ(aes_key_schedule_dec(key.data(), 32, &decrypt), 0);
   usePath(encrypt);
   usePath(decrypt);
-  for (std::size_t count = 0; count <= 9; ++count) {
+  for (std::size_t count = 0; count <= 17; ++count) {
     std::vector<std::uint8_t> plain(16 * count), cipher(16 * count);
     for (std::size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<std::uint8_t>(i * 13 + count);
     for (std::size_t k = 0; k < count; ++k) aes_encrypt_block(&cipher[16 * k], &plain[16 * k], &encrypt);

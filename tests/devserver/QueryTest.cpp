@@ -242,6 +242,62 @@ TEST_F(CompressedQueryTest, LargePayloadsAreCompressedSmallOnesNot) {
   }
 }
 
+// The server makes the chunks after the one on the wire ahead of time (compressing and sealing
+// them meanwhile), yet each still leaves only when acknowledged, an error further on takes its
+// chunk's turn, and giving up or another request drops what was made ahead.
+TEST_F(CompressedQueryTest, ChunksMadeAheadStillWaitForTheirAcknowledgements) {
+  const std::string failing =
+      "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 400) "
+      "SELECT x, CASE WHEN x = 350 THEN abs(-9223372036854775807 - 1) END FROM c";
+  for (int level : {0, 3}) {
+    auto client = login(level);
+    ASSERT_TRUE(client->send(2, 0, {textField(failing)}));
+    const Reply first = client->read();
+    ASSERT_EQ(first.code, 0) << level;
+    EXPECT_TRUE(first.flags & 0x20);
+    for (int chunk = 2; chunk <= 4; ++chunk) {
+      EXPECT_TRUE(client->silentFor(100)) << "chunk " << chunk << " before its acknowledgement";
+      ASSERT_TRUE(client->send(9, 25, {}));
+      const Reply reply = client->read();
+      ASSERT_TRUE(reply.ok);
+      if (chunk < 4) {
+        EXPECT_EQ(reply.code, 0);
+        EXPECT_EQ(reply.rows, 100u);
+        EXPECT_TRUE(reply.flags & 0x08) << "compressed";
+        EXPECT_EQ(reply.encrypted, level != 0);
+      } else {
+        EXPECT_EQ(reply.code, 7010);
+        EXPECT_EQ(reply.text(), "integer overflow");
+      }
+    }
+    EXPECT_TRUE(client->silentFor(100)) << "nothing follows the error";
+
+    for (const bool giveUp : {true, false}) {
+      ASSERT_TRUE(client->send(2, 0, {textField(numbers(2000))}));
+      EXPECT_TRUE(client->read().flags & 0x20);
+      if (giveUp) {
+        ASSERT_TRUE(client->send(9, 26, {}));
+      }
+      EXPECT_EQ(cells(client->query("SELECT 'next'")), (Table{{"next"}})) << giveUp;
+    }
+    const Cursor whole = client->query(numbers(2000));
+    ASSERT_TRUE(whole.ok) << whole.error;
+    EXPECT_EQ(whole.replies, 21u);
+    ASSERT_EQ(whole.rows.size(), 2000u);
+    for (int i = 0; i < 2000; ++i) {
+      ASSERT_EQ(*whole.rows[i][0], std::to_string(i + 1));
+    }
+    // Chunks of ten megabytes, of which fewer are made ahead.
+    const Cursor large = client->query(
+        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 350) "
+        "SELECT x, hex(zeroblob(50000)) || x FROM c");
+    ASSERT_TRUE(large.ok) << large.error;
+    EXPECT_EQ(large.replies, 5u);
+    ASSERT_EQ(large.rows.size(), 350u);
+    EXPECT_EQ(*large.rows[349][1], std::string(100000, '0') + "350");
+  }
+}
+
 class DecoratedQueryTest : public WireTest {
  protected:
   std::vector<std::string> serverArgs() const override {

@@ -99,6 +99,10 @@ std::vector<double> samples() {
   for (int i = 0; i < 3000; ++i) values.push_back(unit(random) * std::pow(10.0, scale(random)));
   // Numbers of few digits, as data usually holds: their 15-digit text is short.
   for (int i = 0; i < 1000; ++i) values.push_back(static_cast<double>(random() % 2000000) / 1000.0 - 1000.0);
+  // Whole numbers of up to 16 digits over powers of ten, around where scaling them back to whole
+  // numbers stops being exact.
+  for (int i = 0; i < 2000; ++i)
+    values.push_back(static_cast<double>(random() % 10000000000000000) / std::pow(10.0, random() % 18));
   // Bit patterns of every kind, subnormals included.
   for (int i = 0; i < 2000; ++i) {
     std::uint64_t bits = random();
