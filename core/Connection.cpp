@@ -577,6 +577,13 @@ void Connection::descriptorFreed(const Descriptor* descriptor) {
   for (ConnectionChild* child : children_) child->descriptorFreed(descriptor);
 }
 
+bool Connection::cursorNameTaken(const ConnectionChild* asking, const std::string& name) {
+  platform::MutexLock lock(childrenMutex_);
+  return std::any_of(children_.begin(), children_.end(), [&](const ConnectionChild* child) {
+    return child != asking && child->hasCursorName(name);
+  });
+}
+
 void Connection::post(const char* sqlState) {
   diagnostics_.post(sqlState, 0, "", SQL_NO_COLUMN_NUMBER, SQL_NO_ROW_NUMBER);
 }

@@ -203,6 +203,7 @@ class Connection {
   void addChild(ConnectionChild* child);
   void removeChild(ConnectionChild* child);
   void descriptorFreed(const Descriptor* descriptor);
+  bool cursorNameTaken(const ConnectionChild* asking, const std::string& name);
   // Posts a driver state: native error 0, the standard text, no row or column.
   void post(const char* sqlState);
   SQLRETURN clampTimeout(SQLUINTEGER seconds, SQLUINTEGER limit, SQLUINTEGER& field);

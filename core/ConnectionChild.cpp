@@ -15,3 +15,9 @@ void ConnectionChild::descriptorFreed(const Descriptor*) {}
 void ConnectionChild::announceDescriptorFreed(const Descriptor* descriptor) {
   if (registry_ != nullptr) registry_->descriptorFreed(descriptor);
 }
+
+bool ConnectionChild::hasCursorName(const std::string&) const { return false; }
+
+bool ConnectionChild::cursorNameTaken(const std::string& name) const {
+  return registry_ != nullptr && registry_->cursorNameTaken(this, name);
+}

@@ -3,6 +3,7 @@
 // a connection when it disconnects, and a connection handle may be freed with some still
 // allocated, so each one registers with its connection, which frees the ones still there.
 #include <cstddef>
+#include <string>
 
 class Connection;
 class Descriptor;
@@ -20,10 +21,14 @@ class ConnectionChild {
   // An explicitly allocated descriptor of the same connection is going (ODBC frees it while
   // statements may still use it); nothing here.
   virtual void descriptorFreed(const Descriptor* descriptor);
+  // Whether this child is a statement whose cursor has that name; false here.
+  virtual bool hasCursorName(const std::string& name) const;
 
  protected:
   // Tells every other child of the connection that this descriptor is going.
   void announceDescriptorFreed(const Descriptor* descriptor);
+  // Whether another child of the connection has that cursor name.
+  bool cursorNameTaken(const std::string& name) const;
 
  private:
   // The connection keeps the child's place in its registry, so that leaving it is one step.

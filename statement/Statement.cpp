@@ -10,6 +10,7 @@
 #include "core/Connection.h"
 #include "core/Environment.h"
 #include "core/StringAnswer.h"
+#include "core/TextUtilities.h"
 #include "core/TraceWriter.h"
 #include "platform/Clock.h"
 #include "statement/CTypeTable.h"
@@ -72,7 +73,8 @@ Recordset* Statement::recordset() const { return recordset_.get(); }
 SQLUINTEGER Statement::state() const { return state_; }
 
 // A result with columns that SQLCloseCursor, SQLFreeStmt(SQL_CLOSE) or SQLMoreResults has not
-// ended: executing over it would drop rows the application has not read.
+// ended: executing, preparing or opening a catalog result over it would drop rows the
+// application has not read.
 bool Statement::hasOpenResult() const { return state_ >= stateResultSet; }
 
 void Statement::startQueryTimer() {
@@ -161,6 +163,7 @@ void Statement::descriptorFreed(const Descriptor* descriptor) {
 
 SQLRETURN Statement::prepare(const char* text, SQLINTEGER length) {
   diagnostics_.clear();
+  if (hasOpenResult()) return post("24000");
   if (!isValidTextLength(length)) return post("HY090");
   resetResult();
   preparedSql_ = stringFromSqlChars(text, length);
@@ -484,6 +487,11 @@ SQLRETURN Statement::moreResults() {
   return SQL_NO_DATA;
 }
 
+// Cursor names are identifiers, which SQL compares without regard to the case of letters.
+bool Statement::hasCursorName(const std::string& name) const {
+  return !cursorName_.empty() && compareNoCase(cursorName_.c_str(), name.c_str()) == 0;
+}
+
 std::string Statement::cursorName() {
   if (cursorName_.empty()) {
     cursorName_ =
@@ -506,6 +514,7 @@ SQLRETURN Statement::setCursorName(const char* name, SQLINTEGER length) {
   if (limit > 0 && text.size() > limit) return post("34000");
   // Generated names take these prefixes; a chosen one must not collide with them.
   if (text.rfind("SQLCUR", 0) == 0 || text.rfind("SQL_CUR", 0) == 0) return post("34000");
+  if (cursorNameTaken(text)) return post("3C000");
   cursorName_ = std::move(text);
   return SQL_SUCCESS;
 }

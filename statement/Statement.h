@@ -155,6 +155,8 @@ class Statement : public ConnectionChild {
   // negative length). Each installs an empty static, read-only result of the function's columns
   // (ODBC 2 names under ODBC 2, the ODBC 3 columns only under ODBC 3) for the back end to fill;
   // a catalog name other than "" and "%" answers "HYC00" when the connection has no catalogs.
+  // With SQL_ATTR_METADATA_ID on, a missing name answers "HY009" (a missing catalog only where
+  // the connection has catalogs); over an open result, as SQLGetTypeInfo, they answer "24000".
   virtual SQLRETURN columnPrivileges(const char* catalog, SQLINTEGER catalogLength,
                                      const char* schema, SQLINTEGER schemaLength,
                                      const char* table, SQLINTEGER tableLength, const char* column,
@@ -199,6 +201,7 @@ class Statement : public ConnectionChild {
   // SQLGetCursorName; a cut name answers "01004". Keeps the diagnostics of the
   // last call.
   virtual SQLRETURN getCursorName(char* name, SQLSMALLINT bufferLength, SQLSMALLINT* nameLength);
+  // "3C000" for a name another statement of the connection has, ASCII case ignored.
   virtual SQLRETURN setCursorName(const char* name, SQLINTEGER length);
   // SQLSetPos: positions on, refreshes, updates, deletes or adds rows of the current rowset
   // (row 1-based; 0 every row). The lock type is accepted and not used.
@@ -442,6 +445,7 @@ class Statement : public ConnectionChild {
   // statement falls back to its own application descriptors where it used that
   // one.
   void descriptorFreed(const Descriptor* descriptor) override;
+  bool hasCursorName(const std::string& name) const override;
 
   // The row source, null without a result.
   Recordset* recordset() const;
@@ -587,17 +591,26 @@ class Statement : public ConnectionChild {
   SQLRETURN changeRows(SQLSETPOSIROW row, RowChange change);
 
   // Catalog and type-information results (StatementCatalog.cpp).
-  // Checks the name arguments ("HY090" for a bad length, "HYC00" for a catalog name the
-  // connection cannot take), then declares the columns, installs an empty in-memory row source
-  // with its row buffers and sets a static, read-only cursor, whatever the state.
+  // A catalog name argument as the application passed it.
+  struct CatalogName {
+    const char* text;
+    SQLINTEGER length;
+  };
+  // Refuses over an open result ("24000"), then checks the name arguments ("HY090" for a bad
+  // length, "HYC00" for a catalog name the connection cannot take, "HY009" for a catalog or one
+  // of `identifiers` missing while SQL_ATTR_METADATA_ID is on), then declares the columns,
+  // installs an empty in-memory row source with its row buffers and sets a static, read-only
+  // cursor, whatever the state.
   SQLRETURN openCatalogResult(const CatalogColumn* columns, std::size_t count,
                               std::initializer_list<SQLINTEGER> lengths,
-                              std::initializer_list<std::string> catalogs);
+                              std::initializer_list<CatalogName> catalogs,
+                              std::initializer_list<const char*> identifiers);
   template <std::size_t count>
   SQLRETURN openCatalogResult(const CatalogColumn (&columns)[count],
                               std::initializer_list<SQLINTEGER> lengths,
-                              std::initializer_list<std::string> catalogs) {
-    return openCatalogResult(columns, count, lengths, catalogs);
+                              std::initializer_list<CatalogName> catalogs,
+                              std::initializer_list<const char*> identifiers) {
+    return openCatalogResult(columns, count, lengths, catalogs, identifiers);
   }
 
   // Room in the buffer putData gathers into (the IPD record's DATA_PTR when it

@@ -232,14 +232,27 @@ const std::pair<SQLSMALLINT, SQLRETURN (Statement::*)()> typeRows[] = {
 
 SQLRETURN Statement::openCatalogResult(const CatalogColumn* columns, std::size_t count,
                                        std::initializer_list<SQLINTEGER> lengths,
-                                       std::initializer_list<std::string> catalogs) {
+                                       std::initializer_list<CatalogName> catalogs,
+                                       std::initializer_list<const char*> identifiers) {
   diagnostics_.clear();
+  if (hasOpenResult()) return post("24000");
   for (SQLINTEGER length : lengths) {
     if (length < 0 && length != SQL_NTS) return post("HY090");
   }
-  if (connection_->getInfoCatalogName() == "N") {
-    for (const std::string& catalog : catalogs) {
-      if (!catalog.empty() && catalog != "%") return post("HYC00");
+  const InfoText catalogSupport = connection_->getInfoCatalogName();
+  // Identifiers name one object each: there is no pattern a missing name could stand for.
+  if (metadataId() == SQL_TRUE) {
+    for (const CatalogName& catalog : catalogs) {
+      if (catalogSupport == "Y" && catalog.text == nullptr) return post("HY009");
+    }
+    for (const char* identifier : identifiers) {
+      if (identifier == nullptr) return post("HY009");
+    }
+  }
+  if (catalogSupport == "N") {
+    for (const CatalogName& catalog : catalogs) {
+      const std::string name = stringFromSqlChars(catalog.text, catalog.length);
+      if (!name.empty() && name != "%") return post("HYC00");
     }
   }
   resetResult();
@@ -266,81 +279,86 @@ SQLRETURN Statement::openCatalogResult(const CatalogColumn* columns, std::size_t
   return SQL_SUCCESS;
 }
 
-SQLRETURN Statement::columnPrivileges(const char* catalog, SQLINTEGER catalogLength, const char*,
-                                      SQLINTEGER schemaLength, const char*, SQLINTEGER tableLength,
-                                      const char*, SQLINTEGER columnLength) {
+SQLRETURN Statement::columnPrivileges(const char* catalog, SQLINTEGER catalogLength,
+                                      const char* schema, SQLINTEGER schemaLength,
+                                      const char* table, SQLINTEGER tableLength, const char* column,
+                                      SQLINTEGER columnLength) {
   return openCatalogResult(columnPrivilegesColumns,
                            {catalogLength, schemaLength, tableLength, columnLength},
-                           {stringFromSqlChars(catalog, catalogLength)});
+                           {{catalog, catalogLength}}, {schema, table, column});
 }
 
-SQLRETURN Statement::columns(const char* catalog, SQLINTEGER catalogLength, const char*,
+SQLRETURN Statement::columns(const char* catalog, SQLINTEGER catalogLength, const char* schema,
                              SQLINTEGER schemaLength, const char* table, SQLINTEGER tableLength,
-                             const char*, SQLINTEGER columnLength) {
-  // Identifiers name one table: there is no pattern a missing name could stand for.
-  if (metadataId() == SQL_TRUE && table == nullptr) return post("HY009");
+                             const char* column, SQLINTEGER columnLength) {
   return openCatalogResult(columnsColumns, {catalogLength, schemaLength, tableLength, columnLength},
-                           {stringFromSqlChars(catalog, catalogLength)});
+                           {{catalog, catalogLength}}, {schema, table, column});
 }
 
-SQLRETURN Statement::foreignKeys(const char* pkCatalog, SQLINTEGER pkCatalogLength, const char*,
-                                 SQLINTEGER pkSchemaLength, const char*, SQLINTEGER pkTableLength,
-                                 const char* fkCatalog, SQLINTEGER fkCatalogLength, const char*,
-                                 SQLINTEGER fkSchemaLength, const char*, SQLINTEGER fkTableLength) {
+SQLRETURN Statement::foreignKeys(const char* pkCatalog, SQLINTEGER pkCatalogLength,
+                                 const char* pkSchema, SQLINTEGER pkSchemaLength,
+                                 const char* pkTable, SQLINTEGER pkTableLength,
+                                 const char* fkCatalog, SQLINTEGER fkCatalogLength,
+                                 const char* fkSchema, SQLINTEGER fkSchemaLength,
+                                 const char* fkTable, SQLINTEGER fkTableLength) {
   return openCatalogResult(foreignKeysColumns,
                            {pkCatalogLength, pkSchemaLength, pkTableLength, fkCatalogLength,
                             fkSchemaLength, fkTableLength},
-                           {stringFromSqlChars(pkCatalog, pkCatalogLength),
-                            stringFromSqlChars(fkCatalog, fkCatalogLength)});
+                           {{pkCatalog, pkCatalogLength}, {fkCatalog, fkCatalogLength}},
+                           {pkSchema, pkTable, fkSchema, fkTable});
 }
 
-SQLRETURN Statement::primaryKeys(const char* catalog, SQLINTEGER catalogLength, const char*,
-                                 SQLINTEGER schemaLength, const char*, SQLINTEGER tableLength) {
+SQLRETURN Statement::primaryKeys(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                                 SQLINTEGER schemaLength, const char* table,
+                                 SQLINTEGER tableLength) {
   return openCatalogResult(primaryKeysColumns, {catalogLength, schemaLength, tableLength},
-                           {stringFromSqlChars(catalog, catalogLength)});
+                           {{catalog, catalogLength}}, {schema, table});
 }
 
-SQLRETURN Statement::procedureColumns(const char* catalog, SQLINTEGER catalogLength, const char*,
-                                      SQLINTEGER schemaLength, const char*,
-                                      SQLINTEGER procedureLength, const char*,
-                                      SQLINTEGER columnLength) {
+SQLRETURN Statement::procedureColumns(const char* catalog, SQLINTEGER catalogLength,
+                                      const char* schema, SQLINTEGER schemaLength,
+                                      const char* procedure, SQLINTEGER procedureLength,
+                                      const char* column, SQLINTEGER columnLength) {
   return openCatalogResult(procedureColumnsColumns,
                            {catalogLength, schemaLength, procedureLength, columnLength},
-                           {stringFromSqlChars(catalog, catalogLength)});
+                           {{catalog, catalogLength}}, {schema, procedure, column});
 }
 
-SQLRETURN Statement::procedures(const char* catalog, SQLINTEGER catalogLength, const char*,
-                                SQLINTEGER schemaLength, const char*, SQLINTEGER procedureLength) {
+SQLRETURN Statement::procedures(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                                SQLINTEGER schemaLength, const char* procedure,
+                                SQLINTEGER procedureLength) {
   return openCatalogResult(proceduresColumns, {catalogLength, schemaLength, procedureLength},
-                           {stringFromSqlChars(catalog, catalogLength)});
+                           {{catalog, catalogLength}}, {schema, procedure});
 }
 
 SQLRETURN Statement::specialColumns(SQLUSMALLINT, const char* catalog, SQLINTEGER catalogLength,
-                                    const char*, SQLINTEGER schemaLength, const char*,
+                                    const char* schema, SQLINTEGER schemaLength, const char* table,
                                     SQLINTEGER tableLength, SQLUSMALLINT, SQLUSMALLINT) {
   return openCatalogResult(specialColumnsColumns, {catalogLength, schemaLength, tableLength},
-                           {stringFromSqlChars(catalog, catalogLength)});
+                           {{catalog, catalogLength}}, {schema, table});
 }
 
-SQLRETURN Statement::statistics(const char* catalog, SQLINTEGER catalogLength, const char*,
-                                SQLINTEGER schemaLength, const char*, SQLINTEGER tableLength,
+SQLRETURN Statement::statistics(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                                SQLINTEGER schemaLength, const char* table, SQLINTEGER tableLength,
                                 SQLUSMALLINT, SQLUSMALLINT) {
   return openCatalogResult(statisticsColumns, {catalogLength, schemaLength, tableLength},
-                           {stringFromSqlChars(catalog, catalogLength)});
+                           {{catalog, catalogLength}}, {schema, table});
 }
 
-SQLRETURN Statement::tablePrivileges(const char* catalog, SQLINTEGER catalogLength, const char*,
-                                     SQLINTEGER schemaLength, const char*, SQLINTEGER tableLength) {
+SQLRETURN Statement::tablePrivileges(const char* catalog, SQLINTEGER catalogLength,
+                                     const char* schema, SQLINTEGER schemaLength, const char* table,
+                                     SQLINTEGER tableLength) {
   return openCatalogResult(tablePrivilegesColumns, {catalogLength, schemaLength, tableLength},
-                           {stringFromSqlChars(catalog, catalogLength)});
+                           {{catalog, catalogLength}}, {schema, table});
 }
 
-SQLRETURN Statement::tables(const char* catalog, SQLINTEGER catalogLength, const char*,
-                            SQLINTEGER schemaLength, const char*, SQLINTEGER tableLength,
+// The table types are a list of values, not an identifier.
+SQLRETURN Statement::tables(const char* catalog, SQLINTEGER catalogLength, const char* schema,
+                            SQLINTEGER schemaLength, const char* table, SQLINTEGER tableLength,
                             const char*, SQLINTEGER tableTypeLength) {
   return openCatalogResult(tablesColumns,
                            {catalogLength, schemaLength, tableLength, tableTypeLength},
-                           {stringFromSqlChars(catalog, catalogLength)});
+                           {{catalog, catalogLength}}, {schema, table});
 }
 
 SQLRETURN Statement::getTypeInfo(SQLSMALLINT dataType) {
@@ -348,7 +366,7 @@ SQLRETURN Statement::getTypeInfo(SQLSMALLINT dataType) {
     diagnostics_.clear();
     return post("HY004");
   }
-  const SQLRETURN rc = openCatalogResult(typeInfoColumns, {}, {});
+  const SQLRETURN rc = openCatalogResult(typeInfoColumns, {}, {}, {});
   if (!SQL_SUCCEEDED(rc)) return rc;
   for (const auto& [type, addRows] : typeRows) {
     if (type == dataType) (this->*addRows)();

@@ -36,6 +36,13 @@ class CatalogExport : public ::testing::Test {
 
   std::string handle() const { return "stmt" + traceAddress(stmt); }
 
+  // The statement with the result of the call before ended: a catalog call over an open result
+  // is refused.
+  SQLHSTMT closed() const {
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    return stmt;
+  }
+
   // The newest state of the statement's diagnostics.
   std::string state() const {
     SQLCHAR value[6] = {};
@@ -61,22 +68,22 @@ TEST_F(CatalogExport, CallLines) {
       hasLine("rc = SQLTables(" + handle() + ", NULL, 0, NULL, SQL_NTS, NULL, 5, NULL, 0);"));
   EXPECT_EQ(columns(), 5);
 
-  ASSERT_EQ(SQLForeignKeys(stmt, nullptr, 0, nullptr, 0, text("p"), SQL_NTS, nullptr, 0, nullptr, 0,
-                           text("f"), 1),
+  ASSERT_EQ(SQLForeignKeys(closed(), nullptr, 0, nullptr, 0, text("p"), SQL_NTS, nullptr, 0,
+                           nullptr, 0, text("f"), 1),
             SQL_SUCCESS);
   EXPECT_TRUE(hasLine("rc = SQLForeignKeys(" + handle() +
                       ", NULL, 0, NULL, 0, (SQLCHAR *) \"p\", SQL_NTS, NULL, 0, NULL, 0,"
                       "(SQLCHAR *) \"f\", 1);"));
   EXPECT_EQ(columns(), 14);
 
-  ASSERT_EQ(SQLSpecialColumns(stmt, SQL_BEST_ROWID, nullptr, 0, nullptr, 0, text("t"), SQL_NTS,
+  ASSERT_EQ(SQLSpecialColumns(closed(), SQL_BEST_ROWID, nullptr, 0, nullptr, 0, text("t"), SQL_NTS,
                               SQL_SCOPE_SESSION, SQL_NULLABLE),
             SQL_SUCCESS);
   EXPECT_TRUE(hasLine("rc = SQLSpecialColumns(" + handle() + ", " +
                       identifierTypeName(SQL_BEST_ROWID) +
                       ", NULL, 0, NULL, 0, (SQLCHAR *) \"t\", SQL_NTS, " +
                       scopeName(SQL_SCOPE_SESSION) + ", " + nullableName(SQL_NULLABLE) + ");"));
-  ASSERT_EQ(SQLSpecialColumns(stmt, 9, nullptr, 0, nullptr, 0, text("t"), SQL_NTS,
+  ASSERT_EQ(SQLSpecialColumns(closed(), 9, nullptr, 0, nullptr, 0, text("t"), SQL_NTS,
                               SQL_SCOPE_SESSION, SQL_NULLABLE),
             SQL_SUCCESS);
   EXPECT_TRUE(hasLine("rc = SQLSpecialColumns(" + handle() + ", " + identifierTypeName(9) +
@@ -84,7 +91,7 @@ TEST_F(CatalogExport, CallLines) {
                       scopeName(SQL_SCOPE_SESSION) + ", " + nullableName(SQL_NULLABLE) + ");"));
 
   ASSERT_EQ(
-      SQLStatistics(stmt, nullptr, 0, nullptr, 0, text("t"), SQL_NTS, SQL_INDEX_ALL, SQL_QUICK),
+      SQLStatistics(closed(), nullptr, 0, nullptr, 0, text("t"), SQL_NTS, SQL_INDEX_ALL, SQL_QUICK),
       SQL_SUCCESS);
   EXPECT_TRUE(
       hasLine("rc = SQLStatistics(" + handle() +
@@ -104,44 +111,45 @@ TEST_F(CatalogExport, CallLinesOfTheOtherExports) {
     SQLRETURN rc;
     std::string line;
   } cases[] = {
-      {SQLColumns(stmt, nullptr, 0, nullptr, 0, text("t"), 1, text("c"), SQL_NTS),
+      {SQLColumns(closed(), nullptr, 0, nullptr, 0, text("t"), 1, text("c"), SQL_NTS),
        "SQLColumns(" + h +
            ", NULL, 0, NULL, 0, (SQLCHAR *) \"t\", 1, (SQLCHAR *) \"c\", SQL_NTS);"},
-      {SQLColumnPrivileges(stmt, nullptr, 0, nullptr, 0, text("t"), SQL_NTS, nullptr, 0),
+      {SQLColumnPrivileges(closed(), nullptr, 0, nullptr, 0, text("t"), SQL_NTS, nullptr, 0),
        "SQLColumnPrivileges(" + h + ", NULL, 0, NULL, 0, (SQLCHAR *) \"t\", SQL_NTS, NULL, 0);"},
-      {SQLColumnPrivilegesW(stmt, nullptr, 0, nullptr, 0, t.data(), -4, c.data(), 1),
+      {SQLColumnPrivilegesW(closed(), nullptr, 0, nullptr, 0, t.data(), -4, c.data(), 1),
        "SQLColumnPrivilegesW(" + h +
            ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4, (SQLWCHAR *) u\"c\", 1);"},
-      {SQLPrimaryKeys(stmt, nullptr, 0, nullptr, 0, text("t"), SQL_NTS),
+      {SQLPrimaryKeys(closed(), nullptr, 0, nullptr, 0, text("t"), SQL_NTS),
        "SQLPrimaryKeys(" + h + ", NULL, 0, NULL, 0, (SQLCHAR *) \"t\", SQL_NTS);"},
-      {SQLPrimaryKeysW(stmt, nullptr, 0, nullptr, 0, t.data(), -4),
+      {SQLPrimaryKeysW(closed(), nullptr, 0, nullptr, 0, t.data(), -4),
        "SQLPrimaryKeysW(" + h + ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4);"},
-      {SQLProcedures(stmt, nullptr, 0, nullptr, 0, text("p"), SQL_NTS),
+      {SQLProcedures(closed(), nullptr, 0, nullptr, 0, text("p"), SQL_NTS),
        "SQLProcedures(" + h + ", NULL, 0, NULL, 0, (SQLCHAR *) \"p\", SQL_NTS);"},
-      {SQLProceduresW(stmt, nullptr, 0, nullptr, 0, nullptr, 0),
+      {SQLProceduresW(closed(), nullptr, 0, nullptr, 0, nullptr, 0),
        "SQLProceduresW(" + h + ", NULL, 0, NULL, 0, NULL, 0);"},
-      {SQLProcedureColumns(stmt, nullptr, 0, nullptr, 0, text("p"), SQL_NTS, nullptr, 0),
+      {SQLProcedureColumns(closed(), nullptr, 0, nullptr, 0, text("p"), SQL_NTS, nullptr, 0),
        "SQLProcedureColumns(" + h + ", NULL, 0, NULL, 0, (SQLCHAR *) \"p\", SQL_NTS, NULL, 0);"},
-      {SQLProcedureColumnsW(stmt, nullptr, 0, nullptr, 0, nullptr, 0, c.data(), -4),
+      {SQLProcedureColumnsW(closed(), nullptr, 0, nullptr, 0, nullptr, 0, c.data(), -4),
        "SQLProcedureColumnsW(" + h + ", NULL, 0, NULL, 0, NULL, 0, (SQLWCHAR *) u\"c\", -4);"},
-      {SQLTablePrivileges(stmt, nullptr, 0, nullptr, 0, text("t"), SQL_NTS),
+      {SQLTablePrivileges(closed(), nullptr, 0, nullptr, 0, text("t"), SQL_NTS),
        "SQLTablePrivileges(" + h + ", NULL, 0, NULL, 0, (SQLCHAR *) \"t\", SQL_NTS);"},
-      {SQLTablePrivilegesW(stmt, nullptr, 0, nullptr, 0, t.data(), 1),
+      {SQLTablePrivilegesW(closed(), nullptr, 0, nullptr, 0, t.data(), 1),
        "SQLTablePrivilegesW(" + h + ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", 1);"},
-      {SQLTablesW(stmt, nullptr, 0, nullptr, 0, t.data(), -4, nullptr, 0),
+      {SQLTablesW(closed(), nullptr, 0, nullptr, 0, t.data(), -4, nullptr, 0),
        "SQLTablesW(" + h + ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4, NULL, 0);"},
-      {SQLStatisticsW(stmt, nullptr, 0, nullptr, 0, t.data(), -4, SQL_INDEX_UNIQUE, SQL_ENSURE),
+      {SQLStatisticsW(closed(), nullptr, 0, nullptr, 0, t.data(), -4, SQL_INDEX_UNIQUE, SQL_ENSURE),
        "SQLStatisticsW(" + h +
            ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4, SQL_INDEX_UNIQUE, SQL_ENSURE);"},
-      {SQLSpecialColumnsW(stmt, SQL_ROWVER, nullptr, 0, nullptr, 0, t.data(), -4,
+      {SQLSpecialColumnsW(closed(), SQL_ROWVER, nullptr, 0, nullptr, 0, t.data(), -4,
                           SQL_SCOPE_CURROW, SQL_NO_NULLS),
        "SQLSpecialColumnsW(" + h + ", " + identifierTypeName(SQL_ROWVER) +
            ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4, " + scopeName(SQL_SCOPE_CURROW) + ", " +
            nullableName(SQL_NO_NULLS) + ");"},
-      {SQLForeignKeysW(stmt, nullptr, 0, nullptr, 0, t.data(), -4, nullptr, 0, nullptr, 0,
+      {SQLForeignKeysW(closed(), nullptr, 0, nullptr, 0, t.data(), -4, nullptr, 0, nullptr, 0,
                        nullptr, 0),
-       "SQLForeignKeysW(" + h + ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4, NULL, 0, NULL, 0,"
-       "NULL, 0);"},
+       "SQLForeignKeysW(" + h +
+           ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"t\", -4, NULL, 0, NULL, 0,"
+           "NULL, 0);"},
   };
   for (const auto& call : cases) {
     EXPECT_EQ(call.rc, SQL_SUCCESS) << call.line;
@@ -157,7 +165,7 @@ TEST_F(CatalogExport, WideNamesReachTheStatementAsUtf8) {
                       ", NULL, 0, NULL, 0, (SQLWCHAR *) u\"caf\xc3\xa9\", -4, NULL, 0);"));
   EXPECT_EQ(columns(), 18);
   SQLWCHAR* none = nullptr;
-  ASSERT_EQ(SQLTablesW(stmt, none, 0, none, 0, table.data(), SQL_NTS, none, 0), SQL_SUCCESS);
+  ASSERT_EQ(SQLTablesW(closed(), none, 0, none, 0, table.data(), SQL_NTS, none, 0), SQL_SUCCESS);
   EXPECT_EQ(columns(), 5);
 }
 

@@ -291,6 +291,7 @@ TEST_F(ExecutionTest, ACommandAfterAQueryDetachesItsRows) {
   EXPECT_EQ(rows->bindRow(0, SQL_RD_ON), SQL_SUCCESS);
 
   // A prepared query executed twice has its columns once.
+  ASSERT_EQ(stmt->freeStmt(SQL_CLOSE), SQL_SUCCESS);
   ASSERT_EQ(stmt->prepare("SELECT 1, 2", SQL_NTS), SQL_SUCCESS);
   ASSERT_EQ(stmt->execute(), SQL_SUCCESS);
   ASSERT_EQ(stmt->freeStmt(SQL_CLOSE), SQL_SUCCESS);

@@ -2,6 +2,7 @@
 // makes one call on a fresh statement and reads the SQLSTATE answered.
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/integration/OdbcProgram.h"
@@ -35,14 +36,34 @@ SQLHDESC descriptor(SQLHSTMT stmt, SQLINTEGER which) {
 
 Outcome onDescriptor(SQLHDESC desc, SQLRETURN rc) { return {rc, SQL_HANDLE_DESC, desc}; }
 
+// Names from here on are identifiers, not patterns.
+void identifiers(SQLHSTMT stmt) {
+  EXPECT_EQ(SQLSetStmtAttr(stmt, SQL_ATTR_METADATA_ID, flag(SQL_TRUE), 0), SQL_SUCCESS);
+}
+
+// The empty name: objects without a catalog or schema.
+SQLCHAR* const none = chars("");
+
 struct RefusalCase {
   const char* name;
   std::function<Outcome(SQLHSTMT)> call;
   SQLRETURN expectedReturn;
   const char* expectedState;  // "" when the call answers without diagnostics
+  // unixODBC refuses some calls itself, without calling the driver.
+  bool answeredByDriverManager = false;
 };
 
-class CallRefusalsTest : public OdbcProgram {};
+class CallRefusalsTest : public OdbcProgram {
+ protected:
+  // Names the cursor of `stmt` while another statement of the connection has `taken`.
+  Outcome nameTakenFrom(SQLHSTMT stmt, const char* taken, const char* name) {
+    SQLHSTMT other = statement();
+    EXPECT_EQ(SQLSetCursorName(other, chars(taken), SQL_NTS), SQL_SUCCESS);
+    const Outcome outcome = onStatement(stmt, SQLSetCursorName(stmt, chars(name), SQL_NTS));
+    SQLFreeHandle(SQL_HANDLE_STMT, other);
+    return outcome;
+  }
+};
 
 TEST_F(CallRefusalsTest, EachCallAnswersItsState) {
   exec("create table t (id integer, v text)");
@@ -64,6 +85,26 @@ TEST_F(CallRefusalsTest, EachCallAnswersItsState) {
          return onStatement(s, SQLSetCursorName(s, chars("orders_cursor"), SQL_NTS));
        },
        SQL_SUCCESS, ""},
+      {"cursor name another statement of the connection has",
+       [this](SQLHSTMT s) { return nameTakenFrom(s, "orders_cursor", "orders_cursor"); }, SQL_ERROR,
+       "3C000"},
+      {"cursor name another statement has in other letters",
+       [this](SQLHSTMT s) { return nameTakenFrom(s, "Orders_Cursor", "ORDERS_cursor"); }, SQL_ERROR,
+       "3C000"},
+      {"cursor name the statement itself has",
+       [](SQLHSTMT s) {
+         EXPECT_EQ(SQLSetCursorName(s, chars("orders_cursor"), SQL_NTS), SQL_SUCCESS);
+         return onStatement(s, SQLSetCursorName(s, chars("orders_cursor"), SQL_NTS));
+       },
+       SQL_SUCCESS, ""},
+      {"cursor name a freed statement had",
+       [this](SQLHSTMT s) {
+         SQLHSTMT other = statement();
+         EXPECT_EQ(SQLSetCursorName(other, chars("orders_cursor"), SQL_NTS), SQL_SUCCESS);
+         SQLFreeHandle(SQL_HANDLE_STMT, other);
+         return onStatement(s, SQLSetCursorName(s, chars("orders_cursor"), SQL_NTS));
+       },
+       SQL_SUCCESS, ""},
       {"bookmark column bound with bookmarks off",
        [](SQLHSTMT s) {
          return onStatement(
@@ -80,17 +121,102 @@ TEST_F(CallRefusalsTest, EachCallAnswersItsState) {
        SQL_SUCCESS, ""},
       {"SQLColumns without a table name while names are identifiers",
        [](SQLHSTMT s) {
-         EXPECT_EQ(SQLSetStmtAttr(s, SQL_ATTR_METADATA_ID, flag(SQL_TRUE), 0), SQL_SUCCESS);
-         return onStatement(s, SQLColumns(s, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
+         identifiers(s);
+         return onStatement(s, SQLColumns(s, none, 0, none, 0, nullptr, 0, chars("id"), SQL_NTS));
        },
        SQL_ERROR, "HY009"},
-      {"SQLColumns of a named table while names are identifiers",
+      {"SQLColumns without a column name while names are identifiers",
        [](SQLHSTMT s) {
-         EXPECT_EQ(SQLSetStmtAttr(s, SQL_ATTR_METADATA_ID, flag(SQL_TRUE), 0), SQL_SUCCESS);
-         return onStatement(s,
-                            SQLColumns(s, nullptr, 0, nullptr, 0, chars("t"), SQL_NTS, nullptr, 0));
+         identifiers(s);
+         return onStatement(s, SQLColumns(s, none, 0, none, 0, chars("t"), SQL_NTS, nullptr, 0));
+       },
+       SQL_ERROR, "HY009"},
+      {"SQLColumns without a schema name while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(
+             s, SQLColumns(s, none, 0, nullptr, 0, chars("t"), SQL_NTS, chars("id"), SQL_NTS));
+       },
+       SQL_ERROR, "HY009"},
+      {"SQLColumns without a catalog name while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(
+             s, SQLColumns(s, nullptr, 0, none, 0, chars("t"), SQL_NTS, chars("id"), SQL_NTS));
+       },
+       SQL_ERROR, "HY009"},
+      {"SQLColumns of a named table and column while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(
+             s, SQLColumns(s, none, 0, none, 0, chars("t"), SQL_NTS, chars("id"), SQL_NTS));
        },
        SQL_SUCCESS, ""},
+      {"SQLTables without a table name while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(s, SQLTables(s, none, 0, none, 0, nullptr, 0, nullptr, 0));
+       },
+       SQL_ERROR, "HY009"},
+      {"SQLTables of a named table, without table types, while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(s, SQLTables(s, none, 0, none, 0, chars("t"), SQL_NTS, nullptr, 0));
+       },
+       SQL_SUCCESS, ""},
+      {"SQLPrimaryKeys without a schema name while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(s, SQLPrimaryKeys(s, none, 0, nullptr, 0, chars("t"), SQL_NTS));
+       },
+       SQL_ERROR, "HY009"},
+      {"SQLStatistics without a schema name while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(s, SQLStatistics(s, none, 0, nullptr, 0, chars("t"), SQL_NTS,
+                                             SQL_INDEX_ALL, SQL_QUICK));
+       },
+       SQL_ERROR, "HY009", true},
+      {"SQLSpecialColumns without a catalog name while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(s, SQLSpecialColumns(s, SQL_BEST_ROWID, nullptr, 0, none, 0, chars("t"),
+                                                 SQL_NTS, SQL_SCOPE_SESSION, SQL_NULLABLE));
+       },
+       SQL_ERROR, "HY009"},
+      {"SQLForeignKeys without a foreign key table while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(s, SQLForeignKeys(s, none, 0, none, 0, chars("t"), SQL_NTS, none, 0,
+                                              none, 0, nullptr, 0));
+       },
+       SQL_ERROR, "HY009"},
+      {"SQLProcedures without a procedure name while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(s, SQLProcedures(s, none, 0, none, 0, nullptr, 0));
+       },
+       SQL_ERROR, "HY009"},
+      {"SQLProcedureColumns without a column name while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(
+             s, SQLProcedureColumns(s, none, 0, none, 0, chars("p"), SQL_NTS, nullptr, 0));
+       },
+       SQL_ERROR, "HY009"},
+      {"SQLColumnPrivileges without a column name while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(
+             s, SQLColumnPrivileges(s, none, 0, none, 0, chars("t"), SQL_NTS, nullptr, 0));
+       },
+       SQL_ERROR, "HY009"},
+      {"SQLTablePrivileges without a schema name while names are identifiers",
+       [](SQLHSTMT s) {
+         identifiers(s);
+         return onStatement(s, SQLTablePrivileges(s, none, 0, nullptr, 0, chars("t"), SQL_NTS));
+       },
+       SQL_ERROR, "HY009"},
       {"SQLBindParameter of an unknown SQL type",
        [](SQLHSTMT s) {
          static SQLINTEGER value = 1;
@@ -110,7 +236,7 @@ TEST_F(CallRefusalsTest, EachCallAnswersItsState) {
          EXPECT_EQ(SQLFetch(s), SQL_SUCCESS);
          return onStatement(s, execDirect(s, "delete from t"));
        },
-       SQL_ERROR, "24000"},
+       SQL_ERROR, "24000", true},
       {"SQLExecute over the prepared query's result",
        [](SQLHSTMT s) {
          EXPECT_EQ(SQLPrepare(s, chars("select id from t"), SQL_NTS), SQL_SUCCESS);
@@ -135,6 +261,16 @@ TEST_F(CallRefusalsTest, EachCallAnswersItsState) {
        [](SQLHSTMT s) {
          EXPECT_EQ(SQLPrepare(s, chars("select id from t"), SQL_NTS), SQL_SUCCESS);
          EXPECT_EQ(SQLExecute(s), SQL_SUCCESS);
+         EXPECT_EQ(SQLFreeStmt(s, SQL_CLOSE), SQL_SUCCESS);
+         return onStatement(s, SQLExecute(s));
+       },
+       SQL_SUCCESS, ""},
+      {"SQLExecute refused over its result, then SQLFreeStmt(SQL_CLOSE)",
+       [](SQLHSTMT s) {
+         EXPECT_EQ(SQLPrepare(s, chars("select id from t"), SQL_NTS), SQL_SUCCESS);
+         EXPECT_EQ(SQLExecute(s), SQL_SUCCESS);
+         EXPECT_EQ(SQLExecute(s), SQL_ERROR);
+         // unixODBC takes the statement back to prepared here and refuses SQLCloseCursor itself.
          EXPECT_EQ(SQLFreeStmt(s, SQL_CLOSE), SQL_SUCCESS);
          return onStatement(s, SQLExecute(s));
        },
@@ -209,6 +345,8 @@ TEST_F(CallRefusalsTest, EachCallAnswersItsState) {
     const std::string answered = state(outcome.handleType, outcome.handle);
     EXPECT_EQ(outcome.rc, c.expectedReturn) << answered;
     EXPECT_EQ(answered.substr(0, 5), c.expectedState);
+    EXPECT_EQ(answered.find("[Driver Manager]") != std::string::npos, c.answeredByDriverManager)
+        << answered;
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
   }
 }
@@ -234,6 +372,66 @@ TEST_F(CallRefusalsTest, ARefusedExecutionKeepsTheOpenResult) {
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
   // Nothing of the refused command reached the server.
   EXPECT_EQ(storedRows("select id from n order by id"), "1\n2\n3\n");
+}
+
+// The other calls that would drop an unread result are refused by the driver too, which keeps
+// the result. unixODBC then takes its own state of the statement back and refuses SQLFetch and
+// SQLCloseCursor itself, so the way on is SQLFreeStmt(SQL_CLOSE), after which the call runs.
+TEST_F(CallRefusalsTest, ARefusedCallOverAnUnreadResultEndsWithSQLFreeStmt) {
+  numbered("n", 3);
+  const std::vector<std::pair<const char*, std::function<SQLRETURN(SQLHSTMT)>>> calls = {
+      {"SQLPrepare", [](SQLHSTMT s) { return SQLPrepare(s, chars("select id from n"), SQL_NTS); }},
+      {"SQLTables",
+       [](SQLHSTMT s) { return SQLTables(s, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0); }},
+      {"SQLColumns",
+       [](SQLHSTMT s) {
+         return SQLColumns(s, nullptr, 0, nullptr, 0, chars("n"), SQL_NTS, nullptr, 0);
+       }},
+      {"SQLStatistics",
+       [](SQLHSTMT s) {
+         return SQLStatistics(s, nullptr, 0, nullptr, 0, chars("n"), SQL_NTS, SQL_INDEX_ALL,
+                              SQL_QUICK);
+       }},
+      {"SQLPrimaryKeys",
+       [](SQLHSTMT s) { return SQLPrimaryKeys(s, nullptr, 0, nullptr, 0, chars("n"), SQL_NTS); }},
+      {"SQLForeignKeys",
+       [](SQLHSTMT s) {
+         return SQLForeignKeys(s, nullptr, 0, nullptr, 0, chars("n"), SQL_NTS, nullptr, 0, nullptr,
+                               0, nullptr, 0);
+       }},
+      {"SQLProcedures",
+       [](SQLHSTMT s) { return SQLProcedures(s, nullptr, 0, nullptr, 0, nullptr, 0); }},
+      {"SQLProcedureColumns",
+       [](SQLHSTMT s) {
+         return SQLProcedureColumns(s, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0);
+       }},
+      {"SQLSpecialColumns",
+       [](SQLHSTMT s) {
+         return SQLSpecialColumns(s, SQL_BEST_ROWID, nullptr, 0, nullptr, 0, chars("n"), SQL_NTS,
+                                  SQL_SCOPE_SESSION, SQL_NULLABLE);
+       }},
+      {"SQLColumnPrivileges",
+       [](SQLHSTMT s) {
+         return SQLColumnPrivileges(s, nullptr, 0, nullptr, 0, chars("n"), SQL_NTS, nullptr, 0);
+       }},
+      {"SQLTablePrivileges",
+       [](SQLHSTMT s) {
+         return SQLTablePrivileges(s, nullptr, 0, nullptr, 0, chars("n"), SQL_NTS);
+       }},
+      {"SQLGetTypeInfo", [](SQLHSTMT s) { return SQLGetTypeInfo(s, SQL_ALL_TYPES); }},
+  };
+  for (const auto& [name, call] : calls) {
+    SCOPED_TRACE(name);
+    SQLHSTMT stmt = statement();
+    ASSERT_EQ(execDirect(stmt, "select id from n order by id"), SQL_SUCCESS);
+    EXPECT_EQ(call(stmt), SQL_ERROR);
+    const std::string refusal = state(SQL_HANDLE_STMT, stmt);
+    EXPECT_EQ(refusal.substr(0, 5), "24000");
+    EXPECT_EQ(refusal.find("[Driver Manager]"), std::string::npos) << refusal;
+    EXPECT_EQ(SQLFreeStmt(stmt, SQL_CLOSE), SQL_SUCCESS);
+    EXPECT_EQ(call(stmt), SQL_SUCCESS) << state(SQL_HANDLE_STMT, stmt);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  }
 }
 
 }  // namespace

@@ -87,6 +87,7 @@ TEST_F(CatalogResultTest, GetTypeInfoAsksForTheRowsOfTheTypeAsked) {
     ASSERT_EQ(statement_.getTypeInfo(test.type), SQL_SUCCESS);
     EXPECT_EQ(columnCount(statement_), 19);
     EXPECT_EQ(rowNames(statement_), test.rows);
+    statement_.freeStmt(SQL_CLOSE);
   }
   // A number that names no SQL type is refused.
   for (SQLSMALLINT unknown : {1234, -100}) {
@@ -96,8 +97,9 @@ TEST_F(CatalogResultTest, GetTypeInfoAsksForTheRowsOfTheTypeAsked) {
   }
 }
 
-// Whatever the statement did before, a catalog call gives a fresh scrollable result and no
-// diagnostic: the cursor settings are not negotiated through the state-checked setters.
+// Whatever the statement did before, short of leaving a result open, a catalog call gives a
+// fresh scrollable result and no diagnostic: the cursor settings are not negotiated through the
+// state-checked setters.
 TEST_F(CatalogResultTest, ACatalogCallSucceedsInEveryState) {
   connection_.answer.columns = {"a"};
   connection_.answer.rows = {{"1"}, {"2"}};
@@ -109,12 +111,6 @@ TEST_F(CatalogResultTest, ACatalogCallSucceedsInEveryState) {
          connection_.answer.columns.clear();
          statement_.execDirect("insert into t values (1)", SQL_NTS);
          connection_.answer.columns = {"a"};
-       }},
-      {"result", [this] { statement_.execDirect("select a", SQL_NTS); }},
-      {"fetched",
-       [this] {
-         statement_.execDirect("select a", SQL_NTS);
-         statement_.fetch();
        }},
       {"closed",
        [this] {
@@ -171,15 +167,39 @@ TEST_F(CatalogResultTest, ACatalogNameNeedsAConnectionWithCatalogs) {
             SQL_ERROR);
   EXPECT_EQ(testsupport::takeState(statement->diagnostics()), "HYC00");
   EXPECT_EQ(statement->tables("%", SQL_NTS, "", SQL_NTS, "", SQL_NTS, "", SQL_NTS), SQL_SUCCESS);
+  statement->freeStmt(SQL_CLOSE);
   EXPECT_EQ(statement->tables("", SQL_NTS, nullptr, 0, "t", SQL_NTS, nullptr, 0), SQL_SUCCESS);
   EXPECT_EQ(tables(statement_), SQL_SUCCESS);
 }
 
-TEST_F(CatalogResultTest, ACatalogCallReplacesTheResultBeforeIt) {
+// A result open on the statement, read or not, is not dropped by a catalog call, SQLGetTypeInfo
+// or SQLPrepare: each is refused and the rows stay readable; once closed, the catalog call runs.
+TEST_F(CatalogResultTest, ACatalogCallOverAnOpenResultIsRefusedAndKeepsIt) {
   connection_.answer.columns = {"a", "b"};
-  connection_.answer.rows = {{"1", "2"}};
+  connection_.answer.rows = {{"1", "2"}, {"3", "4"}};
   ASSERT_EQ(statement_.execDirect("select a, b", SQL_NTS), SQL_SUCCESS);
-  ASSERT_EQ(statement_.fetch(), SQL_SUCCESS);
+  const std::vector<std::pair<const char*, std::function<SQLRETURN()>>> refused = {
+      {"SQLPrimaryKeys",
+       [this] { return statement_.primaryKeys(nullptr, 0, nullptr, 0, "t", SQL_NTS); }},
+      {"SQLTables", [this] { return tables(statement_); }},
+      {"SQLGetTypeInfo", [this] { return statement_.getTypeInfo(SQL_ALL_TYPES); }},
+      {"SQLPrepare", [this] { return statement_.prepare("select 1", SQL_NTS); }},
+  };
+  for (const char* expected : {"1", "3"}) {
+    for (const auto& [name, call] : refused) {
+      SCOPED_TRACE(name);
+      EXPECT_EQ(call(), SQL_ERROR);
+      EXPECT_EQ(testsupport::takeState(statement_.diagnostics()), "24000");
+      EXPECT_GE(statement_.state(), Statement::stateResultSet);
+      EXPECT_EQ(columnCount(statement_), 2);
+    }
+    ASSERT_EQ(statement_.fetch(), SQL_SUCCESS);
+    char value[4] = {};
+    SQLLEN length = 0;
+    EXPECT_EQ(statement_.getData(1, SQL_C_CHAR, value, sizeof value, &length), SQL_SUCCESS);
+    EXPECT_STREQ(value, expected);
+  }
+  ASSERT_EQ(statement_.closeCursor(), SQL_SUCCESS);
   ASSERT_EQ(statement_.primaryKeys(nullptr, 0, nullptr, 0, "t", SQL_NTS), SQL_SUCCESS);
   EXPECT_EQ(columnCount(statement_), 6);
   EXPECT_EQ(statement_.fetch(), SQL_NO_DATA);
