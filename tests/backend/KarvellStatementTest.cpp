@@ -120,8 +120,8 @@ TEST_F(LocalCursorTest, ServerTypeCodesAreDescribed) {
   }
 }
 
-// The longest value of each text column, in characters (UTF-16 units with the wide types), and
-// in bytes of the application's encoding.
+// The longest value of each text column, in the bytes SQL_C_CHAR receives (UTF-16 units with
+// the wide types), so that a buffer of the column size and a terminator holds every value.
 TEST_F(LocalCursorTest, TextColumnsAreDescribedByTheirLongestValue) {
   const std::string euro = "\xE2\x82\xAC";        // 1 character, 3 bytes, 1 UTF-16 unit
   const std::string smiley = "\xF0\x9F\x98\x80";  // 1 character, 4 bytes, 2 UTF-16 units
@@ -132,16 +132,15 @@ TEST_F(LocalCursorTest, TextColumnsAreDescribedByTheirLongestValue) {
       {"", euro, "\x01", "", "\x01", "\x01", "3"},
   };
   const struct {
-    SQLULEN characters;
-    SQLLEN bytes;
+    SQLULEN bytes;
     SQLULEN units;
   } expected[] = {
-      {5, 5, 5},  // ASCII
-      {3, 7, 3},  // multibyte: characters, not bytes
-      {1, 1, 1},  // NULL in every row
-      {1, 1, 1},  // empty in every row
-      {2, 8, 4},  // outside the BMP: two units each when wide
-      {3, 3, 3},  // a NUL inside counts as a character
+      {5, 5},  // ASCII
+      {7, 3},  // multibyte: bytes narrow, units wide
+      {1, 1},  // NULL in every row
+      {1, 1},  // empty in every row
+      {8, 4},  // outside the BMP: two units each when wide
+      {3, 3},  // a NUL inside counts as a character
   };
   for (const bool wide : {false, true}) {
     SCOPED_TRACE(wide);
@@ -152,17 +151,23 @@ TEST_F(LocalCursorTest, TextColumnsAreDescribedByTheirLongestValue) {
     for (std::size_t i = 0; i < std::size(expected); ++i) {
       SCOPED_TRACE(i + 1);
       const DescriptorRecord& record = *ird.getRecord(static_cast<SQLSMALLINT>(i + 1));
-      const SQLULEN size = wide ? expected[i].units : expected[i].characters;
+      const SQLULEN size = wide ? expected[i].units : expected[i].bytes;
       EXPECT_EQ(record.getConciseType(), wide ? SQL_WVARCHAR : SQL_VARCHAR);
       EXPECT_EQ(record.getLength(), size);
-      EXPECT_EQ(record.getOctetLength(),
-                wide ? static_cast<SQLLEN>(2 * expected[i].units) : expected[i].bytes);
+      EXPECT_EQ(record.getOctetLength(), static_cast<SQLLEN>(wide ? 2 * size : size));
       EXPECT_EQ(record.getDisplaySize(), static_cast<SQLLEN>(size));
       EXPECT_EQ(record.getTypeName(), "text");
     }
     // Numbers keep their own description.
     EXPECT_EQ(ird.getRecord(7)->getConciseType(), SQL_BIGINT);
   }
+  // Text SQL_C_CHAR delivers in another code page is measured there: a euro is one byte of
+  // Windows Latin-1.
+  connection_->setUnicodeTextTypes(false);
+  connection_->setReceiveEncoding("LATIN-1");
+  auto stmt = statement();
+  ASSERT_EQ(stmt->describeResult(cursor({3, 3, 3, 3, 3, 3, 1}, rows)), SQL_SUCCESS);
+  EXPECT_EQ(stmt->impRowDesc()->getRecord(2)->getLength(), 3u);
 }
 
 TEST_F(LocalCursorTest, RowSourceHandsOutTheCursorsBytes) {
