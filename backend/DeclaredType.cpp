@@ -1,5 +1,6 @@
 #include "backend/DeclaredType.h"
 
+#include <algorithm>
 #include <cctype>
 
 
@@ -68,6 +69,27 @@ void setNumber(DeclaredType& type, SQLSMALLINT sqlType, std::uint32_t size,
   type.scale = scale;
 }
 
+// A floating type's size counts the decimal digits it keeps (radix 10); it has no fixed digits
+// after the point.
+void setFloating(DeclaredType& type, SQLSMALLINT sqlType) {
+  const bool single = sqlType == SQL_REAL;
+  setNumber(type, sqlType, single ? 7 : 15, single ? 4 : 8);
+  type.scale.reset();
+}
+
+// NUMERIC(p,s) travels as the text of its digits, a sign and a point: p + 2 bytes.
+void setDecimal(DeclaredType& type, SQLSMALLINT sqlType, const std::string& declared) {
+  const std::uint32_t size = sizeInParentheses(declared, 20);
+  setNumber(type, sqlType, size, size > 0xFFFFFFFDu ? 0xFFFFFFFFu : size + 2,
+            scaleInParentheses(declared));
+}
+
+// A bit is no number: it has no radix.
+void setBit(DeclaredType& type) {
+  setNumber(type, SQL_BIT, 1, 1);
+  type.radix.reset();
+}
+
 void setLong(DeclaredType& type, SQLSMALLINT sqlType) {
   type.sqlType = sqlType;
   type.columnSize = unlimited;
@@ -95,17 +117,14 @@ void mapByRules(const std::string& declared, const std::string& u, bool odbc3,
   if (beginsWith(u, "BIGINT")) return setNumber(type, SQL_BIGINT, 19, 8);
   if (u == "TINYINT") return setNumber(type, SQL_TINYINT, 3, 1);
   if (u == "SMALLINT") return setNumber(type, SQL_SMALLINT, 5, 2);
-  if (u == "BOOL" || u == "BOOLEAN") return setNumber(type, SQL_BIT, 1, 1);
-  if (u == "REAL") return setNumber(type, SQL_REAL, 13, 4);
-  if (u == "FLOAT" || u == "CURRENCY") return setNumber(type, SQL_FLOAT, 13, 4);
-  if (u == "DOUBLE") return setNumber(type, SQL_DOUBLE, 20, 8);
-  if (beginsWith(u, "NUMERIC"))
-    return setNumber(type, SQL_NUMERIC, sizeInParentheses(declared, 20), 8,
-                     scaleInParentheses(declared));
-  if (beginsWith(u, "DECIMAL"))
-    return setNumber(type, SQL_DECIMAL, sizeInParentheses(declared, 20), 8,
-                     scaleInParentheses(declared));
-  // A date or time type takes the length its CREATE_PARAMS offer: TIMESTAMP(9) is a TIMESTAMP.
+  if (u == "BOOL" || u == "BOOLEAN") return setBit(type);
+  if (u == "REAL") return setFloating(type, SQL_REAL);
+  if (u == "FLOAT" || u == "CURRENCY") return setFloating(type, SQL_FLOAT);
+  if (u == "DOUBLE") return setFloating(type, SQL_DOUBLE);
+  if (beginsWith(u, "NUMERIC")) return setDecimal(type, SQL_NUMERIC, declared);
+  if (beginsWith(u, "DECIMAL")) return setDecimal(type, SQL_DECIMAL, declared);
+  // A date or time type takes the length its CREATE_PARAMS offer: TIMESTAMP(3) is a TIMESTAMP
+  // with three digits of the second, a TIME keeps none.
   std::string dateTime = u.substr(0, u.find('('));
   while (!dateTime.empty() && dateTime.back() == ' ') dateTime.pop_back();
   if (dateTime == "DATE") {
@@ -120,10 +139,11 @@ void mapByRules(const std::string& declared, const std::string& u, bool odbc3,
     type.sqlType = time ? (odbc3 ? SQL_TYPE_TIME : SQL_TIME)
                         : (odbc3 ? SQL_TYPE_TIMESTAMP : SQL_TIMESTAMP);
     type.datetimeSub = time ? SQL_CODE_TIME : SQL_CODE_TIMESTAMP;
-    type.columnSize = time ? 8 : 19;
+    const std::uint32_t digits = time ? 0 : std::min(sizeInParentheses(declared, 0), 9u);
+    type.columnSize = (time ? 8 : 19) + (digits > 0 ? digits + 1 : 0);
     type.octetLength = time ? 6 : 16;
-    type.precision = 0;
-    type.scale = 0;
+    type.precision = static_cast<SQLSMALLINT>(digits);
+    type.scale = static_cast<SQLSMALLINT>(digits);
     return;
   }
   if (contains(u, "INT")) return setNumber(type, SQL_INTEGER, 10, 4);
@@ -131,8 +151,8 @@ void mapByRules(const std::string& declared, const std::string& u, bool odbc3,
     return setLong(type, SQL_LONGVARCHAR);
   if (contains(u, "BLOB")) return setLong(type, SQL_LONGVARBINARY);
   if (contains(u, "REAL") || contains(u, "FLOA") || contains(u, "DOUB"))
-    return setNumber(type, SQL_DOUBLE, 20, 8);
-  setNumber(type, SQL_NUMERIC, 20, 8);
+    return setFloating(type, SQL_DOUBLE);
+  setDecimal(type, SQL_NUMERIC, declared);
 }
 
 }  // namespace
@@ -143,9 +163,15 @@ DeclaredType mapDeclaredType(const std::string& declared, SQLUINTEGER odbcVersio
   type.typeName = declared;
   mapByRules(declared, upperCase(declared), odbcVersion != SQL_OV_ODBC2, type);
   if (unicodeTextTypes) {
-    if (type.sqlType == SQL_LONGVARCHAR) type.sqlType = SQL_WLONGVARCHAR;
-    if (type.sqlType == SQL_CHAR) type.sqlType = SQL_WCHAR;
-    if (type.sqlType == SQL_VARCHAR) type.sqlType = SQL_WVARCHAR;
+    const SQLSMALLINT narrow = type.sqlType;
+    if (narrow == SQL_LONGVARCHAR) type.sqlType = SQL_WLONGVARCHAR;
+    if (narrow == SQL_CHAR) type.sqlType = SQL_WCHAR;
+    if (narrow == SQL_VARCHAR) type.sqlType = SQL_WVARCHAR;
+    // A wide character takes two bytes of SQL_C_WCHAR.
+    if (type.sqlType != narrow) {
+      type.octetLength = type.octetLength > 0x7FFFFFFFu ? 0xFFFFFFFFu : 2 * type.octetLength;
+      type.charOctetLength = type.octetLength;
+    }
   }
   type.verboseType = type.datetimeSub ? SQLSMALLINT{SQL_DATETIME} : type.sqlType;
   return type;

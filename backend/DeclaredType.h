@@ -22,9 +22,11 @@ struct DeclaredType {
   std::uint32_t octetLength = 0;
   std::optional<std::uint32_t> charOctetLength;
   std::optional<SQLSMALLINT> precision;
+  // 10 for the numbers, whose sizes count decimal digits; absent for the rest, bits included.
   std::optional<SQLSMALLINT> radix;
-  // Digits after the decimal point: 0 for integers and floating types, s of NUMERIC(p,s); of
-  // the seconds for times and timestamps (none at their sizes). Absent where nothing has digits.
+  // Digits after the decimal point: 0 for integers and bits, s of NUMERIC(p,s); of the seconds
+  // for times and timestamps (none at their sizes). Absent where nothing has fixed digits there,
+  // the floating types included.
   std::optional<SQLSMALLINT> scale;
 };
 

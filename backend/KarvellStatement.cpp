@@ -38,8 +38,9 @@ DeclaredType describedServerType(const KarvellStatement& statement, const char* 
 
 // The longest value of a column over every row the cursor holds, walked in order so that each
 // field is found in the chunk of the one before or in the next.
-LongestText longestText(KvlCursor* cursor, int column, bool wide) {
-  LongestText longest(wide);
+LongestText longestText(KvlCursor* cursor, int column, bool wide,
+                        const TextEncodings& encodings) {
+  LongestText longest(wide, encodings);
   const int rows = kvl_cursor_row_count(cursor);
   for (int row = 1; row <= rows; ++row) {
     std::uint32_t length = 0;
@@ -199,8 +200,9 @@ SQLRETURN KarvellStatement::describeColumns(KvlCursor* cursor, bool valuesInHand
     const bool wide = type.sqlType == SQL_WLONGVARCHAR;
     std::optional<LongestText> longest;
     if (valuesInHand && (wide || type.sqlType == SQL_LONGVARCHAR)) {
-      longest = longestText(cursor, column, wide);
-      if (longest->characters() > serverVarcharCapacity) longest.reset();
+      longest = longestText(cursor, column, wide,
+                            {karvell_->encoding(), karvell_->receiveEncoding()});
+      if (longest->length() > serverVarcharCapacity) longest.reset();
     }
     const SQLSMALLINT sqlType = !longest ? type.sqlType : wide ? SQL_WVARCHAR : SQL_VARCHAR;
     DescriptorRecord* record =
@@ -208,9 +210,9 @@ SQLRETURN KarvellStatement::describeColumns(KvlCursor* cursor, bool valuesInHand
                                     sqlType, type.typeName, SQL_NULLABLE, !isNumericType(sqlType));
     if (record == nullptr) return post("HY001");
     if (longest) {
-      record->setLength(longest->characters());
+      record->setLength(longest->length());
       record->setOctetLength(static_cast<SQLLEN>(longest->octets()));
-      record->setDisplaySize(static_cast<SQLLEN>(longest->characters()));
+      record->setDisplaySize(static_cast<SQLLEN>(longest->length()));
     } else {
       record->setLength(type.columnSize);
       record->setOctetLength(static_cast<SQLLEN>(type.octetLength));

@@ -9,11 +9,13 @@
 namespace {
 
 // One SQLGetTypeInfo row; null texts and absent numbers are SQL NULL. Every row is nullable,
-// has no fixed precision and scale and no interval precision. DATA_TYPE, SQL_DATA_TYPE and
-// SQL_DATETIME_SUB are those SQLColumns gives a column declared with the type name.
+// has no fixed precision and scale and no interval precision. DATA_TYPE, SQL_DATA_TYPE,
+// SQL_DATETIME_SUB and NUM_PREC_RADIX are those SQLColumns gives a column declared with the type
+// name, and so is COLUMN_SIZE where the row leaves it absent: only the types whose size a
+// declaration chooses, or that hold more than a column tells, give their own.
 struct TypeRow {
   const char* typeName;
-  SQLINTEGER columnSize;
+  OptionalInt columnSize;
   const char* literalPrefix;
   const char* literalSuffix;
   const char* createParams;
@@ -23,7 +25,6 @@ struct TypeRow {
   OptionalShort autoUniqueValue;
   OptionalShort minimumScale;
   OptionalShort maximumScale;
-  OptionalInt numPrecRadix;
   const char* localTypeName;
 };
 
@@ -35,22 +36,22 @@ static_assert(serverVarcharCapacity > static_cast<std::uint32_t>(unbounded),
               "the server's texts are longer than COLUMN_SIZE tells");
 constexpr auto N = std::nullopt;
 const TypeRow typeRows[] = {
-    {"CHAR", unbounded, "'", "'", "length", 1, 3, N, N, N, N, N, "char"},
-    {"VARCHAR", unbounded, "'", "'", "length", 1, 3, N, N, N, N, N, "varchar"},
-    {"DECIMAL", 10, nullptr, nullptr, "precision,scale", 0, 2, 0, 0, 0, 15, 10, "decimal"},
-    {"NUMERIC", 10, nullptr, nullptr, "precision,scale", 0, 2, 0, 0, 0, 15, 10, "numeric"},
-    {"SMALLINT", 5, nullptr, nullptr, nullptr, 0, 2, 0, 0, N, N, 10, "smallint"},
-    {"INT", 10, nullptr, nullptr, nullptr, 0, 2, 0, 0, 0, 0, 10, "int"},
-    {"REAL", 7, nullptr, nullptr, nullptr, 0, 2, 0, 0, N, N, 10, "real"},
-    {"FLOAT", 15, nullptr, nullptr, nullptr, 0, 2, 0, 0, N, N, 2, "float"},
-    {"DOUBLE", 15, nullptr, nullptr, nullptr, 0, 2, 0, 0, N, N, 10, "double"},
-    {"BOOLEAN", 1, nullptr, nullptr, nullptr, 0, 2, 0, 0, N, N, N, "boolean"},
-    {"TINYINT", 3, nullptr, nullptr, nullptr, 0, 2, 0, 0, N, N, 10, "tinyint"},
-    {"BIGINT", 19, nullptr, nullptr, nullptr, 0, 2, 0, 0, N, N, 10, "bigint"},
-    {"BLOB", unbounded, "X'", "'", nullptr, 0, 3, 0, 0, N, N, N, "blob"},
-    {"DATE", 10, "{d '", "'}", nullptr, 0, 2, N, N, N, N, N, "date"},
-    {"TIME", 8, "{t '", "'}", "length", 0, 2, N, N, N, N, N, "time"},
-    {"TIMESTAMP", 29, "{ts '", "'}", "length", 0, 2, N, N, 0, 9, N, "timestamp"},
+    {"CHAR", unbounded, "'", "'", "length", 1, 3, N, N, N, N, "char"},
+    {"VARCHAR", unbounded, "'", "'", "length", 1, 3, N, N, N, N, "varchar"},
+    {"DECIMAL", 10, nullptr, nullptr, "precision,scale", 0, 2, 0, 0, 0, 15, "decimal"},
+    {"NUMERIC", 10, nullptr, nullptr, "precision,scale", 0, 2, 0, 0, 0, 15, "numeric"},
+    {"SMALLINT", N, nullptr, nullptr, nullptr, 0, 2, 0, 0, 0, 0, "smallint"},
+    {"INT", N, nullptr, nullptr, nullptr, 0, 2, 0, 0, 0, 0, "int"},
+    {"REAL", N, nullptr, nullptr, nullptr, 0, 2, 0, 0, N, N, "real"},
+    {"FLOAT", N, nullptr, nullptr, nullptr, 0, 2, 0, 0, N, N, "float"},
+    {"DOUBLE", N, nullptr, nullptr, nullptr, 0, 2, 0, 0, N, N, "double"},
+    {"BOOLEAN", N, nullptr, nullptr, nullptr, 0, 2, 0, 0, 0, 0, "boolean"},
+    {"TINYINT", N, nullptr, nullptr, nullptr, 0, 2, 0, 0, 0, 0, "tinyint"},
+    {"BIGINT", N, nullptr, nullptr, nullptr, 0, 2, 0, 0, 0, 0, "bigint"},
+    {"BLOB", unbounded, "X'", "'", nullptr, 0, 3, 0, 0, N, N, "blob"},
+    {"DATE", N, "{d '", "'}", nullptr, 0, 2, N, N, N, N, "date"},
+    {"TIME", N, "{t '", "'}", "length", 0, 2, N, N, 0, 0, "time"},
+    {"TIMESTAMP", 29, "{ts '", "'}", "length", 0, 2, N, N, 0, 9, "timestamp"},
 };
 
 enum Row : std::size_t {
@@ -66,12 +67,13 @@ OptionalText text(const char* value) { return value ? OptionalText(value) : std:
 SQLRETURN KarvellStatement::addTypeRow(std::size_t index) {
   const TypeRow& row = typeRows[index];
   const DeclaredType type = mapDeclaredType(row.typeName);
-  return addTypeInfoRow(text(row.typeName), type.sqlType, row.columnSize, text(row.literalPrefix),
+  const SQLINTEGER columnSize = row.columnSize.value_or(static_cast<SQLINTEGER>(type.columnSize));
+  return addTypeInfoRow(text(row.typeName), type.sqlType, columnSize, text(row.literalPrefix),
                         text(row.literalSuffix), text(row.createParams), SQL_NULLABLE,
                         row.caseSensitive, row.searchable, row.unsignedAttribute, SQLSMALLINT{0},
                         row.autoUniqueValue, text(row.localTypeName), row.minimumScale,
-                        row.maximumScale, type.verboseType, type.datetimeSub, row.numPrecRadix,
-                        std::nullopt);
+                        row.maximumScale, type.verboseType, type.datetimeSub,
+                        type.radix ? OptionalInt(*type.radix) : std::nullopt, std::nullopt);
 }
 
 SQLRETURN KarvellStatement::addTextTypeRow(std::size_t index, SQLSMALLINT requested) {

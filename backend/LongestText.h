@@ -5,24 +5,26 @@
 #include <cstdint>
 #include <string_view>
 
+#include "statement/PiecewiseText.h"
+
 class LongestText {
  public:
-  // `wide`: characters are counted as UTF-16 units, the SQLWCHARs a value takes.
-  explicit LongestText(bool wide);
+  // `wide`: counted in UTF-16 units, the SQLWCHARs a value takes; otherwise in the bytes of
+  // SQL_C_CHAR, the server's UTF-8 as `encodings` deliver it.
+  LongestText(bool wide, const TextEncodings& encodings);
 
-  // Takes one UTF-8 value into account. A value no longer in bytes than the characters found so
-  // far cannot hold more of them and is not read.
+  // Takes one UTF-8 value into account.
   void add(std::string_view utf8);
 
-  // The most characters of a value, at least 1: a column of empty texts or NULLs still
-  // describes a length an application can bind.
-  std::uint64_t characters() const;
-  // The most bytes of a value in the application's encoding: its UTF-8 bytes, or two for each
-  // UTF-16 unit when wide.
+  // The most units of a value, at least 1: a buffer of that many and a terminator holds every
+  // value whole, and a column of empty texts or NULLs still describes a length an application
+  // can bind.
+  std::uint64_t length() const;
+  // The most bytes of a value in the application's buffer: two for each UTF-16 unit when wide.
   std::uint64_t octets() const;
 
  private:
   bool wide_;
-  std::uint64_t characters_ = 0;
-  std::uint64_t bytes_ = 0;
+  TextEncodings encodings_;
+  std::uint64_t longest_ = 0;
 };

@@ -36,31 +36,34 @@ const Case cases[] = {
     {"MEDIUMINT", SQL_INTEGER, "MEDIUMINT", 10, 4, 10, 10, 0},
     {"TINYINT", SQL_TINYINT, "TINYINT", 3, 1, 3, 10, 0},
     {"SMALLINT", SQL_SMALLINT, "SMALLINT", 5, 2, 5, 10, 0},
-    {"BOOL", SQL_BIT, "BOOL", 1, 1, 1, 10, 0},
-    {"boolean", SQL_BIT, "boolean", 1, 1, 1, 10, 0},
-    {"REAL", SQL_REAL, "REAL", 13, 4, 13, 10, 0},
-    {"FLOAT", SQL_FLOAT, "FLOAT", 13, 4, 13, 10, 0},
-    {"CURRENCY", SQL_FLOAT, "CURRENCY", 13, 4, 13, 10, 0},
-    {"double", SQL_DOUBLE, "double", 20, 8, 20, 10, 0},
-    {"DOUBLE PRECISION", SQL_DOUBLE, "DOUBLE PRECISION", 20, 8, 20, 10, 0},
-    {"NUMERIC(10,2)", SQL_NUMERIC, "NUMERIC(10,2)", 10, 8, 10, 10, 2},
-    {"NUMERIC( 12 , 3 )", SQL_NUMERIC, "NUMERIC( 12 , 3 )", 12, 8, 12, 10, 3},
-    {"NUMERIC", SQL_NUMERIC, "NUMERIC", 20, 8, 20, 10, 0},
-    {"decimal(7)", SQL_DECIMAL, "decimal(7)", 7, 8, 7, 10, 0},
+    {"BOOL", SQL_BIT, "BOOL", 1, 1, 1, -1, 0},
+    {"boolean", SQL_BIT, "boolean", 1, 1, 1, -1, 0},
+    // The floating types count decimal digits: 7 for a single, 15 for a double (SQL_FLOAT is one).
+    {"REAL", SQL_REAL, "REAL", 7, 4, 7, 10, -1},
+    {"FLOAT", SQL_FLOAT, "FLOAT", 15, 8, 15, 10, -1},
+    {"CURRENCY", SQL_FLOAT, "CURRENCY", 15, 8, 15, 10, -1},
+    {"double", SQL_DOUBLE, "double", 15, 8, 15, 10, -1},
+    {"DOUBLE PRECISION", SQL_DOUBLE, "DOUBLE PRECISION", 15, 8, 15, 10, -1},
+    {"NUMERIC(10,2)", SQL_NUMERIC, "NUMERIC(10,2)", 10, 12, 10, 10, 2},
+    {"NUMERIC( 12 , 3 )", SQL_NUMERIC, "NUMERIC( 12 , 3 )", 12, 14, 12, 10, 3},
+    {"NUMERIC", SQL_NUMERIC, "NUMERIC", 20, 22, 20, 10, 0},
+    {"decimal(7)", SQL_DECIMAL, "decimal(7)", 7, 9, 7, 10, 0},
     {"DATE", SQL_TYPE_DATE, "DATE", 10, 6, -1, -1, -1},
     {"TIME", SQL_TYPE_TIME, "TIME", 8, 6, 0, -1, 0},
     {"DATETIME", SQL_TYPE_TIMESTAMP, "DATETIME", 19, 16, 0, -1, 0},
     {"timestamp", SQL_TYPE_TIMESTAMP, "timestamp", 19, 16, 0, -1, 0},
-    {"TIMESTAMP(9)", SQL_TYPE_TIMESTAMP, "TIMESTAMP(9)", 19, 16, 0, -1, 0},
+    {"TIMESTAMP(9)", SQL_TYPE_TIMESTAMP, "TIMESTAMP(9)", 29, 16, 9, -1, 9},
+    {"datetime(3)", SQL_TYPE_TIMESTAMP, "datetime(3)", 23, 16, 3, -1, 3},
+    {"TIMESTAMP(12)", SQL_TYPE_TIMESTAMP, "TIMESTAMP(12)", 29, 16, 9, -1, 9},
     {"time (3)", SQL_TYPE_TIME, "time (3)", 8, 6, 0, -1, 0},
-    {"TIMESTAMPS", SQL_NUMERIC, "TIMESTAMPS", 20, 8, 20, 10, 0},
+    {"TIMESTAMPS", SQL_NUMERIC, "TIMESTAMPS", 20, 22, 20, 10, 0},
     {"NVARCHAR2", SQL_LONGVARCHAR, "NVARCHAR2", 1000000000, 1000000000, -1, -1, -1},
     {"CLOB", SQL_LONGVARCHAR, "CLOB", 1000000000, 1000000000, -1, -1, -1},
     {"MEDIUMTEXT", SQL_LONGVARCHAR, "MEDIUMTEXT", 1000000000, 1000000000, -1, -1, -1},
     {"LONGBLOB", SQL_LONGVARBINARY, "LONGBLOB", 1000000000, 1000000000, -1, -1, -1},
-    {"FLOAT8", SQL_DOUBLE, "FLOAT8", 20, 8, 20, 10, 0},
-    {"", SQL_NUMERIC, "", 20, 8, 20, 10, 0},
-    {"boolean_ish", SQL_NUMERIC, "boolean_ish", 20, 8, 20, 10, 0},
+    {"FLOAT8", SQL_DOUBLE, "FLOAT8", 15, 8, 15, 10, -1},
+    {"", SQL_NUMERIC, "", 20, 22, 20, 10, 0},
+    {"boolean_ish", SQL_NUMERIC, "boolean_ish", 20, 22, 20, 10, 0},
 };
 
 SQLSMALLINT wideType(SQLSMALLINT type) {
@@ -103,7 +106,11 @@ TEST(DeclaredTypeTest, EveryRuleUnderEachVersionAndTheWideTypes) {
         EXPECT_EQ(type.sqlType, expected);
         EXPECT_EQ(type.typeName, c.typeName);
         EXPECT_EQ(type.columnSize, c.size);
-        EXPECT_EQ(type.octetLength, c.octetLength);
+        // A wide character takes two bytes.
+        const bool text = c.odbc3Type == SQL_CHAR || c.odbc3Type == SQL_VARCHAR ||
+                          c.odbc3Type == SQL_LONGVARCHAR;
+        const std::uint32_t octets = wide && text ? 2 * c.octetLength : c.octetLength;
+        EXPECT_EQ(type.octetLength, octets);
         EXPECT_EQ(optionalValue(type.precision), c.precision);
         EXPECT_EQ(optionalValue(type.radix), c.radix);
         EXPECT_EQ(optionalValue(type.scale), c.scale);
@@ -118,7 +125,7 @@ TEST(DeclaredTypeTest, EveryRuleUnderEachVersionAndTheWideTypes) {
                                 c.odbc3Type == SQL_LONGVARCHAR || c.odbc3Type == SQL_LONGVARBINARY);
         EXPECT_EQ(type.charOctetLength.has_value(), character);
         if (character) {
-          EXPECT_EQ(*type.charOctetLength, c.octetLength);
+          EXPECT_EQ(*type.charOctetLength, octets);
         }
       }
     }
@@ -127,6 +134,9 @@ TEST(DeclaredTypeTest, EveryRuleUnderEachVersionAndTheWideTypes) {
 
 TEST(DeclaredTypeTest, HugeSizesAreCappedNotWrapped) {
   EXPECT_EQ(mapDeclaredType("VARCHAR(99999999999)", SQL_OV_ODBC3, false).columnSize, 0xFFFFFFFFu);
+  EXPECT_EQ(mapDeclaredType("VARCHAR(3000000000)", SQL_OV_ODBC3, true).octetLength, 0xFFFFFFFFu);
+  EXPECT_EQ(mapDeclaredType("NUMERIC(99999999999)", SQL_OV_ODBC3, false).octetLength,
+            0xFFFFFFFFu);
   const DeclaredType numeric = mapDeclaredType("NUMERIC(99999,99999)", SQL_OV_ODBC3, false);
   EXPECT_EQ(numeric.columnSize, 99999u);
   EXPECT_EQ(*numeric.precision, 0x7FFF);

@@ -77,7 +77,7 @@ TEST_F(LocalCursorTest, ServerTypeCodesAreDescribed) {
   };
   const Expected expected[] = {
       {1, SQL_BIGINT, SQL_BIGINT, SQL_BIGINT, "int", 19, 19, 0, SQL_FALSE},
-      {2, SQL_DOUBLE, SQL_DOUBLE, SQL_DOUBLE, "double", 20, 20, 0, SQL_FALSE},
+      {2, SQL_DOUBLE, SQL_DOUBLE, SQL_DOUBLE, "double", 15, 15, 0, SQL_FALSE},
       // Text of a result in hand is described by its values: one character when it has none.
       {3, SQL_VARCHAR, SQL_VARCHAR, SQL_WVARCHAR, "text", 1, 0, 0, SQL_TRUE},
       {4, SQL_LONGVARBINARY, SQL_LONGVARBINARY, SQL_LONGVARBINARY, "blob", 1000000000, 0, 0,
@@ -86,7 +86,7 @@ TEST_F(LocalCursorTest, ServerTypeCodesAreDescribed) {
       {6, SQL_TYPE_DATE, SQL_DATE, SQL_TYPE_DATE, "date", 10, 0, 0, SQL_TRUE},
       {7, SQL_TYPE_TIME, SQL_TIME, SQL_TYPE_TIME, "time", 8, 0, 0, SQL_TRUE},
       {8, SQL_TYPE_TIMESTAMP, SQL_TIMESTAMP, SQL_TYPE_TIMESTAMP, "timestamp", 19, 0, 0, SQL_TRUE},
-      {9, SQL_FLOAT, SQL_FLOAT, SQL_FLOAT, "currency", 13, 13, 0, SQL_FALSE},
+      {9, SQL_FLOAT, SQL_FLOAT, SQL_FLOAT, "currency", 15, 15, 0, SQL_FALSE},
       {12, SQL_VARCHAR, SQL_VARCHAR, SQL_WVARCHAR, "text", 1, 0, 0, SQL_TRUE},
   };
   std::vector<int> codes;
@@ -120,8 +120,8 @@ TEST_F(LocalCursorTest, ServerTypeCodesAreDescribed) {
   }
 }
 
-// The longest value of each text column, in characters (UTF-16 units with the wide types), and
-// in bytes of the application's encoding.
+// The longest value of each text column, in the bytes SQL_C_CHAR receives (UTF-16 units with
+// the wide types), so that a buffer of the column size and a terminator holds every value.
 TEST_F(LocalCursorTest, TextColumnsAreDescribedByTheirLongestValue) {
   const std::string euro = "\xE2\x82\xAC";        // 1 character, 3 bytes, 1 UTF-16 unit
   const std::string smiley = "\xF0\x9F\x98\x80";  // 1 character, 4 bytes, 2 UTF-16 units
@@ -132,16 +132,15 @@ TEST_F(LocalCursorTest, TextColumnsAreDescribedByTheirLongestValue) {
       {"", euro, "\x01", "", "\x01", "\x01", "3"},
   };
   const struct {
-    SQLULEN characters;
-    SQLLEN bytes;
+    SQLULEN bytes;
     SQLULEN units;
   } expected[] = {
-      {5, 5, 5},  // ASCII
-      {3, 7, 3},  // multibyte: characters, not bytes
-      {1, 1, 1},  // NULL in every row
-      {1, 1, 1},  // empty in every row
-      {2, 8, 4},  // outside the BMP: two units each when wide
-      {3, 3, 3},  // a NUL inside counts as a character
+      {5, 5},  // ASCII
+      {7, 3},  // multibyte: bytes narrow, units wide
+      {1, 1},  // NULL in every row
+      {1, 1},  // empty in every row
+      {8, 4},  // outside the BMP: two units each when wide
+      {3, 3},  // a NUL inside counts as a character
   };
   for (const bool wide : {false, true}) {
     SCOPED_TRACE(wide);
@@ -152,17 +151,23 @@ TEST_F(LocalCursorTest, TextColumnsAreDescribedByTheirLongestValue) {
     for (std::size_t i = 0; i < std::size(expected); ++i) {
       SCOPED_TRACE(i + 1);
       const DescriptorRecord& record = *ird.getRecord(static_cast<SQLSMALLINT>(i + 1));
-      const SQLULEN size = wide ? expected[i].units : expected[i].characters;
+      const SQLULEN size = wide ? expected[i].units : expected[i].bytes;
       EXPECT_EQ(record.getConciseType(), wide ? SQL_WVARCHAR : SQL_VARCHAR);
       EXPECT_EQ(record.getLength(), size);
-      EXPECT_EQ(record.getOctetLength(),
-                wide ? static_cast<SQLLEN>(2 * expected[i].units) : expected[i].bytes);
+      EXPECT_EQ(record.getOctetLength(), static_cast<SQLLEN>(wide ? 2 * size : size));
       EXPECT_EQ(record.getDisplaySize(), static_cast<SQLLEN>(size));
       EXPECT_EQ(record.getTypeName(), "text");
     }
     // Numbers keep their own description.
     EXPECT_EQ(ird.getRecord(7)->getConciseType(), SQL_BIGINT);
   }
+  // Text SQL_C_CHAR delivers in another code page is measured there: a euro is one byte of
+  // Windows Latin-1.
+  connection_->setUnicodeTextTypes(false);
+  connection_->setReceiveEncoding("LATIN-1");
+  auto stmt = statement();
+  ASSERT_EQ(stmt->describeResult(cursor({3, 3, 3, 3, 3, 3, 1}, rows)), SQL_SUCCESS);
+  EXPECT_EQ(stmt->impRowDesc()->getRecord(2)->getLength(), 3u);
 }
 
 TEST_F(LocalCursorTest, RowSourceHandsOutTheCursorsBytes) {
@@ -329,27 +334,27 @@ TEST_F(LocalCursorTest, SixteenTypeRows) {
       {"NUMERIC", "2", "10", "NULL", "NULL", "precision,scale", "1", "0", "2", "0", "0", "0",
        "numeric", "0", "15", "2", "NULL", "10", "NULL"},
       {"SMALLINT", "5", "5", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "smallint",
-       "NULL", "NULL", "5", "NULL", "10", "NULL"},
+       "0", "0", "5", "NULL", "10", "NULL"},
       {"INT", "4", "10", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "int", "0", "0",
        "4", "NULL", "10", "NULL"},
       {"REAL", "7", "7", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "real", "NULL",
        "NULL", "7", "NULL", "10", "NULL"},
       {"FLOAT", "6", "15", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "float",
-       "NULL", "NULL", "6", "NULL", "2", "NULL"},
+       "NULL", "NULL", "6", "NULL", "10", "NULL"},
       {"DOUBLE", "8", "15", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "double",
        "NULL", "NULL", "8", "NULL", "10", "NULL"},
       {"BOOLEAN", "-7", "1", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "boolean",
-       "NULL", "NULL", "-7", "NULL", "NULL", "NULL"},
+       "0", "0", "-7", "NULL", "NULL", "NULL"},
       {"TINYINT", "-6", "3", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "tinyint",
-       "NULL", "NULL", "-6", "NULL", "10", "NULL"},
+       "0", "0", "-6", "NULL", "10", "NULL"},
       {"BIGINT", "-5", "19", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "bigint",
-       "NULL", "NULL", "-5", "NULL", "10", "NULL"},
+       "0", "0", "-5", "NULL", "10", "NULL"},
       {"BLOB", "-4", "2147483647", "X'", "'", "NULL", "1", "0", "3", "0", "0", "0", "blob",
        "NULL", "NULL", "-4", "NULL", "NULL", "NULL"},
       {"DATE", "91", "10", "{d '", "'}", "NULL", "1", "0", "2", "NULL", "0", "NULL", "date",
        "NULL", "NULL", "9", "1", "NULL", "NULL"},
       {"TIME", "92", "8", "{t '", "'}", "length", "1", "0", "2", "NULL", "0", "NULL", "time",
-       "NULL", "NULL", "9", "2", "NULL", "NULL"},
+       "0", "0", "9", "2", "NULL", "NULL"},
       {"TIMESTAMP", "93", "29", "{ts '", "'}", "length", "1", "0", "2", "NULL", "0", "NULL",
        "timestamp", "0", "9", "9", "3", "NULL", "NULL"},
   };

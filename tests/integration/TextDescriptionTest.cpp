@@ -54,7 +54,7 @@ class TextDescription : public OdbcProgram {
     OdbcProgram::SetUp();
     if (HasFatalFailure() || IsSkipped()) return;
     exec("create table words (id integer, v text, e text, n text)");
-    // "h\xC3\xA9llo w\xC3\xB6rld": 11 characters in 13 bytes, the longest value.
+    // "h\xC3\xA9llo w\xC3\xB6rld": 11 characters in 13 bytes of UTF-8, the longest value.
     exec("insert into words values (1, 'ab', '', NULL)");
     exec("insert into words values (2, 'h\xC3\xA9llo w\xC3\xB6rld', '', NULL)");
     exec("insert into words values (3, NULL, '', NULL)");
@@ -70,12 +70,13 @@ TEST_F(TextDescription, AResultReadWholeDescribesTextByItsLongestValue) {
     SQLULEN size;
     SQLLEN octets;
   } cases[] = {
-      {"static, multibyte", SQL_CURSOR_STATIC, "select id, v from words", 2, 11, 13},
-      {"forward-only, multibyte", SQL_CURSOR_FORWARD_ONLY, "select id, v from words", 2, 11, 13},
+      // Narrow text counts the bytes SQL_C_CHAR receives, here the server's UTF-8.
+      {"static, multibyte", SQL_CURSOR_STATIC, "select id, v from words", 2, 13, 13},
+      {"forward-only, multibyte", SQL_CURSOR_FORWARD_ONLY, "select id, v from words", 2, 13, 13},
       {"empty texts", SQL_CURSOR_FORWARD_ONLY, "select id, e from words", 2, 1, 1},
       {"NULL in every row", SQL_CURSOR_STATIC, "select id, n from words", 2, 1, 1},
       {"no rows", SQL_CURSOR_FORWARD_ONLY, "select id, v from words where id > 9", 2, 1, 1},
-      {"an expression", SQL_CURSOR_FORWARD_ONLY, "select v || '!' from words", 1, 12, 14},
+      {"an expression", SQL_CURSOR_FORWARD_ONLY, "select v || '!' from words", 1, 14, 14},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -120,6 +121,60 @@ TEST_F(TextDescription, WideTextIsDescribedInUtf16Units) {
   SQLFreeHandle(SQL_HANDLE_DBC, wide);
 }
 
+// An application binding by the described size and a terminator, as node-odbc does, reads
+// non-ASCII text whole: SQL_C_CHAR in bytes, SQL_C_WCHAR in UTF-16 units. Six euros are the
+// longest in bytes (18), "h\xC3\xA9llo w\xC3\xB6rld" the longest in characters (11).
+TEST_F(TextDescription, NonAsciiTextBoundByTheDescribedSizeReadsWhole) {
+  const std::string euro = "\xE2\x82\xAC";
+  exec("insert into words values (4, '" + euro + euro + euro + euro + euro + euro + "', '', NULL)");
+  exec("insert into words values (5, 'x\xF0\x9F\x98\x80', '', NULL)");
+  SQLHDBC wide = connectWith(";UnicodeTextTypes=YES");
+  ASSERT_TRUE(wide != SQL_NULL_HDBC);
+  const struct {
+    std::string narrow;  // "" for NULL
+    std::u16string wide;
+  } values[] = {
+      {"ab", u"ab"},
+      {"h\xC3\xA9llo w\xC3\xB6rld", u"h\u00E9llo w\u00F6rld"},
+      {"", u""},
+      {euro + euro + euro + euro + euro + euro, u"\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC"},
+      {"x\xF0\x9F\x98\x80", u"x\U0001F600"},
+  };
+  for (const bool wideText : {false, true}) {
+    SCOPED_TRACE(wideText ? "SQL_C_WCHAR" : "SQL_C_CHAR");
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, wideText ? wide : dbc, &stmt)));
+    ASSERT_EQ(SQLExecDirect(stmt, chars("select v from words order by id"), SQL_NTS), SQL_SUCCESS);
+    SQLULEN size = 0;
+    ASSERT_EQ(SQLDescribeCol(stmt, 1, nullptr, 0, nullptr, nullptr, &size, nullptr, nullptr),
+              SQL_SUCCESS);
+    EXPECT_EQ(size, wideText ? 11u : 18u);
+    std::vector<char> buffer((size + 1) * (wideText ? sizeof(SQLWCHAR) : 1));
+    SQLLEN length = 0;
+    ASSERT_EQ(SQLBindCol(stmt, 1, wideText ? SQL_C_WCHAR : SQL_C_CHAR, buffer.data(),
+                         static_cast<SQLLEN>(buffer.size()), &length),
+              SQL_SUCCESS);
+    for (const auto& value : values) {
+      SCOPED_TRACE(value.narrow);
+      // SQL_SUCCESS, not SQL_SUCCESS_WITH_INFO with "01004": nothing is cut.
+      ASSERT_EQ(SQLFetch(stmt), SQL_SUCCESS) << sqlState(stmt);
+      if (value.narrow.empty()) {
+        EXPECT_EQ(length, SQL_NULL_DATA);
+        continue;
+      }
+      ASSERT_GE(length, 0);
+      const std::string read(buffer.data(), static_cast<std::size_t>(length));
+      EXPECT_EQ(read, wideText ? std::string(reinterpret_cast<const char*>(value.wide.data()),
+                                             value.wide.size() * sizeof(char16_t))
+                               : value.narrow);
+    }
+    EXPECT_EQ(SQLFetch(stmt), SQL_NO_DATA);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  }
+  SQLDisconnect(wide);
+  SQLFreeHandle(SQL_HANDLE_DBC, wide);
+}
+
 // Before execution there are no values: the description stays unbounded, so that an
 // application binding by it is not cut to one character; executing describes by the values.
 TEST_F(TextDescription, APreparedQueryIsDescribedUnboundedUntilItRuns) {
@@ -131,7 +186,7 @@ TEST_F(TextDescription, APreparedQueryIsDescribedUnboundedUntilItRuns) {
   ASSERT_EQ(SQLExecute(stmt), SQL_SUCCESS);
   d = describe(stmt, 1);
   EXPECT_EQ(d.type, SQL_VARCHAR);
-  EXPECT_EQ(d.size, 11u);
+  EXPECT_EQ(d.size, 13u);
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
 }
 

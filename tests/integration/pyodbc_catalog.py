@@ -140,8 +140,18 @@ def mapped(declared):
     def long(sql_type):
         return sql_type, declared, UNLIMITED, UNLIMITED, None, None, UNLIMITED
 
-    def number(sql_type, size, octets, scale=0):
-        return sql_type, declared, size, octets, scale, 10, None
+    def number(sql_type, size, octets, scale=0, radix=10):
+        return sql_type, declared, size, octets, scale, radix, None
+
+    # Floating types count decimal digits and have none fixed after the point; NUMERIC(p,s)
+    # travels as p digits, a sign and a point; a bit has no radix.
+    def floating(sql_type):
+        single = sql_type == 7
+        return number(sql_type, 7 if single else 15, 4 if single else 8, None)
+
+    def decimal(sql_type):
+        size = size_in_parentheses(declared, 20)
+        return number(sql_type, size, size + 2, scale_in_parentheses(declared))
 
     if u.startswith("VARCHAR"):
         return text(12, "VARCHAR", size_in_parentheses(declared, 255))
@@ -154,15 +164,17 @@ def mapped(declared):
     if u.startswith("BIGINT"):
         return number(-5, 19, 8)
     rules = {"INT": (4, 10, 4), "INTEGER": (4, 10, 4),
-             "TINYINT": (-6, 3, 1), "SMALLINT": (5, 5, 2), "BOOL": (-7, 1, 1),
-             "BOOLEAN": (-7, 1, 1), "REAL": (7, 13, 4), "FLOAT": (6, 13, 4),
-             "CURRENCY": (6, 13, 4), "DOUBLE": (8, 20, 8)}
+             "TINYINT": (-6, 3, 1), "SMALLINT": (5, 5, 2)}
     if u in rules:
         return number(*rules[u])
+    if u in ("BOOL", "BOOLEAN"):
+        return number(-7, 1, 1, 0, None)
+    floats = {"REAL": 7, "FLOAT": 6, "CURRENCY": 6, "DOUBLE": 8}
+    if u in floats:
+        return floating(floats[u])
     for prefix, sql_type in (("NUMERIC", 2), ("DECIMAL", 3)):
         if u.startswith(prefix):
-            return number(sql_type, size_in_parentheses(declared, 20), 8,
-                          scale_in_parentheses(declared))
+            return decimal(sql_type)
     dates = {"DATE": (91, 10, 6, None), "TIME": (92, 8, 6, 0), "DATETIME": (93, 19, 16, 0),
              "TIMESTAMP": (93, 19, 16, 0)}
     if u in dates:
@@ -175,8 +187,8 @@ def mapped(declared):
     if "BLOB" in u:
         return long(-4)
     if any(part in u for part in ("REAL", "FLOA", "DOUB")):
-        return number(8, 20, 8)
-    return number(2, 20, 8)
+        return floating(8)
+    return decimal(2)
 
 
 def columns_rows(table):
@@ -258,23 +270,23 @@ TYPES = [
      10, None),
     ("NUMERIC", 2, 10, None, None, "precision,scale", 1, 0, 2, 0, 0, 0, "numeric", 0, 15, 2, None,
      10, None),
-    ("SMALLINT", 5, 5, None, None, None, 1, 0, 2, 0, 0, 0, "smallint", None, None, 5, None, 10,
+    ("SMALLINT", 5, 5, None, None, None, 1, 0, 2, 0, 0, 0, "smallint", 0, 0, 5, None, 10,
      None),
     ("INT", 4, 10, None, None, None, 1, 0, 2, 0, 0, 0, "int", 0, 0, 4, None, 10, None),
     ("REAL", 7, 7, None, None, None, 1, 0, 2, 0, 0, 0, "real", None, None, 7, None, 10, None),
-    ("FLOAT", 6, 15, None, None, None, 1, 0, 2, 0, 0, 0, "float", None, None, 6, None, 2, None),
+    ("FLOAT", 6, 15, None, None, None, 1, 0, 2, 0, 0, 0, "float", None, None, 6, None, 10, None),
     ("DOUBLE", 8, 15, None, None, None, 1, 0, 2, 0, 0, 0, "double", None, None, 8, None, 10, None),
-    ("BOOLEAN", -7, 1, None, None, None, 1, 0, 2, 0, 0, 0, "boolean", None, None, -7, None, None,
+    ("BOOLEAN", -7, 1, None, None, None, 1, 0, 2, 0, 0, 0, "boolean", 0, 0, -7, None, None,
      None),
-    ("TINYINT", -6, 3, None, None, None, 1, 0, 2, 0, 0, 0, "tinyint", None, None, -6, None, 10,
+    ("TINYINT", -6, 3, None, None, None, 1, 0, 2, 0, 0, 0, "tinyint", 0, 0, -6, None, 10,
      None),
-    ("BIGINT", -5, 19, None, None, None, 1, 0, 2, 0, 0, 0, "bigint", None, None, -5, None, 10,
+    ("BIGINT", -5, 19, None, None, None, 1, 0, 2, 0, 0, 0, "bigint", 0, 0, -5, None, 10,
      None),
     ("BLOB", -4, 2147483647, "X'", "'", None, 1, 0, 3, 0, 0, 0, "blob", None, None, -4, None,
      None, None),
     ("DATE", 91, 10, "{d '", "'}", None, 1, 0, 2, None, 0, None, "date", None, None, 9, 1, None,
      None),
-    ("TIME", 92, 8, "{t '", "'}", "length", 1, 0, 2, None, 0, None, "time", None, None, 9, 2,
+    ("TIME", 92, 8, "{t '", "'}", "length", 1, 0, 2, None, 0, None, "time", 0, 0, 9, 2,
      None, None),
     ("TIMESTAMP", 93, 29, "{ts '", "'}", "length", 1, 0, 2, None, 0, None, "timestamp", 0, 9, 9,
      3, None, None),
