@@ -172,11 +172,13 @@ TEST_F(SharedConnectionThreads, DisconnectWaitsForTheRunningStatementCall) {
   std::chrono::steady_clock::time_point ended;
   std::thread slow([&] {
     started = true;
-    failure = run(running, "@@fault delay 1");
+    failure = run(running, "@@fault delay 2");
     ended = std::chrono::steady_clock::now();
   });
+  // The call has to be under way before the disconnect; a loaded machine may hold the thread back
+  // for a good part of a second.
   while (!started) std::this_thread::yield();
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
   EXPECT_EQ(SQLDisconnect(dbc), SQL_SUCCESS) << stateOf(SQL_HANDLE_DBC, dbc);
   const auto disconnected = std::chrono::steady_clock::now();
   slow.join();
