@@ -65,6 +65,7 @@ KvlConnection* kvl_connection_new(const char* host, std::uint32_t port, const ch
 
 void kvl_connection_free(KvlConnection* connection) {
   std::free(connection->payload);
+  std::free(connection->packed);
   std::free(connection->request);
   std::free(connection->aheadOut);
   delete connection;

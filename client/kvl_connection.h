@@ -47,6 +47,10 @@ struct KvlConnection {
   std::uint8_t* payload;       // the current reply payload, until a cursor takes it
   std::uint32_t payloadLength;
   std::size_t payloadCapacity;
+  // A compressed payload as it arrived, kept for the next compressed reply: its inflated form
+  // becomes the payload, an allocation of its own that a cursor takes.
+  std::uint8_t* packed;
+  std::size_t packedCapacity;
   // The request being sent, header to data, so that it leaves in one write; kept for the next
   // request unless it grew large.
   std::uint8_t* request;

@@ -21,6 +21,8 @@ constexpr std::size_t maxRequestData = 0xFFFFFFFFu - kvlIvSize - 64;
 constexpr std::size_t smallRequestSize = 4096;
 // A request buffer up to this size stays with the connection; a larger one goes after its request.
 constexpr std::size_t keptRequestSize = std::size_t{64} << 10;
+// A compressed payload's buffer up to this size stays for the next one; a larger one goes.
+constexpr std::size_t keptPackedSize = std::size_t{16} << 20;
 
 int fail(KvlConnection* connection, int code, const char* message) {
   kvl_set_error(connection, code, message);
@@ -86,11 +88,28 @@ int inflatePayload(KvlConnection* connection) {
     if (result == Z_OK || result == Z_BUF_ERROR) return kvl_fail_packet_size(connection);
     return fail(connection, -5, "An error occured while trying to uncompress received cursor");
   }
-  std::free(connection->payload);
+  std::free(connection->packed);
+  bool kept = connection->payloadCapacity <= keptPackedSize;
+  if (!kept) std::free(connection->payload);
+  connection->packed = kept ? connection->payload : nullptr;
+  connection->packedCapacity = kept ? connection->payloadCapacity : 0;
   connection->payload = inflated;
   connection->payloadLength = inflatedSize;
   connection->payloadCapacity = std::max<std::size_t>(inflatedSize, 1);
   return 0;
+}
+
+// A compressed payload is read into the buffer the last one left, unless a payload nobody took
+// still holds one.
+void receiveIntoPacked(KvlConnection* connection) {
+  if ((connection->replyHeader.bytes[kvlReplyFlagsAt] & kvlReplyCompressed) == 0 ||
+      connection->payload != nullptr || connection->packed == nullptr) {
+    return;
+  }
+  connection->payload = connection->packed;
+  connection->payloadCapacity = connection->packedCapacity;
+  connection->packed = nullptr;
+  connection->packedCapacity = 0;
 }
 
 int gatherAhead(KvlConnection* connection, const std::uint8_t* bytes, std::size_t length) {
@@ -317,6 +336,7 @@ int kvl_read_reply_header(KvlConnection* connection, std::int64_t expectedSize, 
 int kvl_read_reply_payload(KvlConnection* connection, int stopAtEnd, int end, std::uint32_t timeout) {
   connection->payloadLength = 0;
   if (connection->expectedSize == 0) return 0;
+  receiveIntoPacked(connection);
   if (kvl_socketread(connection, 0, timeout) != 0) return -1;
   if (stopAtEnd && end) {
     // Read only to stay in step with the stream.

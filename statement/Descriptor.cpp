@@ -187,13 +187,6 @@ SQLRETURN Descriptor::getDescRec(SQLSMALLINT recordNumber, SQLCHAR* name, SQLSMA
                             scale, nullable);
 }
 
-DescriptorRecord* Descriptor::getRecord(SQLSMALLINT recordNumber) const {
-  if (recordNumber < 0 || static_cast<std::size_t>(recordNumber) >= records_.size()) {
-    return nullptr;
-  }
-  return records_[static_cast<std::size_t>(recordNumber)].get();
-}
-
 SQLRETURN Descriptor::copy(const Descriptor& source) {
   diagnostics_.clear();
   if (type_ == DescriptorType::implementationRow) return refuse("HY016");
@@ -287,8 +280,6 @@ SQLLEN* Descriptor::getBindOffsetPtr() const { return bindOffsetPtr_; }
 
 SQLINTEGER Descriptor::getBindType() const { return bindType_; }
 
-SQLSMALLINT Descriptor::getCount() const { return static_cast<SQLSMALLINT>(records_.size() - 1); }
-
 SQLULEN* Descriptor::getRowsProcessedPtr() const { return rowsProcessedPtr_; }
 
 SQLLEN Descriptor::bindOffset() const { return bindOffsetPtr_ != nullptr ? *bindOffsetPtr_ : 0; }
@@ -341,6 +332,8 @@ void Descriptor::findBoundRecords(SQLUINTEGER retrieveData, std::vector<BoundRec
 SQLRETURN Descriptor::convertBoundRow(SQLULEN rowIndex, const std::vector<BoundRecord>& bound,
                                       Descriptor& implementation, SQLULEN implementationRow,
                                       SQLULEN maxLength, DiagnosticHeader& diagnostics) {
+  // A row read by SQLGetData alone has nothing to convert here.
+  if (bound.empty()) return SQL_SUCCESS;
   SQLRETURN result = SQL_SUCCESS;
   const auto rowNumber = static_cast<SQLLEN>(rowIndex + 1);
   const bool tracing = isTracing();

@@ -6,6 +6,7 @@
 // Record 0 is the bookmark record and always exists; records 1 to SQL_DESC_COUNT follow it
 // without gaps. Refusals post their state on the descriptor's diagnostics with an empty message
 // (the state's standard text), native error 0, column and row -1, and answer SQL_ERROR.
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,8 +68,14 @@ class Descriptor : public ConnectionChild {
                                SQLSMALLINT* stringLength, SQLSMALLINT* type, SQLSMALLINT* subType,
                                SQLLEN* length, SQLSMALLINT* precision, SQLSMALLINT* scale,
                                SQLSMALLINT* nullable);
-  // The record of that number; null when there is none.
-  virtual DescriptorRecord* getRecord(SQLSMALLINT recordNumber) const;
+  // The record of that number; null when there is none. Inline: every SQLGetData and every
+  // converted cell asks for one.
+  DescriptorRecord* getRecord(SQLSMALLINT recordNumber) const {
+    if (recordNumber < 0 || static_cast<std::size_t>(recordNumber) >= records_.size()) {
+      return nullptr;
+    }
+    return records_[static_cast<std::size_t>(recordNumber)].get();
+  }
 
   // SQLCopyDesc into this descriptor: the header fields but ALLOC_TYPE and every record with
   // all its fields replace this descriptor's own. Pointers to data, lengths and indicators pass
@@ -100,7 +107,7 @@ class Descriptor : public ConnectionChild {
   virtual SQLUSMALLINT* getArrayStatusPtr() const;
   virtual SQLLEN* getBindOffsetPtr() const;
   virtual SQLINTEGER getBindType() const;
-  virtual SQLSMALLINT getCount() const;
+  SQLSMALLINT getCount() const { return static_cast<SQLSMALLINT>(records_.size() - 1); }
   virtual SQLULEN* getRowsProcessedPtr() const;
 
   // Address of element rowIndex of a bound buffer that starts at `base`, the bind offset

@@ -582,10 +582,11 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
   } else {
     length = std::strlen(text);
   }
-  if (isTextType(fields_.conciseType) || isBinaryType(fields_.conciseType)) {
-    length = lengthWithinMaximum(
-        text, length, site.maxLength,
-        isTextType(fields_.conciseType) && connection_.encoding() == utf8Charset);
+  const bool textColumn = isTextType(fields_.conciseType);
+  const bool binaryColumn = !textColumn && isBinaryType(fields_.conciseType);
+  if (site.maxLength != 0 && (textColumn || binaryColumn)) {
+    length = lengthWithinMaximum(text, length, site.maxLength,
+                                 textColumn && connection_.encoding() == utf8Charset);
   }
   // A position past the value's end: SQLGetData returned it whole before.
   const SQLULEN startPosition = piecePosition != nullptr ? *piecePosition : 0;
@@ -634,7 +635,7 @@ SQLRETURN DescriptorRecord::convertImpToAppValue(SQLULEN implementationRow, SQLS
   } else {
     if (kind == CTypeClass::number) {
       // A date's or a blob's text would parse as the number it starts with.
-      if (isDateTimeType(fields_.conciseType) || isBinaryType(fields_.conciseType)) {
+      if (binaryColumn || isDateTimeType(fields_.conciseType)) {
         return fail("07006");
       }
       outcome = convertToNumber(cType, text, length, target, tracing ? &fixedValue : nullptr);

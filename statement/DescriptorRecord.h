@@ -189,9 +189,10 @@ class DescriptorRecord {
 
   // The C type that SQL_C_DEFAULT stands for with a column of the SQL type (the connection's).
   virtual SQLSMALLINT defaultCType(SQLSMALLINT sqlType) const;
-  // Bytes of the current value that SQLGetData has already returned.
-  virtual void setNextByte(SQLULEN value) { nextByte_ = value; }
-  virtual SQLULEN nextByte() const { return nextByte_; }
+  // Bytes of the current value that SQLGetData has already returned. Set for every column of
+  // every row fetched and read by every SQLGetData, so not virtual.
+  void setNextByte(SQLULEN value) { nextByte_ = value; }
+  SQLULEN nextByte() const { return nextByte_; }
   virtual DescriptorType descriptorType() const { return descriptorType_; }
   virtual DiagnosticHeader& diagnostics() const { return diagnostics_; }
 

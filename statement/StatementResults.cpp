@@ -202,7 +202,9 @@ SQLRETURN Statement::getData(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOI
   const auto number = static_cast<SQLSMALLINT>(column);
   DescriptorRecord& record = *ird_->getRecord(number);
   SQLULEN position = record.nextByte();
-  const ConversionSite site{diagnostics_, number, SQL_NO_ROW_NUMBER, ard_->getRecord(number),
+  // The bound record matters only to a target type that defers to it.
+  const ConversionSite site{diagnostics_, number, SQL_NO_ROW_NUMBER,
+                            targetType == SQL_ARD_TYPE ? ard_->getRecord(number) : nullptr,
                             maxLength_};
   const SQLRETURN rc = record.convertImpToAppValue(
       0, targetType, target, bufferLength, lengthOrIndicator, lengthOrIndicator, &position, site);

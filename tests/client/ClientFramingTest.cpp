@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -256,6 +257,35 @@ TEST(ClientFraming, CompressedEncryptedReplyIsDecryptedThenInflated) {
   ASSERT_EQ(kvl_read_reply(peer.connection(), -1, -1, 0, &end, 0), 0);
   ASSERT_EQ(peer.connection()->payloadLength, 5000u);
   EXPECT_EQ(Bytes(peer.connection()->payload, peer.connection()->payload + 5000), clear);
+}
+
+// Each chunk's inflated payload is taken by its cursor; the compressed bytes of the next chunk
+// land in the buffer the previous one left, decrypted where they lie.
+TEST(ClientFraming, CompressedRepliesShareOneReceiveBuffer) {
+  MemoryPeer peer;
+  encryptAt(peer.connection(), 4);
+  Bytes first(6000);
+  for (std::size_t i = 0; i < first.size(); ++i) first[i] = static_cast<std::uint8_t>(i * 7 % 251);
+  Bytes second(5000, 'b');
+  second[4999] = 'c';
+  for (const Bytes* clear : {&first, &second}) {
+    peer.queue(packet(Reply{0, 0x08, 1, static_cast<std::uint32_t>(clear->size()), 0, 0, 0,
+                            sealed(peer.connection(), deflated(*clear))}));
+  }
+  int end = 0;
+  ASSERT_EQ(kvl_read_reply(peer.connection(), -1, -1, 0, &end, 0), 0);
+  KvlConnection* connection = peer.connection();
+  const std::uint8_t* packed = connection->packed;
+  ASSERT_NE(packed, nullptr);
+  EXPECT_EQ(Bytes(connection->payload, connection->payload + connection->payloadLength), first);
+  std::free(connection->payload);  // as a cursor takes it
+  connection->payload = nullptr;
+  connection->payloadCapacity = 0;
+
+  ASSERT_EQ(kvl_read_reply(connection, -1, -1, 0, &end, 0), 0);
+  EXPECT_EQ(connection->packed, packed);
+  EXPECT_EQ(connection->payloadCapacity, second.size());
+  EXPECT_EQ(Bytes(connection->payload, connection->payload + connection->payloadLength), second);
 }
 
 TEST(ClientFraming, ExpectedSizeAndFieldCountAreChecked) {
