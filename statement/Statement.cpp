@@ -5,6 +5,7 @@
 #include <cstring>
 #include <deque>
 #include <limits>
+#include <utility>
 
 #include "core/AppBuffer.h"
 #include "core/Connection.h"
@@ -263,12 +264,17 @@ SQLRETURN Statement::executeParameterSets(const std::string& text) {
   // The sets sent ahead whose outcomes are still to be read, oldest first. Each set's time goes
   // to the query log alone, so a logging connection runs them one by one.
   const bool ahead = sets > 1 && !connection_->isQueryLogEnabled();
-  std::deque<SQLULEN> inFlight;
+  // A set whose values converted with a warning keeps it when it runs without one.
+  const auto withConversion = [](SQLRETURN converted, SQLRETURN ran) {
+    return ran == SQL_SUCCESS ? converted : ran;
+  };
+  // Each set in flight with how its values converted.
+  std::deque<std::pair<SQLULEN, SQLRETURN>> inFlight;
   const auto settleOldest = [&] {
-    const SQLULEN set = inFlight.front();
+    const auto [set, converted] = inFlight.front();
     inFlight.pop_front();
     diagnosticRow_ = rowOf(set);
-    settle(set, readAhead());
+    settle(set, withConversion(converted, readAhead()));
   };
   std::string finalText;
   for (SQLULEN set = 0; set < sets; ++set) {
@@ -278,23 +284,24 @@ SQLRETURN Statement::executeParameterSets(const std::string& text) {
     // Each set starts again from the template; a text without markers is final as it is,
     // whatever is bound. A value the application bound wrongly fails its set before the set is
     // sent.
-    SQLRETURN rc = markers.empty()
-                       ? SQL_SUCCESS
-                       : substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
+    const SQLRETURN converted =
+        markers.empty() ? SQL_SUCCESS
+                        : substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
     const std::string& sent = markers.empty() ? text : finalText;
-    if (rc == SQL_SUCCESS && ahead && sendsAhead(sent)) {
+    SQLRETURN rc = converted;
+    if (SQL_SUCCEEDED(converted) && ahead && sendsAhead(sent)) {
       while (!inFlight.empty() && !hasRoomAhead(sent)) settleOldest();
       diagnosticRow_ = rowOf(set);
       rc = sendAhead(sent, set);
-    } else if (rc == SQL_SUCCESS) {
+    } else if (SQL_SUCCEEDED(converted)) {
       while (!inFlight.empty()) settleOldest();
       diagnosticRow_ = rowOf(set);
-      rc = runFinalizedQuery(sent, set);
+      rc = withConversion(converted, runFinalizedQuery(sent, set));
     }
     diagnosticRow_ = SQL_NO_ROW_NUMBER;
     if (rc == SQL_NEED_DATA) return rc;
     if (rc == SQL_STILL_EXECUTING) {
-      inFlight.push_back(set);
+      inFlight.emplace_back(set, converted);
     } else {
       settle(set, rc);
     }

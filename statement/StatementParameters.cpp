@@ -77,6 +77,87 @@ bool isNumberText(std::string_view text) {
   return i == text.size();
 }
 
+// Bits of the exact integer SQL types, SQL_BIT's one among them; 0 for the other types.
+int integerBits(SQLSMALLINT sqlType) {
+  switch (sqlType) {
+    case SQL_BIT:
+      return 1;
+    case SQL_TINYINT:
+      return 8;
+    case SQL_SMALLINT:
+      return 16;
+    case SQL_INTEGER:
+      return 32;
+    case SQL_BIGINT:
+      return 64;
+    default:
+      return 0;
+  }
+}
+
+enum class IntegerFit { exact, truncated, outOfRange };
+
+// Past any exponent that could matter to a 64-bit value; the bound keeps the count of whole
+// digits from overflowing.
+constexpr long long exponentBound = 1000000000;
+
+// `number`, a number text, as the integer an integer type of `bits` holds, cut toward zero. The
+// digits are worked as text: through a double the 64-bit values would lose their last digits.
+IntegerFit exactInteger(std::string_view number, int bits, bool isUnsigned, std::string& integer) {
+  const bool negative = number.front() == '-';
+  if (number.front() == '+' || negative) number.remove_prefix(1);
+  std::string digits;
+  std::size_t point = std::string::npos;
+  std::size_t i = 0;
+  for (; i < number.size() && number[i] != 'e' && number[i] != 'E'; ++i) {
+    if (number[i] == '.') {
+      point = digits.size();
+    } else {
+      digits += number[i];
+    }
+  }
+  long long exponent = 0;
+  if (i < number.size()) {
+    const bool negativeExponent = number[++i] == '-';
+    if (number[i] == '+' || negativeExponent) ++i;
+    for (; i < number.size(); ++i) {
+      exponent = std::min(exponent * 10 + (number[i] - '0'), exponentBound);
+    }
+    if (negativeExponent) exponent = -exponent;
+  }
+  const std::size_t first = digits.find_first_not_of('0');
+  if (first == std::string::npos) {
+    integer = "0";
+    return IntegerFit::exact;
+  }
+  // The digits from the first significant one, and how many of them stand before the point.
+  const long long wholeDigits =
+      static_cast<long long>(point == std::string::npos ? digits.size() : point) -
+      static_cast<long long>(first) + exponent;
+  digits.erase(0, first);
+  if (wholeDigits > std::numeric_limits<std::uint64_t>::digits10 + 1) {
+    return IntegerFit::outOfRange;
+  }
+  const auto whole = static_cast<std::size_t>(std::max(wholeDigits, 0LL));
+  const bool truncated = digits.find_first_not_of('0', whole) != std::string::npos;
+  std::string magnitude = digits.substr(0, whole);
+  magnitude.append(whole - magnitude.size(), '0');
+  if (magnitude.empty()) magnitude = "0";
+  std::uint64_t value = 0;
+  if (std::from_chars(magnitude.data(), magnitude.data() + magnitude.size(), value).ec !=
+      std::errc()) {
+    return IntegerFit::outOfRange;
+  }
+  // An unsigned type takes no value below zero, -0.5 included.
+  if (negative && isUnsigned) return IntegerFit::outOfRange;
+  const std::uint64_t largest = isUnsigned
+                                    ? std::numeric_limits<std::uint64_t>::max() >> (64 - bits)
+                                    : (std::uint64_t{1} << (bits - 1)) - (negative ? 0 : 1);
+  if (value > largest) return IntegerFit::outOfRange;
+  integer = negative && value != 0 ? "-" + magnitude : magnitude;
+  return truncated ? IntegerFit::truncated : IntegerFit::exact;
+}
+
 // Hex digits in pairs, the body of an X'..' literal.
 bool isHexText(std::string_view text) {
   if (text.size() % 2 != 0) return false;
@@ -275,7 +356,8 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
   const auto number = static_cast<SQLSMALLINT>(parameter);
   if (number < 1 || number > apd.getCount() || number > ipd.getCount()) return post("07002");
   const DescriptorRecord& application = *apd.getRecord(number);
-  const SQLSMALLINT sqlType = ipd.getRecord(number)->getConciseType();
+  const DescriptorRecord& implementation = *ipd.getRecord(number);
+  const SQLSMALLINT sqlType = implementation.getConciseType();
   SQLSMALLINT cType = application.getConciseType();
   if (cType == SQL_C_DEFAULT) cType = connection_->defaultCType(sqlType);
 
@@ -290,9 +372,26 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
   if (value == nullptr) return post("07002");
   if (length < 0 && length != SQL_NTS) return post("HY090");
 
+  // An integer type holds the number cut toward zero, within its range; the bit holds 0 or 1.
+  const int bits = integerBits(sqlType);
+  const auto integerLiteral = [&](std::string_view number) -> SQLRETURN {
+    const bool isUnsigned = sqlType == SQL_BIT || implementation.getUnsigned() == SQL_TRUE;
+    const IntegerFit fit = exactInteger(number, bits, isUnsigned, text);
+    if (fit == IntegerFit::outOfRange) return post("22003");
+    // Above the signed range the server would read the digits as an approximate number; quoted
+    // they keep every digit.
+    std::int64_t signedValue = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), signedValue).ec != std::errc()) {
+      quoteLiteral(text, cType, sqlType);
+    }
+    if (fit == IntegerFit::exact) return SQL_SUCCESS;
+    postRecord("01S07", 0, "");
+    return SQL_SUCCESS_WITH_INFO;
+  };
   // A number: bare for the numeric types, quoted for the others, refused for binary ones.
   const auto numberLiteral = [&](std::string digits, bool keepQuoted) -> SQLRETURN {
     if (isBinaryType(sqlType)) return post("07006");
+    if (bits > 0) return integerLiteral(digits);
     text = std::move(digits);
     if (keepQuoted || !takesNumber(sqlType)) quoteLiteral(text, cType, sqlType);
     return SQL_SUCCESS;
@@ -302,6 +401,7 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
     if (takesNumber(sqlType)) {
       const std::string_view trimmed = trimBlanks(characters);
       if (!isNumberText(trimmed)) return post("22018");
+      if (bits > 0) return integerLiteral(trimmed);
       text.assign(trimmed.data(), trimmed.size());
       return SQL_SUCCESS;
     }
@@ -476,17 +576,20 @@ SQLRETURN Statement::substituteRecords(const std::string& sqlTemplate,
   const std::string_view source(sqlTemplate);
   std::string literal;
   std::size_t copied = 0;
+  SQLRETURN converted = SQL_SUCCESS;
   for (std::size_t k = 0; k < markers.size(); ++k) {
     bool isNull = false;
     const auto record = records != nullptr ? records[k] : static_cast<SQLUSMALLINT>(k + 1);
     const SQLRETURN rc = formatParameterValue(record, apd, ipd, set, literal, isNull);
-    if (rc != SQL_SUCCESS) return rc;
+    if (!SQL_SUCCEEDED(rc)) return rc;
+    // A value converted with a warning is still sent; the warning stays with the text.
+    if (rc == SQL_SUCCESS_WITH_INFO) converted = rc;
     appendSeparated(finalText, source.substr(copied, markers[k] - copied));
     appendSeparated(finalText, literal);
     copied = markers[k] + 1;
   }
   appendSeparated(finalText, source.substr(copied));
-  return SQL_SUCCESS;
+  return converted;
 }
 
 std::string Statement::hexEncode(const unsigned char* bytes, std::size_t length) {

@@ -709,6 +709,31 @@ TEST_F(PeopleProgram, WideTextIsAddedAsItsCharacters) {
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
 }
 
+// A number with a fraction for an integer column is added cut toward zero, its row added with the
+// warning.
+TEST_F(PeopleProgram, AFractionForAnIntegerColumnIsAddedCut) {
+  SQLHSTMT stmt = statement();
+  setAttribute(stmt, SQL_ATTR_ROW_ARRAY_SIZE, 2);
+  SQLUSMALLINT statuses[2] = {9, 9};
+  setAttribute(stmt, SQL_ATTR_ROW_STATUS_PTR, reinterpret_cast<SQLULEN>(statuses));
+  SQLDOUBLE ids[2] = {42.5, 43};
+  SQLCHAR names[2][2] = {"x", "y"};
+  SQLLEN lengths[2] = {SQL_NTS, SQL_NTS};
+  SQLBindCol(stmt, 1, SQL_C_DOUBLE, ids, 0, nullptr);
+  SQLBindCol(stmt, 2, SQL_C_CHAR, names, sizeof names[0], lengths);
+  run(stmt, "select id, name from people");
+  newTexts();
+  EXPECT_EQ(SQLBulkOperations(stmt, SQL_ADD), SQL_SUCCESS_WITH_INFO);
+  EXPECT_EQ(records(stmt), (std::vector<Record>{{"01S07", "", 1}}));
+  EXPECT_EQ(statuses[0], SQL_ROW_ADDED);
+  EXPECT_EQ(statuses[1], SQL_ROW_ADDED);
+  EXPECT_EQ(newTexts(),
+            (std::vector<std::string>{"insert into people (id, name) values (42, 'x')",
+                                      "insert into people (id, name) values (43, 'y')"}));
+  EXPECT_EQ(addedRows(), (std::vector<std::string>{"42|x|dflt", "43|y|dflt"}));
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+}
+
 // After an add the result reads on from where it stood: a forward-only one, which reads the rows
 // the statement holds from its query, and a static one, which does not show the added rows.
 TEST_F(SetPosProgram, ResultsReadOnAfterAnAdd) {

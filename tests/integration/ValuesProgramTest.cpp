@@ -79,7 +79,7 @@ TEST_F(OdbcProgram, PutDataOfFixedLengthTypesIgnoresTheLengthGiven) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Arrays of five parameter sets, set 2 failing.
+// Arrays of five parameter sets, set 2 failing or converted with a warning.
 
 class ParameterArrayProgram : public OdbcProgram {
  protected:
@@ -127,6 +127,7 @@ TEST_F(ParameterArrayProgram, ASetFailingByConversionOrConstraintFailsAlone) {
   const SQLUSMALLINT S = SQL_PARAM_SUCCESS;
   const SQLUSMALLINT E = SQL_PARAM_ERROR;
   const SQLUSMALLINT U = SQL_PARAM_UNUSED;
+  const SQLUSMALLINT W = SQL_PARAM_SUCCESS_WITH_INFO;
   const SQLUSMALLINT ignoreSet3[kSets] = {SQL_PARAM_PROCEED, SQL_PARAM_PROCEED, SQL_PARAM_PROCEED,
                                           SQL_PARAM_IGNORE, SQL_PARAM_PROCEED};
   const struct {
@@ -149,6 +150,13 @@ TEST_F(ParameterArrayProgram, ASetFailingByConversionOrConstraintFailsAlone) {
        {"22018 row 1", "HY000 row 2", "22018 row 3", "HY000 row 4", "22018 row 5"}, ""},
       {"none", {"1", "2", "3", "4", "5"}, nullptr, SQL_SUCCESS, {S, S, S, S, S}, 5, {},
        "1|a\n2|b\n3|c\n4|d\n5|e\n"},
+      // An integer column takes the number cut toward zero, with the warning in that set's row.
+      {"fraction", {"1", "2", "2.5", "4", "5"}, nullptr, SQL_SUCCESS_WITH_INFO, {S, S, W, S, S}, 5,
+       {"01S07 row 3"}, "1|a\n2|b\n2|c\n4|d\n5|e\n"},
+      {"fraction and failure", {"1", "-0.5", "2e2", "4", "5"}, nullptr, SQL_SUCCESS_WITH_INFO,
+       {S, W, E, S, S}, 5, {"01S07 row 2", "HY000 row 3"}, "0|b\n1|a\n4|d\n5|e\n"},
+      {"beyond integer", {"1", "2", "3e9", "4", "5"}, nullptr, SQL_SUCCESS_WITH_INFO,
+       {S, S, E, S, S}, 5, {"22003 row 3"}, "1|a\n2|b\n4|d\n5|e\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -161,8 +169,51 @@ TEST_F(ParameterArrayProgram, ASetFailingByConversionOrConstraintFailsAlone) {
     EXPECT_EQ(processed_, c.processed);
     EXPECT_EQ(diagnosticRows(stmt), c.records);
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    EXPECT_EQ(storedRows("select x, label from pa order by x"), c.stored);
+    EXPECT_EQ(storedRows("select x, label from pa order by x, label"), c.stored);
   }
+}
+
+// One execution, prepared or with its value given at execution, answers the warning of a value
+// cut for its integer column, and the cut value is what is stored.
+TEST_F(OdbcProgram, AFractionForAnIntegerColumnIsCutWithAWarning) {
+  exec("create table fr (id integer, n integer, b bit)");
+  SQLHSTMT stmt = statement();
+  ASSERT_EQ(SQLPrepare(stmt, sqlText("insert into fr values (1, ?, ?)"), SQL_NTS), SQL_SUCCESS);
+  char number[] = "-7.9";
+  char bit[] = "0.5";
+  SQLLEN nts = SQL_NTS;
+  ASSERT_EQ(SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_INTEGER, 0, 0, number,
+                             sizeof number, &nts),
+            SQL_SUCCESS);
+  ASSERT_EQ(SQLBindParameter(stmt, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_BIT, 0, 0, bit, sizeof bit,
+                             &nts),
+            SQL_SUCCESS);
+  EXPECT_EQ(SQLExecute(stmt), SQL_SUCCESS_WITH_INFO);
+  EXPECT_EQ(diagnosticRows(stmt), (std::vector<std::string>{"01S07 row -1", "01S07 row -1"}));
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+
+  stmt = statement();
+  SQLLEN atExecution = SQL_DATA_AT_EXEC;
+  ASSERT_EQ(SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_BIGINT, 0, 0,
+                             attribute(1), 0, &atExecution),
+            SQL_SUCCESS);
+  ASSERT_EQ(SQLExecDirect(stmt, sqlText("insert into fr values (2, ?, 1)"), SQL_NTS),
+            SQL_NEED_DATA);
+  ASSERT_EQ(SQLParamData(stmt, nullptr), SQL_NEED_DATA);
+  SQLDOUBLE value = 2.75;
+  ASSERT_EQ(SQLPutData(stmt, &value, 0), SQL_SUCCESS);
+  EXPECT_EQ(SQLParamData(stmt, nullptr), SQL_SUCCESS_WITH_INFO);
+  EXPECT_EQ(sqlState(stmt), "01S07");
+  // Beyond the column's type the value is refused and nothing is stored.
+  char huge[] = "9223372036854775808";
+  ASSERT_EQ(SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_BIGINT, 0, 0, huge,
+                             sizeof huge, &nts),
+            SQL_SUCCESS);
+  EXPECT_EQ(SQLExecDirect(stmt, sqlText("insert into fr values (3, ?, 1)"), SQL_NTS), SQL_ERROR);
+  EXPECT_EQ(sqlState(stmt), "22003");
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  EXPECT_EQ(storedRows("select id, n, b, typeof(n) from fr order by id"),
+            "1|-7|0|integer\n2|2|1|integer\n");
 }
 
 // A query run over an array keeps the last set's result only, as SQL_PARAM_ARRAY_SELECTS says.

@@ -49,7 +49,8 @@ std::string today() {
   return text;
 }
 
-// What a parameter's literal is, or the state that refuses it ("state 22018"), or "need data".
+// What a parameter's literal is, with the warning its conversion gives ("2 with 01S07"), or the
+// state that refuses it ("state 22018"), or "need data".
 struct LiteralCase {
   const char* name;
   SQLSMALLINT cType;
@@ -71,6 +72,9 @@ class ParameterLiteralTest : public ::testing::Test {
         sqlTemplate, findAllOutsideQuotes(sqlTemplate, "?"), *statement_.appParamDesc(),
         *statement_.impParamDesc(), 0, finalText);
     if (rc == SQL_NEED_DATA) return "need data";
+    if (rc == SQL_SUCCESS_WITH_INFO) {
+      return finalText + " with " + testsupport::takeState(statement_.diagnostics());
+    }
     if (rc != SQL_SUCCESS) return "state " + testsupport::takeState(statement_.diagnostics());
     return finalText;
   }
@@ -174,25 +178,81 @@ TEST_F(ParameterLiteralTest, EachValueBecomesOneLiteralOrARefusal) {
        "state 22018"},
       {"blob as number", SQL_C_BINARY, SQL_INTEGER, "\x0a\xff", 2, 2, "state 07006"},
       // Integers: bare for numbers, quoted for text, never into binary.
-      {"unsigned long", SQL_C_ULONG, SQL_INTEGER, bytesOf(SQLUINTEGER{3000000000u}), 0, 0,
-       "3000000000"},
+      {"unsigned long", SQL_C_ULONG, SQL_INTEGER, bytesOf(SQLUINTEGER{2147483647u}), 0, 0,
+       "2147483647"},
+      {"unsigned long beyond integer", SQL_C_ULONG, SQL_INTEGER, bytesOf(SQLUINTEGER{2147483648u}),
+       0, 0, "state 22003"},
+      {"big beyond integer", SQL_C_SBIGINT, SQL_INTEGER, bytesOf(SQLBIGINT{-2147483649LL}), 0, 0,
+       "state 22003"},
       {"signed long", SQL_C_SLONG, SQL_INTEGER, bytesOf(SQLINTEGER{-5}), 0, 0, "-5"},
       {"long ignores length", SQL_C_LONG, SQL_BIGINT, bytesOf(SQLINTEGER{7}), 0, 123, "7"},
       {"signed long as text", SQL_C_SLONG, SQL_VARCHAR, bytesOf(SQLINTEGER{-5}), 0, 0, "'-5'"},
       {"long as date", SQL_C_SLONG, SQL_TYPE_DATE, bytesOf(SQLINTEGER{5}), 0, 0, "'5'"},
       {"long as blob", SQL_C_SLONG, SQL_VARBINARY, bytesOf(SQLINTEGER{5}), 0, 0, "state 07006"},
       {"short", SQL_C_SSHORT, SQL_SMALLINT, bytesOf(SQLSMALLINT{-32768}), 0, 0, "-32768"},
-      {"unsigned short", SQL_C_USHORT, SQL_SMALLINT, bytesOf(SQLUSMALLINT{65535}), 0, 0, "65535"},
+      {"unsigned short", SQL_C_USHORT, SQL_SMALLINT, bytesOf(SQLUSMALLINT{65535}), 0, 0,
+       "state 22003"},
       {"tiny", SQL_C_STINYINT, SQL_TINYINT, bytesOf(static_cast<signed char>(-128)), 0, 0, "-128"},
-      {"unsigned tiny", SQL_C_UTINYINT, SQL_TINYINT, bytesOf(static_cast<unsigned char>(255)), 0,
-       0, "255"},
+      {"unsigned tiny", SQL_C_UTINYINT, SQL_TINYINT, bytesOf(static_cast<unsigned char>(127)), 0,
+       0, "127"},
+      {"unsigned tiny beyond", SQL_C_UTINYINT, SQL_TINYINT,
+       bytesOf(static_cast<unsigned char>(128)), 0, 0, "state 22003"},
       {"bit", SQL_C_BIT, SQL_BIT, bytesOf(static_cast<unsigned char>(1)), 0, 0, "1"},
       {"big", SQL_C_SBIGINT, SQL_BIGINT, bytesOf(std::numeric_limits<SQLBIGINT>::min()), 0, 0,
        "-9223372036854775808"},
       {"unsigned big", SQL_C_UBIGINT, SQL_BIGINT, bytesOf(SQLUBIGINT{9223372036854775807u}), 0, 0,
        "9223372036854775807"},
       {"unsigned big above signed", SQL_C_UBIGINT, SQL_BIGINT,
+       bytesOf(SQLUBIGINT{9223372036854775808u}), 0, 0, "state 22003"},
+      {"unsigned big as numeric", SQL_C_UBIGINT, SQL_NUMERIC,
        bytesOf(std::numeric_limits<SQLUBIGINT>::max()), 0, 0, "'18446744073709551615'"},
+      // The integer types hold a number cut toward zero, worked as digits so that every 64-bit
+      // value stays exact, and refuse one beyond their range.
+      {"fraction cut", SQL_C_CHAR, SQL_INTEGER, "2.5", 0, kNts, "2 with 01S07"},
+      {"negative fraction cut", SQL_C_CHAR, SQL_INTEGER, "-2.5", 0, kNts, "-2 with 01S07"},
+      {"below one", SQL_C_CHAR, SQL_SMALLINT, "-0.75", 0, kNts, "0 with 01S07"},
+      {"exponent exact", SQL_C_CHAR, SQL_INTEGER, "2.5e3", 0, kNts, "2500"},
+      {"exponent leaves fraction", SQL_C_CHAR, SQL_INTEGER, "25e-1", 0, kNts, "2 with 01S07"},
+      {"zero fraction", SQL_C_CHAR, SQL_INTEGER, "+7.000", 0, kNts, "7"},
+      {"blanks around", SQL_C_CHAR, SQL_INTEGER, " 7 ", 0, kNts, "7"},
+      {"leading zeros", SQL_C_CHAR, SQL_TINYINT, "-000127.0e0", 0, kNts, "-127"},
+      {"zero with huge exponent", SQL_C_CHAR, SQL_INTEGER, "0.0e99999999999999999999", 0, kNts,
+       "0"},
+      {"tiny fraction", SQL_C_CHAR, SQL_INTEGER, "1e-99999999999999999999", 0, kNts,
+       "0 with 01S07"},
+      {"beyond integer", SQL_C_CHAR, SQL_INTEGER, "1e20", 0, kNts, "state 22003"},
+      {"integer top", SQL_C_CHAR, SQL_INTEGER, "2147483647.9", 0, kNts, "2147483647 with 01S07"},
+      {"integer bottom", SQL_C_CHAR, SQL_INTEGER, "-2147483648", 0, kNts, "-2147483648"},
+      {"past integer bottom", SQL_C_CHAR, SQL_INTEGER, "-2147483649", 0, kNts, "state 22003"},
+      {"smallint top", SQL_C_CHAR, SQL_SMALLINT, "32767", 0, kNts, "32767"},
+      {"past smallint", SQL_C_CHAR, SQL_SMALLINT, "32768", 0, kNts, "state 22003"},
+      {"past tinyint", SQL_C_CHAR, SQL_TINYINT, "-129", 0, kNts, "state 22003"},
+      {"bigint top", SQL_C_CHAR, SQL_BIGINT, "9223372036854775807", 0, kNts,
+       "9223372036854775807"},
+      {"bigint bottom", SQL_C_CHAR, SQL_BIGINT, "-9223372036854775808.5", 0, kNts,
+       "-9223372036854775808 with 01S07"},
+      {"past bigint", SQL_C_CHAR, SQL_BIGINT, "9223372036854775808", 0, kNts, "state 22003"},
+      {"past unsigned 64 bits", SQL_C_CHAR, SQL_BIGINT, "99999999999999999999", 0, kNts,
+       "state 22003"},
+      {"bigint by exponent", SQL_C_CHAR, SQL_BIGINT, "9.223372036854775807e18", 0, kNts,
+       "9223372036854775807"},
+      {"wide fraction", SQL_C_WCHAR, SQL_BIGINT, wideBytes(u"-3.9"), 0, kNts, "-3 with 01S07"},
+      {"not a number", SQL_C_CHAR, SQL_INTEGER, "2.5x", 0, kNts, "state 22018"},
+      {"double cut", SQL_C_DOUBLE, SQL_INTEGER, bytesOf(2.75), 0, 0, "2 with 01S07"},
+      {"double exact", SQL_C_DOUBLE, SQL_BIGINT, bytesOf(-1e15), 0, 0, "-1000000000000000"},
+      {"double beyond", SQL_C_DOUBLE, SQL_BIGINT, bytesOf(1e19), 0, 0, "state 22003"},
+      {"float cut", SQL_C_FLOAT, SQL_SMALLINT, bytesOf(-1.5f), 0, 0, "-1 with 01S07"},
+      {"decimal keeps fraction", SQL_C_CHAR, SQL_DECIMAL, "2.5", 0, kNts, "2.5"},
+      {"double keeps fraction", SQL_C_CHAR, SQL_DOUBLE, "2.5", 0, kNts, "2.5"},
+      // The bit holds 0 and 1; between 0 and 2 a value is cut to one of them.
+      {"bit zero", SQL_C_CHAR, SQL_BIT, "0", 0, kNts, "0"},
+      {"bit half", SQL_C_CHAR, SQL_BIT, "0.5", 0, kNts, "0 with 01S07"},
+      {"bit one and a half", SQL_C_CHAR, SQL_BIT, "1.5", 0, kNts, "1 with 01S07"},
+      {"bit two", SQL_C_CHAR, SQL_BIT, "2", 0, kNts, "state 22003"},
+      {"bit below zero", SQL_C_CHAR, SQL_BIT, "-0.5", 0, kNts, "state 22003"},
+      {"bit negative zero", SQL_C_CHAR, SQL_BIT, "-0", 0, kNts, "0"},
+      {"bit from long", SQL_C_SLONG, SQL_BIT, bytesOf(SQLINTEGER{2}), 0, 0, "state 22003"},
+      {"bit from double", SQL_C_DOUBLE, SQL_BIT, bytesOf(0.25), 0, 0, "0 with 01S07"},
       {"default C type", SQL_C_DEFAULT, SQL_INTEGER, bytesOf(SQLINTEGER{-7}), 0, 0, "-7"},
       {"default C type text", SQL_C_DEFAULT, SQL_VARCHAR, "x'y", 0, kNts, "'x''y'"},
       // Floats keep their value.

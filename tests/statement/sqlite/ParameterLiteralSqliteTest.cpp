@@ -204,12 +204,12 @@ class ParameterLiteralSqliteTest : public ::testing::Test {
 TEST_F(ParameterLiteralSqliteTest, EachLiteralReadsBackAsTheBoundValue) {
   const std::vector<Bound> values = {
       integer(SQL_C_SLONG, SQL_INTEGER, SQLINTEGER{-5}),
-      integer(SQL_C_ULONG, SQL_INTEGER, SQLUINTEGER{3000000000u}),
+      integer(SQL_C_ULONG, SQL_BIGINT, SQLUINTEGER{3000000000u}),
       integer(SQL_C_SBIGINT, SQL_BIGINT, std::numeric_limits<SQLBIGINT>::min()),
-      integer(SQL_C_UBIGINT, SQL_BIGINT, std::numeric_limits<SQLUBIGINT>::max()),
+      integer(SQL_C_UBIGINT, SQL_NUMERIC, std::numeric_limits<SQLUBIGINT>::max()),
       integer(SQL_C_UBIGINT, SQL_BIGINT, SQLUBIGINT{9223372036854775807u}),
       integer(SQL_C_SSHORT, SQL_SMALLINT, SQLSMALLINT{-32768}),
-      integer(SQL_C_UTINYINT, SQL_TINYINT, static_cast<unsigned char>(255)),
+      integer(SQL_C_UTINYINT, SQL_SMALLINT, static_cast<unsigned char>(255)),
       integer(SQL_C_STINYINT, SQL_TINYINT, static_cast<signed char>(-128)),
       real(SQL_C_DOUBLE, 1.5),
       real(SQL_C_DOUBLE, 1e-7),
