@@ -5,7 +5,6 @@
 #include <cstring>
 #include <deque>
 #include <limits>
-#include <utility>
 
 #include "core/AppBuffer.h"
 #include "core/Connection.h"
@@ -264,17 +263,12 @@ SQLRETURN Statement::executeParameterSets(const std::string& text) {
   // The sets sent ahead whose outcomes are still to be read, oldest first. Each set's time goes
   // to the query log alone, so a logging connection runs them one by one.
   const bool ahead = sets > 1 && !connection_->isQueryLogEnabled();
-  // A set whose values converted with a warning keeps it when it runs without one.
-  const auto withConversion = [](SQLRETURN converted, SQLRETURN ran) {
-    return ran == SQL_SUCCESS ? converted : ran;
-  };
-  // Each set in flight with how its values converted.
-  std::deque<std::pair<SQLULEN, SQLRETURN>> inFlight;
+  std::deque<SQLULEN> inFlight;
   const auto settleOldest = [&] {
-    const auto [set, converted] = inFlight.front();
+    const SQLULEN set = inFlight.front();
     inFlight.pop_front();
     diagnosticRow_ = rowOf(set);
-    settle(set, withConversion(converted, readAhead()));
+    settle(set, readAhead());
   };
   std::string finalText;
   for (SQLULEN set = 0; set < sets; ++set) {
@@ -284,24 +278,23 @@ SQLRETURN Statement::executeParameterSets(const std::string& text) {
     // Each set starts again from the template; a text without markers is final as it is,
     // whatever is bound. A value the application bound wrongly fails its set before the set is
     // sent.
-    const SQLRETURN converted =
-        markers.empty() ? SQL_SUCCESS
-                        : substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
+    SQLRETURN rc = markers.empty()
+                       ? SQL_SUCCESS
+                       : substituteParameters(text, markers, *apd_, *ipd_, set, finalText);
     const std::string& sent = markers.empty() ? text : finalText;
-    SQLRETURN rc = converted;
-    if (SQL_SUCCEEDED(converted) && ahead && sendsAhead(sent)) {
+    if (rc == SQL_SUCCESS && ahead && sendsAhead(sent)) {
       while (!inFlight.empty() && !hasRoomAhead(sent)) settleOldest();
       diagnosticRow_ = rowOf(set);
       rc = sendAhead(sent, set);
-    } else if (SQL_SUCCEEDED(converted)) {
+    } else if (rc == SQL_SUCCESS) {
       while (!inFlight.empty()) settleOldest();
       diagnosticRow_ = rowOf(set);
-      rc = withConversion(converted, runFinalizedQuery(sent, set));
+      rc = runFinalizedQuery(sent, set);
     }
     diagnosticRow_ = SQL_NO_ROW_NUMBER;
     if (rc == SQL_NEED_DATA) return rc;
     if (rc == SQL_STILL_EXECUTING) {
-      inFlight.emplace_back(set, converted);
+      inFlight.push_back(set);
     } else {
       settle(set, rc);
     }

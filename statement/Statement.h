@@ -341,9 +341,8 @@ class Statement : public ConnectionChild {
   // The text with its quotes made harmless inside a quoted literal.
   virtual std::string escapeQuotes(const std::string& text);
   // The literal text of parameter `parameter` of set `set` (isNull for SQL
-  // NULL): SQL_SUCCESS, SQL_SUCCESS_WITH_INFO with its warning posted (a
-  // fraction cut off for an integer type), SQL_NEED_DATA while its data at
-  // execution is missing, or SQL_ERROR with its state posted.
+  // NULL): SQL_SUCCESS, SQL_NEED_DATA while its data at execution is missing,
+  // or SQL_ERROR with its state posted.
   virtual SQLRETURN formatParameterValue(SQLUSMALLINT parameter, Descriptor& apd, Descriptor& ipd,
                                          SQLULEN set, std::string& text, bool& isNull);
   // Address of the value of parameter `parameter` in set `set`, with its NULL
@@ -353,8 +352,8 @@ class Statement : public ConnectionChild {
   virtual void quoteLiteral(std::string& text, SQLSMALLINT cType, SQLSMALLINT sqlType);
   // Writes into finalText the template with each marker (at the positions found
   // once per execution) replaced by the literal of its parameter in set `set`.
-  // SQL_SUCCESS, SQL_SUCCESS_WITH_INFO, SQL_NEED_DATA, or SQL_ERROR with its
-  // state posted; nothing must be sent unless it succeeded.
+  // SQL_SUCCESS, SQL_NEED_DATA, or SQL_ERROR with its state posted; nothing
+  // must be sent unless it succeeded.
   virtual SQLRETURN substituteParameters(const std::string& sqlTemplate,
                                          const std::vector<std::size_t>& markers, Descriptor& apd,
                                          Descriptor& ipd, SQLULEN set, std::string& finalText);

@@ -372,26 +372,27 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
   if (value == nullptr) return post("07002");
   if (length < 0 && length != SQL_NTS) return post("HY090");
 
-  // An integer type holds the number cut toward zero, within its range; the bit holds 0 or 1.
+  // An integer type holds the number within its range; the bit holds 0 or 1. A fraction is cut
+  // toward zero from a number of the application's, and refused from its text (ODBC's tables of
+  // conversions from C to SQL types).
   const int bits = integerBits(sqlType);
-  const auto integerLiteral = [&](std::string_view number) -> SQLRETURN {
+  const auto integerLiteral = [&](std::string_view number, bool fromText) -> SQLRETURN {
     const bool isUnsigned = sqlType == SQL_BIT || implementation.getUnsigned() == SQL_TRUE;
     const IntegerFit fit = exactInteger(number, bits, isUnsigned, text);
     if (fit == IntegerFit::outOfRange) return post("22003");
+    if (fit == IntegerFit::truncated && fromText) return post("22001");
     // Above the signed range the server would read the digits as an approximate number; quoted
     // they keep every digit.
     std::int64_t signedValue = 0;
     if (std::from_chars(text.data(), text.data() + text.size(), signedValue).ec != std::errc()) {
       quoteLiteral(text, cType, sqlType);
     }
-    if (fit == IntegerFit::exact) return SQL_SUCCESS;
-    postRecord("01S07", 0, "");
-    return SQL_SUCCESS_WITH_INFO;
+    return SQL_SUCCESS;
   };
   // A number: bare for the numeric types, quoted for the others, refused for binary ones.
   const auto numberLiteral = [&](std::string digits, bool keepQuoted) -> SQLRETURN {
     if (isBinaryType(sqlType)) return post("07006");
-    if (bits > 0) return integerLiteral(digits);
+    if (bits > 0) return integerLiteral(digits, false);
     text = std::move(digits);
     if (keepQuoted || !takesNumber(sqlType)) quoteLiteral(text, cType, sqlType);
     return SQL_SUCCESS;
@@ -401,7 +402,7 @@ SQLRETURN Statement::formatParameterValue(SQLUSMALLINT parameter, Descriptor& ap
     if (takesNumber(sqlType)) {
       const std::string_view trimmed = trimBlanks(characters);
       if (!isNumberText(trimmed)) return post("22018");
-      if (bits > 0) return integerLiteral(trimmed);
+      if (bits > 0) return integerLiteral(trimmed, true);
       text.assign(trimmed.data(), trimmed.size());
       return SQL_SUCCESS;
     }
@@ -576,20 +577,17 @@ SQLRETURN Statement::substituteRecords(const std::string& sqlTemplate,
   const std::string_view source(sqlTemplate);
   std::string literal;
   std::size_t copied = 0;
-  SQLRETURN converted = SQL_SUCCESS;
   for (std::size_t k = 0; k < markers.size(); ++k) {
     bool isNull = false;
     const auto record = records != nullptr ? records[k] : static_cast<SQLUSMALLINT>(k + 1);
     const SQLRETURN rc = formatParameterValue(record, apd, ipd, set, literal, isNull);
-    if (!SQL_SUCCEEDED(rc)) return rc;
-    // A value converted with a warning is still sent; the warning stays with the text.
-    if (rc == SQL_SUCCESS_WITH_INFO) converted = rc;
+    if (rc != SQL_SUCCESS) return rc;
     appendSeparated(finalText, source.substr(copied, markers[k] - copied));
     appendSeparated(finalText, literal);
     copied = markers[k] + 1;
   }
   appendSeparated(finalText, source.substr(copied));
-  return converted;
+  return SQL_SUCCESS;
 }
 
 std::string Statement::hexEncode(const unsigned char* bytes, std::size_t length) {

@@ -331,16 +331,13 @@ SQLRETURN Statement::changeRows(SQLSETPOSIROW row, RowChange change) {
     runner->diagnostics().clear();
     SQLRETURN rc = runner->substituteRecords(sqlTemplate, markers, columns.data(), *ard_, *ird_,
                                              index, finalText);
-    if (SQL_SUCCEEDED(rc)) {
+    if (rc == SQL_SUCCESS) {
       // Where current of: the server cursor stands on the row while its text runs.
       if (!adding && moveInRowset(standing, index) != SQL_SUCCESS) {
         moveInRowset(index, standing);
         return post("HYC00", "Cursor does not support row positioning");
       }
-      // A value converted with a warning keeps it when its row is written without one.
-      const SQLRETURN written =
-          runner->executeFinalizedQuery(markers.empty() ? sqlTemplate : finalText, index);
-      if (written != SQL_SUCCESS) rc = written;
+      rc = runner->executeFinalizedQuery(markers.empty() ? sqlTemplate : finalText, index);
       if (!adding) moveInRowset(index, standing);
     }
     const bool succeeded = SQL_SUCCEEDED(rc);

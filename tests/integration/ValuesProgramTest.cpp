@@ -127,7 +127,6 @@ TEST_F(ParameterArrayProgram, ASetFailingByConversionOrConstraintFailsAlone) {
   const SQLUSMALLINT S = SQL_PARAM_SUCCESS;
   const SQLUSMALLINT E = SQL_PARAM_ERROR;
   const SQLUSMALLINT U = SQL_PARAM_UNUSED;
-  const SQLUSMALLINT W = SQL_PARAM_SUCCESS_WITH_INFO;
   const SQLUSMALLINT ignoreSet3[kSets] = {SQL_PARAM_PROCEED, SQL_PARAM_PROCEED, SQL_PARAM_PROCEED,
                                           SQL_PARAM_IGNORE, SQL_PARAM_PROCEED};
   const struct {
@@ -150,11 +149,13 @@ TEST_F(ParameterArrayProgram, ASetFailingByConversionOrConstraintFailsAlone) {
        {"22018 row 1", "HY000 row 2", "22018 row 3", "HY000 row 4", "22018 row 5"}, ""},
       {"none", {"1", "2", "3", "4", "5"}, nullptr, SQL_SUCCESS, {S, S, S, S, S}, 5, {},
        "1|a\n2|b\n3|c\n4|d\n5|e\n"},
-      // An integer column takes the number cut toward zero, with the warning in that set's row.
-      {"fraction", {"1", "2", "2.5", "4", "5"}, nullptr, SQL_SUCCESS_WITH_INFO, {S, S, W, S, S}, 5,
-       {"01S07 row 3"}, "1|a\n2|b\n2|c\n4|d\n5|e\n"},
+      // An integer column refuses a text with a fraction (ODBC's "22001"), alone in its set.
+      {"fraction", {"1", "2", "2.5", "4", "5"}, nullptr, SQL_SUCCESS_WITH_INFO, {S, S, E, S, S}, 5,
+       {"22001 row 3"}, "1|a\n2|b\n4|d\n5|e\n"},
       {"fraction and failure", {"1", "-0.5", "2e2", "4", "5"}, nullptr, SQL_SUCCESS_WITH_INFO,
-       {S, W, E, S, S}, 5, {"01S07 row 2", "HY000 row 3"}, "0|b\n1|a\n4|d\n5|e\n"},
+       {S, E, E, S, S}, 5, {"22001 row 2", "HY000 row 3"}, "1|a\n4|d\n5|e\n"},
+      {"exponent", {"1", "2", "0.3e1", "4", "5"}, nullptr, SQL_SUCCESS, {S, S, S, S, S}, 5, {},
+       "1|a\n2|b\n3|c\n4|d\n5|e\n"},
       {"beyond integer", {"1", "2", "3e9", "4", "5"}, nullptr, SQL_SUCCESS_WITH_INFO,
        {S, S, E, S, S}, 5, {"22003 row 3"}, "1|a\n2|b\n4|d\n5|e\n"},
   };
@@ -173,9 +174,9 @@ TEST_F(ParameterArrayProgram, ASetFailingByConversionOrConstraintFailsAlone) {
   }
 }
 
-// One execution, prepared or with its value given at execution, answers the warning of a value
-// cut for its integer column, and the cut value is what is stored.
-TEST_F(OdbcProgram, AFractionForAnIntegerColumnIsCutWithAWarning) {
+// A number with a fraction for an integer or bit column is stored cut toward zero; the same as
+// text is refused with "22001"; beyond the column's type either is refused with "22003".
+TEST_F(OdbcProgram, AFractionForAnIntegerColumnIsCutFromANumberAndRefusedInText) {
   exec("create table fr (id integer, n integer, b bit)");
   SQLHSTMT stmt = statement();
   ASSERT_EQ(SQLPrepare(stmt, sqlText("insert into fr values (1, ?, ?)"), SQL_NTS), SQL_SUCCESS);
@@ -188,8 +189,16 @@ TEST_F(OdbcProgram, AFractionForAnIntegerColumnIsCutWithAWarning) {
   ASSERT_EQ(SQLBindParameter(stmt, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_BIT, 0, 0, bit, sizeof bit,
                              &nts),
             SQL_SUCCESS);
-  EXPECT_EQ(SQLExecute(stmt), SQL_SUCCESS_WITH_INFO);
-  EXPECT_EQ(diagnosticRows(stmt), (std::vector<std::string>{"01S07 row -1", "01S07 row -1"}));
+  EXPECT_EQ(SQLExecute(stmt), SQL_ERROR);
+  EXPECT_EQ(sqlState(stmt), "22001");
+  SQLDOUBLE numbers[2] = {-7.9, 0.5};
+  ASSERT_EQ(SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_INTEGER, 0, 0, &numbers[0],
+                             0, nullptr),
+            SQL_SUCCESS);
+  ASSERT_EQ(SQLBindParameter(stmt, 2, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_BIT, 0, 0, &numbers[1], 0,
+                             nullptr),
+            SQL_SUCCESS);
+  EXPECT_EQ(SQLExecute(stmt), SQL_SUCCESS);
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
 
   stmt = statement();
@@ -202,8 +211,7 @@ TEST_F(OdbcProgram, AFractionForAnIntegerColumnIsCutWithAWarning) {
   ASSERT_EQ(SQLParamData(stmt, nullptr), SQL_NEED_DATA);
   SQLDOUBLE value = 2.75;
   ASSERT_EQ(SQLPutData(stmt, &value, 0), SQL_SUCCESS);
-  EXPECT_EQ(SQLParamData(stmt, nullptr), SQL_SUCCESS_WITH_INFO);
-  EXPECT_EQ(sqlState(stmt), "01S07");
+  EXPECT_EQ(SQLParamData(stmt, nullptr), SQL_SUCCESS);
   // Beyond the column's type the value is refused and nothing is stored.
   char huge[] = "9223372036854775808";
   ASSERT_EQ(SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_BIGINT, 0, 0, huge,
