@@ -15,48 +15,15 @@
 #include <vector>
 
 #include "tests/integration/CatalogManagerFixture.h"
+#include "tests/support/TypeInformationRows.h"
 
 namespace {
 
 using namespace catalogtest;
 
-// The rows the server offers to an ODBC 3 application, in the order SQL_ALL_TYPES lists them;
-// the timestamp admits nine fractional digits. Each DATA_TYPE is what SQLColumns gives a column
-// declared with the row's name (EveryListedTypeReadsBackWithItsType).
-const Rows typeRows = {
-    {"CHAR", "1", "2147483647", "'", "'", "length", "1", "1", "3", "NULL", "0", "NULL", "char",
-     "NULL", "NULL", "1", "NULL", "NULL", "NULL"},
-    {"VARCHAR", "12", "2147483647", "'", "'", "length", "1", "1", "3", "NULL", "0", "NULL",
-     "varchar", "NULL", "NULL", "12", "NULL", "NULL", "NULL"},
-    {"DECIMAL", "3", "10", "NULL", "NULL", "precision,scale", "1", "0", "2", "0", "0", "0",
-     "decimal", "0", "15", "3", "NULL", "10", "NULL"},
-    {"NUMERIC", "2", "10", "NULL", "NULL", "precision,scale", "1", "0", "2", "0", "0", "0",
-     "numeric", "0", "15", "2", "NULL", "10", "NULL"},
-    {"SMALLINT", "5", "5", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "smallint", "0",
-     "0", "5", "NULL", "10", "NULL"},
-    {"INT", "4", "10", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "int", "0", "0", "4",
-     "NULL", "10", "NULL"},
-    {"REAL", "7", "7", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "real", "NULL",
-     "NULL", "7", "NULL", "10", "NULL"},
-    {"FLOAT", "6", "15", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "float", "NULL",
-     "NULL", "6", "NULL", "10", "NULL"},
-    {"DOUBLE", "8", "15", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "double", "NULL",
-     "NULL", "8", "NULL", "10", "NULL"},
-    {"BOOLEAN", "-7", "1", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "boolean", "0",
-     "0", "-7", "NULL", "NULL", "NULL"},
-    {"TINYINT", "-6", "3", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "tinyint", "0",
-     "0", "-6", "NULL", "10", "NULL"},
-    {"BIGINT", "-5", "19", "NULL", "NULL", "NULL", "1", "0", "2", "0", "0", "0", "bigint", "0",
-     "0", "-5", "NULL", "10", "NULL"},
-    {"BLOB", "-4", "2147483647", "X'", "'", "NULL", "1", "0", "3", "0", "0", "0", "blob", "NULL",
-     "NULL", "-4", "NULL", "NULL", "NULL"},
-    {"DATE", "91", "10", "{d '", "'}", "NULL", "1", "0", "2", "NULL", "0", "NULL", "date", "NULL",
-     "NULL", "9", "1", "NULL", "NULL"},
-    {"TIME", "92", "8", "{t '", "'}", "length", "1", "0", "2", "NULL", "0", "NULL", "time", "0",
-     "0", "9", "2", "NULL", "NULL"},
-    {"TIMESTAMP", "93", "29", "{ts '", "'}", "length", "1", "0", "2", "NULL", "0", "NULL",
-     "timestamp", "0", "9", "9", "3", "NULL", "NULL"},
-};
+// The rows the server offers to an ODBC 3 application (EveryListedTypeReadsBackWithItsType reads
+// each back through SQLColumns).
+const Rows& typeRows = testsupport::odbc3TypeRows();
 
 // A row as an application of `version` reads it: ODBC 2 has the date and time codes 9, 10, 11.
 Row typeRowUnder(SQLINTEGER version, std::size_t index) {
