@@ -50,9 +50,12 @@ void convertRowset(benchmark::State& state) {
                    &lengths[first]);
   }
   DiagnosticHeader diagnostics(&environment());
+  std::vector<Descriptor::BoundRecord> bound;
   for (auto _ : state) {
+    ard.findBoundRecords(SQL_RD_ON, bound);
     for (SQLULEN row = 0; row < kRows; ++row) {
-      benchmark::DoNotOptimize(ard.convertRow(row, result.ird(), 0, SQL_RD_ON, 0, diagnostics));
+      benchmark::DoNotOptimize(
+          ard.convertBoundRow(row, bound, result.ird(), 0, 0, diagnostics));
     }
     diagnostics.clear();
   }

@@ -302,15 +302,6 @@ SQLLEN* Descriptor::lengthElementAddress(SQLLEN* base, SQLULEN rowIndex) const {
   return reinterpret_cast<SQLLEN*>(element(base, sizeof(SQLLEN), rowIndex));
 }
 
-SQLRETURN Descriptor::convertRow(SQLULEN rowIndex, Descriptor& implementation,
-                                 SQLULEN implementationRow, SQLUINTEGER retrieveData,
-                                 SQLULEN maxLength, DiagnosticHeader& diagnostics) {
-  std::vector<BoundRecord> bound;
-  findBoundRecords(retrieveData, bound);
-  return convertBoundRow(rowIndex, bound, implementation, implementationRow, maxLength,
-                         diagnostics);
-}
-
 void Descriptor::findBoundRecords(SQLUINTEGER retrieveData, std::vector<BoundRecord>& bound) const {
   bound.clear();
   for (std::size_t number = 0; number < records_.size(); ++number) {

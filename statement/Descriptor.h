@@ -117,20 +117,9 @@ class Descriptor : public ConnectionChild {
                                     SQLLEN bufferLength) const;
   // The same for a bound length or indicator array, whose column-wise elements are SQLLEN.
   virtual SQLLEN* lengthElementAddress(SQLLEN* base, SQLULEN rowIndex) const;
-  // The fetch of one rowset row, called on the application row descriptor: every bound record
-  // (one with a data, length or indicator pointer: the bookmark record always, the others only
-  // when retrieveData is SQL_RD_ON) converts row
-  // `implementationRow` of the implementation record of the same number into element rowIndex
-  // of its buffers, with OCTET_LENGTH as the buffer length and maxLength as the statement's
-  // SQL_ATTR_MAX_LENGTH. What the conversions report is
-  // posted on `diagnostics` with the record number and rowIndex + 1; the answer is SQL_ERROR
-  // when a conversion failed (a bound column the result lacks fails with "07009"),
-  // SQL_SUCCESS_WITH_INFO when one warned, else SQL_SUCCESS.
-  virtual SQLRETURN convertRow(SQLULEN rowIndex, Descriptor& implementation,
-                               SQLULEN implementationRow, SQLUINTEGER retrieveData,
-                               SQLULEN maxLength, DiagnosticHeader& diagnostics);
-  // A bound record as convertRow finds it, found once for all rows of a rowset: nothing of it
-  // changes from row to row while the application waits for the fetch.
+  // A bound record of the application row descriptor as the fetch converts it, found once for all
+  // rows of a rowset: nothing of it changes from row to row while the application waits for the
+  // fetch.
   struct BoundRecord {
     SQLSMALLINT number;
     const DescriptorRecord* record;
@@ -141,9 +130,17 @@ class Descriptor : public ConnectionChild {
     SQLLEN* lengths;
     SQLLEN* indicators;
   };
-  // The records convertRow converts with retrieveData, in record order, into `bound`.
+  // Into `bound`, in record order, the records a fetch converts: those with a data, length or
+  // indicator pointer, the bookmark record always and the others only when retrieveData is
+  // SQL_RD_ON.
   void findBoundRecords(SQLUINTEGER retrieveData, std::vector<BoundRecord>& bound) const;
-  // convertRow for the records findBoundRecords found.
+  // The fetch of one rowset row, called on the application row descriptor: each record of
+  // `bound` converts row `implementationRow` of the implementation record of the same number
+  // into element rowIndex of its buffers, with OCTET_LENGTH as the buffer length and maxLength as
+  // the statement's SQL_ATTR_MAX_LENGTH. What the conversions report is posted on `diagnostics`
+  // with the record number and rowIndex + 1; the answer is SQL_ERROR when a conversion failed (a
+  // bound column the result lacks fails with "07009"), SQL_SUCCESS_WITH_INFO when one warned,
+  // else SQL_SUCCESS.
   SQLRETURN convertBoundRow(SQLULEN rowIndex, const std::vector<BoundRecord>& bound,
                             Descriptor& implementation, SQLULEN implementationRow,
                             SQLULEN maxLength, DiagnosticHeader& diagnostics);

@@ -476,7 +476,9 @@ class ConvertRowTest : public DescriptorTest {
     result_.set(1, 0, id ? std::optional<std::string>(id) : std::nullopt);
     result_.set(2, 0, name ? std::optional<std::string>(name) : std::nullopt);
     result_.set(3, 0, seen ? std::optional<std::string>(seen) : std::nullopt);
-    return ard_->convertRow(k, result_.ird(), 0, retrieveData, 0, diagnostics_);
+    std::vector<Descriptor::BoundRecord> bound;
+    ard_->findBoundRecords(retrieveData, bound);
+    return ard_->convertBoundRow(k, bound, result_.ird(), 0, 0, diagnostics_);
   }
 
   // SQLBindCol: the C type, OCTET_LENGTH and LENGTH, the length and indicator word, the data.
@@ -818,7 +820,9 @@ TEST_F(DescriptorTest, TraceShowsSizeChangesAndConversions) {
   ard.setDescRec(1, SQL_C_SLONG, 0, 4, 0, 0, &value, &length, &indicator);
   ard.setDescRec(2, SQL_C_CHAR, 0, sizeof text, 0, 0, text, &length, &length);
   DiagnosticHeader diagnostics(&traced.environment());
-  ASSERT_EQ(ard.convertRow(0, result.ird(), 0, SQL_RD_ON, 0, diagnostics), SQL_SUCCESS_WITH_INFO);
+  std::vector<Descriptor::BoundRecord> bound;
+  ard.findBoundRecords(SQL_RD_ON, bound);
+  ASSERT_EQ(ard.convertBoundRow(0, bound, result.ird(), 0, 0, diagnostics), SQL_SUCCESS_WITH_INFO);
   const std::vector<std::string> lines = traced.lines();
   // Each line in this order, others between them.
   const std::vector<std::string> expected = {
